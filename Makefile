@@ -1,0 +1,46 @@
+# Thin wrapper around CMake for newcomers: `make demo` and `make test` are all
+# a fresh Debian machine needs.
+BUILD_DIR      ?= build
+ASAN_BUILD_DIR ?= build-asan
+JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
+
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1 \
+                UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+                LSAN_OPTIONS=exitcode=23
+
+.PHONY: all build setup test test-normal test-asan build-asan demo bench clean
+
+all: build
+
+setup:
+	@./scripts/setup.sh
+
+$(BUILD_DIR)/build.ninja: | setup
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN_BUILD_DIR)/build.ninja: | setup
+	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	      -DCMAKE_CXX_FLAGS=-O1 -DTOVEL_SANITIZE=ON
+
+build: setup $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+build-asan: setup $(ASAN_BUILD_DIR)/build.ninja
+	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
+
+test-normal: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_BUILD_DIR) --output-on-failure -j $(JOBS)
+
+test: test-normal test-asan
+
+demo: build
+	./scripts/demo.sh $(BUILD_DIR)
+
+bench: build
+	./$(BUILD_DIR)/bench/tovel_bench
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)
