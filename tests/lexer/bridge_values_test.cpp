@@ -132,24 +132,6 @@ TEST(BridgeValues, TokenCodesAndUntouchedValues) {
     }
 }
 
-TEST(BridgeValues, KindTableCoversEveryKindButError) {
-    for (int32_t kind = 0; kind < TOKEN_KIND_COUNT; ++kind) {
-        int32_t code = parser_token_for_kind(kind);
-        if (kind == TOKEN_EOF) {
-            EXPECT_EQ(code, 0);
-        } else if (kind == TOKEN_ERROR) {
-            EXPECT_EQ(code, -1);
-        } else {
-            EXPECT_GE(code, 258) << token_kind_name(kind);
-            EXPECT_LE(code, 344) << token_kind_name(kind);
-            EXPECT_NE(code, PTOK_IF_WITHOUT_ELSE);
-            EXPECT_NE(code, PTOK_NO_DOT);
-        }
-    }
-    EXPECT_EQ(parser_token_for_kind(-1), -1);
-    EXPECT_EQ(parser_token_for_kind(TOKEN_KIND_COUNT), -1);
-}
-
 TEST(BridgeValues, Locations) {
     struct Case {
         const char* source;
