@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "diag/diagnostic.h"
 #include "diag/source_span.h"
 
 // Every message of the parser, from the generated driver and from the
@@ -11,7 +12,6 @@
 // and turns it into one parse-error diagnostic.
 
 struct ParseContext;
-enum DiagnosticKind : int32_t;
 
 // Callers format the unknown-block message into a buffer of this size.
 constexpr size_t UNKNOWN_BLOCK_MESSAGE_SIZE = 320;
