@@ -176,8 +176,9 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
         }
         char escaped = text[i + 1];
         if (escaped == 'u') {
-            int32_t digits_start = i + 2;
-            if (digits_start < end && text[digits_start] == '{') ++digits_start;
+            // The scanner has checked that `{` follows, so the byte after the
+            // `u` is stepped over unseen; the closing quote still bounds it.
+            int32_t digits_start = i + 3 < end ? i + 3 : end;
             uint32_t code_point = 0;
             i = read_codepoint(text, digits_start, end, &code_point, &error);
             if (!error) out += encode_utf8(code_point, value + out);

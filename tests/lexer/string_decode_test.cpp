@@ -78,6 +78,11 @@ const DecodeCase kDecodeCases[] = {
     // Only direct callers can hand over these; the scanner rejects them.
     {"\"abc\\\"", nullptr, "unterminated escape sequence"},
     {"\"\\u{4G}\"", nullptr, kRange},
+    // The byte after `u` is taken for the `{` the scanner insists on.
+    {"\"\\u41}\"", "\x01", nullptr},
+    {"\"\\u{41\"", "A", nullptr},
+    {"\"\\u{\"", nullptr, kZero},
+    {"\"\\u\"", nullptr, kZero},
 };
 
 TEST(StringDecode, ValuesAndErrors) {
