@@ -136,6 +136,12 @@ TEST(StringDecode, UnknownEscapesWarnOverTheWholeLiteral) {
           "unknown escape \\r kept as the two characters; write \\\\r to say so"}},
         {"\"50\\%\"", "50\\%",
          {"unknown escape \\% kept as the two characters; write \\\\% to say so", nullptr}},
+        // Only n, t, the quote and the backslash are escapes; no NUL or
+        // capital U escape exists.
+        {"\"\\0\"", "\\0",
+         {"unknown escape \\0 kept as the two characters; write \\\\0 to say so", nullptr}},
+        {"\"\\U{41}\"", "\\U{41}",
+         {"unknown escape \\U kept as the two characters; write \\\\U to say so", nullptr}},
         // A backslash at the end of a line with CR LF line ends escapes the CR.
         {"\"a\\\r\nb\"", "a\\\r\nb",
          {"unknown escape \\\r kept as the two characters; write \\\\\r to say so", nullptr}},
@@ -237,6 +243,28 @@ TEST(StringDecode, TokenDiagnosticRanges) {
         EXPECT_EQ(diag_list_at(&fx.list, 0)->kind, TV_DIAG_LEX_ERROR);
         EXPECT_EQ(diag_list_at(&fx.list, 1)->severity, SEVERITY_WARNING);
         EXPECT_EQ(diag_list_at(&fx.list, 1)->kind, TV_DIAG_STRING_LITERAL);
+    }
+}
+
+// Every accepted code point encodes to the shortest well-formed UTF-8 form,
+// read back here with an independent decoder.
+TEST(StringDecode, EncodeUtf8RoundTripsEveryCodePoint) {
+    for (uint32_t v = 1; v <= 0x10FFFF; ++v) {
+        if (v >= 0xD800 && v <= 0xDFFF) continue;
+        char buffer[4] = {0, 0, 0, 0};
+        int32_t length = encode_utf8(v, buffer);
+        int32_t expected = v < 0x80 ? 1 : v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
+        ASSERT_EQ(length, expected) << std::hex << v;
+        const unsigned char* b = reinterpret_cast<const unsigned char*>(buffer);
+        static const unsigned char kLeadMask[] = {0, 0x80, 0xE0, 0xF0, 0xF8};
+        static const unsigned char kLeadBits[] = {0, 0x00, 0xC0, 0xE0, 0xF0};
+        ASSERT_EQ(b[0] & kLeadMask[length], kLeadBits[length]) << std::hex << v;
+        uint32_t back = b[0] & static_cast<unsigned char>(~kLeadMask[length]);
+        for (int32_t i = 1; i < length; ++i) {
+            ASSERT_EQ(b[i] & 0xC0, 0x80) << std::hex << v;
+            back = back << 6 | (b[i] & 0x3F);
+        }
+        ASSERT_EQ(back, v);
     }
 }
 
