@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 
@@ -54,6 +56,19 @@ TEST(BridgeValues, SixtyThreeDigitIntegerPrefixOfALongerNumeral) {
     EXPECT_EQ(d.number.is_integer, 1);
     EXPECT_EQ(d.number.integer_value, 4);
     EXPECT_EQ(d.number.value, 4.0);
+}
+
+// A range error left over from earlier library calls must not cost a
+// numeral its integer value.
+TEST(BridgeValues, StaleErrnoDoesNotSpoilAnInteger) {
+    for (const char* text : {"12", "0x1F"}) {
+        SCOPED_TRACE(text);
+        NumberValue number{-1.0, -1, -1};
+        errno = ERANGE;
+        convert_number_token(text, static_cast<int32_t>(strlen(text)), &number);
+        EXPECT_EQ(number.is_integer, 1);
+        EXPECT_EQ(number.integer_value, text[1] == 'x' ? 31 : 12);
+    }
 }
 
 struct TextCase {
