@@ -1,0 +1,86 @@
+#include <cstring>
+
+#include "ast/alloc.h"
+#include "ast/expr.h"
+#include "ast/server_node.h"
+#include "ast/stmt.h"
+
+// Tree lists keep no spare room: each append resizes the block to exactly
+// count + 1 entries, so a finished tree holds no slack.
+namespace {
+
+template <typename T>
+T* grow_by_one(T* items, size_t count) {
+    return static_cast<T*>(realloc_or_abort(items, (count + 1) * sizeof(T)));
+}
+
+}  // namespace
+
+ExprList expr_list_empty(void) { return ExprList{nullptr, 0}; }
+
+ExprList expr_list_append(ExprList list, Expr* expr) {
+    list.items = grow_by_one(list.items, list.count);
+    list.items[list.count++] = expr;
+    return list;
+}
+
+StmtList stmt_list_empty(void) { return StmtList{nullptr, 0}; }
+
+StmtList stmt_list_append(StmtList list, Stmt* stmt) {
+    list.items = grow_by_one(list.items, list.count);
+    list.items[list.count++] = stmt;
+    return list;
+}
+
+RecordFieldList field_list_empty(void) { return RecordFieldList{nullptr, 0}; }
+
+RecordFieldList field_list_append(RecordFieldList list, char* name, Expr* value) {
+    return field_list_append_policy(list, name, value, FIELD_COPY, nullptr);
+}
+
+RecordFieldList field_list_append_policy(RecordFieldList list, char* name, Expr* value,
+                                         FieldPolicy policy, Expr* reset_value) {
+    list.items = grow_by_one(list.items, list.count);
+    list.items[list.count++] = RecordField{name, value, policy, reset_value};
+    return list;
+}
+
+ConsiderBranchList branch_list_empty(void) { return ConsiderBranchList{nullptr, 0}; }
+
+ConsiderBranchList branch_list_append(ConsiderBranchList list, Expr* match, StmtList body) {
+    list.items = grow_by_one(list.items, list.count);
+    list.items[list.count++] = ConsiderBranch{match, body};
+    return list;
+}
+
+ServerItemList item_list_empty(void) { return ServerItemList{nullptr, 0}; }
+
+ServerItemList item_list_append(ServerItemList list, ServerItem* item) {
+    list.items = grow_by_one(list.items, list.count);
+    list.items[list.count++] = item;
+    return list;
+}
+
+ParamList param_list_empty(void) { return ParamList{nullptr, nullptr, 0, 0}; }
+
+ParamList param_list_append(ParamList list, char* name) {
+    return param_list_append_default(list, name, nullptr);
+}
+
+ParamList param_list_append_default(ParamList list, char* name, Expr* default_value) {
+    list.names = grow_by_one(list.names, list.count);
+    list.defaults = grow_by_one(list.defaults, list.count);
+    list.names[list.count] = name;
+    list.defaults[list.count] = default_value;
+    list.count++;
+    // `required` only counts the leading run without defaults: once any
+    // entry has a default, later plain entries no longer extend it.
+    if (default_value == nullptr && list.required == list.count - 1) list.required = list.count;
+    return list;
+}
+
+ModifierRef modifier_ref_empty(void) { return ModifierRef{nullptr, nullptr, ExprList{nullptr, 0}, nullptr}; }
+
+ModifierRef modifier_ref_make(char* name, ExprList args) {
+    return ModifierRef{nullptr, name, args, nullptr};
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "diag/source_span.h"
+
+// Every stage of analysis reports its findings as Diagnostic records appended
+// to one DiagnosticList per analysis. Records keep the order in which they
+// were added; nothing is sorted, merged or de-duplicated.
+
+enum Severity : int32_t {
+    SEVERITY_ERROR = 0,
+    SEVERITY_WARNING = 1,
+    SEVERITY_NOTE = 2,
+};
+
+enum DiagnosticKind : int32_t {
+    TV_DIAG_NONE = 0,
+    TV_DIAG_LEX_ERROR = 1000,
+    TV_DIAG_LEX_DETAIL = 1001,
+    TV_DIAG_PARSE_ERROR = 2000,
+    TV_DIAG_STRING_LITERAL = 2001,
+    TV_DIAG_SERVER_BLOCK = 2002,
+    TV_DIAG_RUNTIME_ERROR = 3000,
+};
+
+struct Diagnostic {
+    Severity severity;
+    DiagnosticKind kind;
+    int32_t subcode;  // producers in the server always pass 0
+    char* path;       // owned, may be null; the document URI in the server
+    SourceSpan span;
+    char* message;    // owned, never null
+};
+
+// Grows 0 -> 8 -> 16 -> ... ; owns every record's path and message.
+struct DiagnosticList {
+    Diagnostic* items;
+    size_t count;
+    size_t capacity;
+};
+
+// The server-block checker reports through this: list and path are borrowed,
+// count is the number of records added through it.
+struct DiagReporter {
+    DiagnosticList* list;
+    const char* path;
+    int32_t count;
+};
+
+void diag_list_init(DiagnosticList* list);
+void diag_list_free(DiagnosticList* list);
+// Copies path (null stays null) and message (null becomes "").
+void diag_list_push(DiagnosticList* list, Severity severity, DiagnosticKind kind, int32_t subcode,
+                    const char* path, SourceSpan span, const char* message);
+size_t diag_list_count(const DiagnosticList* list);
+// Null when index is not below the count.
+const Diagnostic* diag_list_at(const DiagnosticList* list, size_t index);
+
+// Appends an error; with a null list the record goes to standard error as
+// one text line instead.
+void diag_add_error(DiagnosticList* list, DiagnosticKind kind, int32_t subcode, const char* path,
+                    SourceSpan span, const char* message);
+
+// Process-wide slot for code without a list of its own. Null at start; the
+// language server never sets it.
+void diag_set_current_list(DiagnosticList* list);
+DiagnosticList* diag_current_list();
+void diag_add_error_current(DiagnosticKind kind, int32_t subcode, const char* path, SourceSpan span,
+                            const char* message);
+// 0 (and nothing stored) without a current list, else appends a warning of
+// kind TV_DIAG_RUNTIME_ERROR and returns 1.
+int32_t diag_add_runtime_warning(int32_t subcode, const char* path, SourceSpan span,
+                                 const char* message);
+
+// printf-style error of kind TV_DIAG_SERVER_BLOCK at (line, column); the
+// message is cut to 511 bytes.
+void diag_reportf(DiagReporter* reporter, int32_t line, int32_t column, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+// "TV_DIAG_PARSE_ERROR", ...; "TV_DIAG_UNKNOWN" outside the table.
+const char* diag_kind_name(int32_t kind);
+// "error", "warning", "note"; anything else is "error".
+const char* diag_severity_name(int32_t severity);
+// Stage label used on text lines: "lexer error", "parse error", "runtime error", "error".
+const char* diag_kind_label(int32_t kind);

@@ -1,0 +1,73 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "diag/diagnostic.h"
+
+namespace {
+
+// Running out of memory ends the process at once; no caller ever sees a
+// failed append. (The tree's allocation helpers live a layer above this.)
+void* diag_realloc_or_abort(void* pointer, size_t size) {
+    void* result = realloc(pointer, size);
+    if (result == nullptr) {
+        abort();
+    }
+    return result;
+}
+
+char* diag_copy_string(const char* text) {
+    size_t length = strlen(text);
+    char* copy = static_cast<char*>(diag_realloc_or_abort(nullptr, length + 1));
+    memcpy(copy, text, length + 1);
+    return copy;
+}
+
+void diag_list_grow(DiagnosticList* list) {
+    size_t capacity = list->capacity == 0 ? 8 : list->capacity * 2;
+    list->items = static_cast<Diagnostic*>(
+        diag_realloc_or_abort(list->items, capacity * sizeof(Diagnostic)));
+    list->capacity = capacity;
+}
+
+}  // namespace
+
+void diag_list_init(DiagnosticList* list) {
+    list->items = nullptr;
+    list->count = 0;
+    list->capacity = 0;
+}
+
+void diag_list_free(DiagnosticList* list) {
+    for (size_t i = 0; i < list->count; ++i) {
+        free(list->items[i].message);
+        free(list->items[i].path);
+    }
+    free(list->items);
+    diag_list_init(list);
+}
+
+void diag_list_push(DiagnosticList* list, Severity severity, DiagnosticKind kind, int32_t subcode,
+                    const char* path, SourceSpan span, const char* message) {
+    if (list->count == list->capacity) {
+        diag_list_grow(list);
+    }
+    Diagnostic* record = &list->items[list->count];
+    record->severity = severity;
+    record->kind = kind;
+    record->subcode = subcode;
+    record->path = path != nullptr ? diag_copy_string(path) : nullptr;
+    record->span = span;
+    record->message = diag_copy_string(message != nullptr ? message : "");
+    list->count += 1;
+}
+
+size_t diag_list_count(const DiagnosticList* list) {
+    return list->count;
+}
+
+const Diagnostic* diag_list_at(const DiagnosticList* list, size_t index) {
+    if (index >= list->count) {
+        return nullptr;
+    }
+    return &list->items[index];
+}

@@ -1,0 +1,205 @@
+#include "lexer/string_literal.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ast/alloc.h"
+#include "diag/render.h"
+#include "parser/parse_context.h"
+
+namespace {
+
+constexpr const char* kCodepointRange =
+    "invalid unicode escape: codepoint must be between 0 and 0x10FFFF";
+constexpr const char* kSurrogate =
+    "invalid unicode escape: surrogate codepoints (0xD800..0xDFFF) are not valid";
+constexpr const char* kZeroCodepoint =
+    "invalid unicode escape: \\u{0} is not allowed in a literal; use chr(0)";
+constexpr const char* kUnterminatedEscape = "unterminated escape sequence";
+
+constexpr uint32_t kMaxCodepoint = 0x10FFFF;
+constexpr int32_t kMaxHexDigits = 6;
+
+// The range starts at the token's position and walks its bytes, so a
+// literal that runs over several lines ends on its last line.
+SourceSpan token_span(int32_t line, int32_t column, const char* text, int32_t length) {
+    SourceSpan span{line, column, line, column};
+    for (int32_t i = 0; i < length; ++i) {
+        if (text[i] == '\n') {
+            ++span.end_line;
+            span.end_column = 1;
+        } else {
+            ++span.end_column;
+        }
+    }
+    return span;
+}
+
+DiagnosticList* context_list(const ParseContext* context) {
+    return context ? context->diagnostics : nullptr;
+}
+
+const char* context_path(const ParseContext* context) {
+    return context ? context->path : nullptr;
+}
+
+char* empty_string() {
+    char* value = static_cast<char*>(alloc_or_abort(1));
+    value[0] = '\0';
+    return value;
+}
+
+// Reads the digits of a `\u{...}` escape starting at `i` (just after the
+// `{`) up to the closing brace or `end`. Returns the index just past the
+// escape and stores the message of the first problem in *error, or null.
+// Values are accumulated only while they can still be valid, so an
+// arbitrarily long digit run cannot overflow.
+int32_t read_codepoint(const char* text, int32_t i, int32_t end, uint32_t* value,
+                       const char** error) {
+    uint32_t result = 0;
+    int32_t digits = 0;
+    int32_t bad_digit = 0;
+    for (; i < end && text[i] != '}'; ++i) {
+        int32_t digit = hex_digit_value(static_cast<unsigned char>(text[i]));
+        if (digit < 0) bad_digit = 1;  // only direct callers can get here
+        ++digits;
+        if (digits <= kMaxHexDigits && digit >= 0) result = result * 16 + static_cast<uint32_t>(digit);
+    }
+    if (i < end) ++i;  // step over the `}`
+    *value = result;
+    if (bad_digit || digits > kMaxHexDigits || result > kMaxCodepoint) {
+        *error = kCodepointRange;
+    } else if (result >= 0xD800 && result <= 0xDFFF) {
+        *error = kSurrogate;
+    } else if (result == 0) {
+        *error = kZeroCodepoint;
+    } else {
+        *error = nullptr;
+    }
+    return i;
+}
+
+char simple_escape_value(char escaped) {
+    switch (escaped) {
+        case 'n': return '\n';
+        case 't': return '\t';
+        case '"': return '"';
+        case '\\': return '\\';
+        default: return 0;
+    }
+}
+
+void warn_unknown_escape(ParseContext* context, const char* text, int32_t length, int32_t line,
+                         int32_t column, char escaped) {
+    char message[96];
+    snprintf(message, sizeof message,
+             "unknown escape \\%c kept as the two characters; write \\\\%c to say so", escaped,
+             escaped);
+    add_token_warning(context, TV_DIAG_STRING_LITERAL, line, column, text, length, message);
+}
+
+}  // namespace
+
+int32_t hex_digit_value(unsigned char byte) {
+    if (byte >= '0' && byte <= '9') return byte - '0';
+    if (byte >= 'a' && byte <= 'f') return byte - 'a' + 10;
+    if (byte >= 'A' && byte <= 'F') return byte - 'A' + 10;
+    return -1;
+}
+
+int32_t encode_utf8(uint32_t v, char buffer[4]) {
+    if (v < 0x80) {
+        buffer[0] = static_cast<char>(v);
+        return 1;
+    }
+    if (v < 0x800) {
+        buffer[0] = static_cast<char>(0xC0 | v >> 6);
+        buffer[1] = static_cast<char>(0x80 | (v & 0x3F));
+        return 2;
+    }
+    if (v <= 0xFFFF) {
+        buffer[0] = static_cast<char>(0xE0 | v >> 12);
+        buffer[1] = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+        buffer[2] = static_cast<char>(0x80 | (v & 0x3F));
+        return 3;
+    }
+    buffer[0] = static_cast<char>(0xF0 | ((v >> 18) & 0x07));
+    buffer[1] = static_cast<char>(0x80 | ((v >> 12) & 0x3F));
+    buffer[2] = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+    buffer[3] = static_cast<char>(0x80 | (v & 0x3F));
+    return 4;
+}
+
+void add_token_error(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
+                     const char* text, int32_t length, const char* message) {
+    diag_add_error(context_list(context), kind, 0, context_path(context),
+                   token_span(line, column, text, length), message);
+}
+
+void add_token_warning(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
+                       const char* text, int32_t length, const char* message) {
+    SourceSpan span = token_span(line, column, text, length);
+    DiagnosticList* list = context_list(context);
+    if (list) {
+        diag_list_push(list, SEVERITY_WARNING, kind, 0, context_path(context), span, message);
+        return;
+    }
+    // Without a list a warning is written like an error would be: one text
+    // line on standard error. The record only borrows its strings here.
+    Diagnostic diagnostic{SEVERITY_WARNING, kind, 0, const_cast<char*>(context_path(context)),
+                          span, const_cast<char*>(message ? message : "")};
+    diag_render_text(stderr, &diagnostic);
+}
+
+char* decode_string_literal(ParseContext* context, const char* text, int32_t length, int32_t line,
+                            int32_t column, int32_t* ok) {
+    *ok = 1;
+    if (length <= 1) return empty_string();
+
+    // Decoding never lengthens a literal, so the text between the quotes
+    // plus a terminator always fits.
+    char* value = static_cast<char*>(alloc_or_abort(static_cast<size_t>(length) - 1));
+    int32_t out = 0;
+    const int32_t end = length - 1;  // index of the closing quote
+    const char* error = nullptr;
+    int32_t i = 1;
+    while (i < end && !error) {
+        char byte = text[i];
+        if (byte != '\\') {
+            value[out++] = byte;
+            ++i;
+            continue;
+        }
+        if (i + 1 >= end) {
+            error = kUnterminatedEscape;
+            break;
+        }
+        char escaped = text[i + 1];
+        if (escaped == 'u') {
+            int32_t digits_start = i + 2;
+            if (digits_start < end && text[digits_start] == '{') ++digits_start;
+            uint32_t code_point = 0;
+            i = read_codepoint(text, digits_start, end, &code_point, &error);
+            if (!error) out += encode_utf8(code_point, value + out);
+            continue;
+        }
+        char simple = simple_escape_value(escaped);
+        if (simple) {
+            value[out++] = simple;
+        } else {
+            warn_unknown_escape(context, text, length, line, column, escaped);
+            value[out++] = '\\';
+            value[out++] = escaped;
+        }
+        i += 2;
+    }
+
+    if (error) {
+        add_token_error(context, TV_DIAG_STRING_LITERAL, line, column, text, length, error);
+        *ok = 0;
+        free(value);
+        return nullptr;
+    }
+    value[out] = '\0';
+    return value;
+}

@@ -1,0 +1,104 @@
+#include "lsp/dispatch.h"
+
+#include <cstring>
+
+#include "lsp/json_holder.h"
+#include "lsp/responses.h"
+#include "lsp/transport.h"
+
+namespace {
+
+// Full-text synchronisation: every change carries the whole document.
+constexpr int kTextDocumentSyncFull = 1;
+
+const cJSON* member(const cJSON* object, const char* name) {
+    if (object == nullptr) {
+        return nullptr;
+    }
+    return cJSON_GetObjectItemCaseSensitive(object, name);
+}
+
+// "utf-8" anywhere in the offered list wins; the client's order of
+// preference is not consulted and nothing but utf-8 or utf-16 is chosen.
+bool offers_utf8(const cJSON* params) {
+    const cJSON* encodings =
+        member(member(member(params, "capabilities"), "general"), "positionEncodings");
+    if (!cJSON_IsArray(encodings)) {
+        return false;
+    }
+    const cJSON* element = nullptr;
+    cJSON_ArrayForEach(element, encodings) {
+        if (cJSON_IsString(element) && strcmp(element->valuestring, "utf-8") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* encoding_name(PositionEncoding encoding) {
+    return encoding == POSITION_ENCODING_UTF8 ? "utf-8" : "utf-16";
+}
+
+void on_exit(const ServerState* state, int* exit_code) {
+    *exit_code = state->shutdown_requested ? 0 : 1;
+}
+
+// Document notifications. The document store is kept by the server state;
+// opening, changing and closing are accepted here and wired to analysis
+// once the analysis pipeline is part of the build.
+void on_document_notification(ServerState*, const cJSON*) {}
+
+}  // namespace
+
+void on_initialize(ServerState* state, const cJSON* id, const cJSON* params) {
+    state->position_encoding = offers_utf8(params) ? POSITION_ENCODING_UTF8 : POSITION_ENCODING_UTF16;
+
+    JsonHolder response(make_response(id));
+    if (!response) {
+        return;
+    }
+    cJSON* result = cJSON_AddObjectToObject(response.get(), "result");
+    cJSON* capabilities = cJSON_AddObjectToObject(result, "capabilities");
+    cJSON_AddNumberToObject(capabilities, "textDocumentSync", kTextDocumentSyncFull);
+    cJSON_AddStringToObject(capabilities, "positionEncoding", encoding_name(state->position_encoding));
+    send_message(response.get());
+}
+
+void on_shutdown(ServerState* state, const cJSON* id) {
+    state->shutdown_requested = true;
+    JsonHolder response(make_response(id));
+    if (!response) {
+        return;
+    }
+    cJSON_AddNullToObject(response.get(), "result");
+    send_message(response.get());
+}
+
+int32_t dispatch_message(ServerState* state, const cJSON* message, int* exit_code) {
+    const cJSON* method = member(message, "method");
+    if (!cJSON_IsString(method)) {
+        return 1;  // client responses, batches and stray values get no answer
+    }
+    const cJSON* id = member(message, "id");
+    const cJSON* params = member(message, "params");
+    bool is_request = id != nullptr && !cJSON_IsNull(id);
+    const char* name = method->valuestring;
+
+    if (strcmp(name, "initialize") == 0) {
+        on_initialize(state, id, params);
+    } else if (strcmp(name, "initialized") == 0) {
+        // nothing to do
+    } else if (strcmp(name, "shutdown") == 0) {
+        on_shutdown(state, id);
+    } else if (strcmp(name, "exit") == 0) {
+        on_exit(state, exit_code);
+        return 0;
+    } else if (strcmp(name, "textDocument/didOpen") == 0 ||
+               strcmp(name, "textDocument/didChange") == 0 ||
+               strcmp(name, "textDocument/didClose") == 0) {
+        on_document_notification(state, params);
+    } else if (is_request) {
+        send_method_not_found(id);
+    }
+    return 1;
+}

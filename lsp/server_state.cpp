@@ -1,0 +1,11 @@
+#include "lsp/server_state.h"
+
+void server_state_init(ServerState* state) {
+    state->shutdown_requested = false;
+    state->position_encoding = POSITION_ENCODING_UTF16;
+    document_store_init(&state->documents);
+}
+
+void server_state_destroy(ServerState* state) {
+    document_store_destroy(&state->documents);
+}

@@ -1,0 +1,126 @@
+#include "lsp/transport.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "lsp/json_holder.h"
+
+namespace {
+
+constexpr char kLengthHeader[] = "content-length:";
+constexpr size_t kLengthHeaderSize = sizeof kLengthHeader - 1;
+
+// No length seen yet in this header block.
+constexpr int32_t kNoLength = -1;
+// A length whose digits do not fit: the block is as unusable as one without
+// any length, and a later Content-Length line may still replace it.
+constexpr int32_t kUnusableLength = -2;
+
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool is_length_header(const char* line) {
+    for (size_t i = 0; i < kLengthHeaderSize; ++i) {
+        if (ascii_lower(line[i]) != kLengthHeader[i]) {
+            return false;  // also stops at the terminating zero of a short line
+        }
+    }
+    return true;
+}
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Decimal value after the header name: leading blanks skipped, optional
+// sign, digits up to the first non-digit, 0 without digits.
+int32_t parse_length_value(const char* text) {
+    while (is_blank(*text)) {
+        ++text;
+    }
+    bool negative = false;
+    if (*text == '+' || *text == '-') {
+        negative = *text == '-';
+        ++text;
+    }
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > INT32_MAX) {
+            return kUnusableLength;
+        }
+    }
+    return negative ? static_cast<int32_t>(-value) : static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+bool read_header_line(char* buffer, size_t capacity) {
+    size_t stored = 0;
+    bool read_any = false;
+    for (;;) {
+        int c = getchar();
+        if (c == EOF) {
+            break;
+        }
+        read_any = true;
+        if (c == '\n') {
+            break;
+        }
+        if (c == '\r') {
+            continue;
+        }
+        if (stored + 1 < capacity) {
+            buffer[stored++] = static_cast<char>(c);
+        }
+    }
+    if (capacity > 0) {
+        buffer[stored] = '\0';
+    }
+    return read_any;
+}
+
+char* read_message() {
+    char line[kHeaderLineCapacity];
+    int32_t length = kNoLength;
+    for (;;) {
+        if (!read_header_line(line, sizeof line)) {
+            return nullptr;
+        }
+        if (line[0] == '\0') {
+            break;
+        }
+        if (is_length_header(line)) {
+            length = parse_length_value(line + kLengthHeaderSize);
+        }
+    }
+    if (length < 0) {
+        return nullptr;
+    }
+    // A body too large to allocate is unusable framing, not a reason to die.
+    size_t size = static_cast<size_t>(length);
+    MessageBody body(static_cast<char*>(malloc(size + 1)));
+    if (!body) {
+        return nullptr;
+    }
+    if (fread(body.get(), 1, size, stdin) != size) {
+        return nullptr;
+    }
+    body.get()[size] = '\0';
+    return body.release();
+}
+
+void send_message(const cJSON* json) {
+    PrintedJson text(cJSON_PrintUnformatted(json));
+    if (!text) {
+        return;
+    }
+    size_t length = strlen(text.get());
+    printf("Content-Length: %zu\r\n\r\n", length);
+    fwrite(text.get(), 1, length, stdout);
+    fflush(stdout);
+}

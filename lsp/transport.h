@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+
+#include <cjson/cJSON.h>
+
+// Base-protocol framing on standard input and output: header lines, an empty
+// line, then exactly Content-Length bytes of JSON.
+
+// Every header line is read into a buffer of this size; longer lines keep
+// their first 8191 bytes.
+constexpr size_t kHeaderLineCapacity = 8192;
+
+// Reads one header line without its line feed and without any carriage
+// return. False only when input was already at its end.
+bool read_header_line(char* buffer, size_t capacity);
+
+// One zero-terminated body (free() it), or null when the server must stop:
+// end of input, or a header block that cannot be used.
+char* read_message();
+
+// Writes the object as one framed message and flushes. Does not take
+// ownership; an object that cannot be serialised is not sent.
+void send_message(const cJSON* json);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Splits server output into message bodies. The output must consist only of
+// messages framed exactly as "Content-Length: N\r\n\r\n" followed by N bytes;
+// anything else is reported in *problem and the result is false.
+bool split_frames(const std::string& output, std::vector<std::string>* bodies, std::string* problem);
+
+// One framed message around a body.
+std::string frame(const std::string& body);
