@@ -216,11 +216,12 @@ std::string realistic_tovel_source(size_t min_bytes) {
     std::string out;
     out.reserve(min_bytes + 4096);
     out += kPrologue;
+    // At least one round, so that even a small request holds every form.
     int number = 1;
-    while (out.size() < min_bytes) {
+    do {
         for (const char* text : kTemplates) append_with_number(out, text, number);
         out += "\n";
         ++number;
-    }
+    } while (out.size() < min_bytes);
     return out;
 }
