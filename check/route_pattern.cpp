@@ -142,8 +142,9 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
     }
     size_t n = std::strlen(path);
     if (n > 1 && path[n - 1] == '/') {
-        // The message shows the path with and without its final slash; a path
-        // too long for printf's precision is shown whole both times.
+        // The message shows the path with and without its final slash; the
+        // precision is clamped for paths longer than printf can count (the
+        // message is cut at 511 bytes long before that matters).
         int shown = n - 1 <= 0x7fffffffu ? static_cast<int>(n - 1) : 0x7fffffff;
         REPORT_PATH(reporter, handler,
                     "a route path must not end with / ('%s' and '%.*s' are different paths and "
