@@ -235,28 +235,6 @@ TEST(StringDecode, TokenDiagnosticRanges) {
     }
 }
 
-TEST(StringDecode, Utf8EncodingAtEveryLengthBoundary) {
-    struct Case {
-        uint32_t code_point;
-        const char* bytes;
-    };
-    const Case cases[] = {
-        {0x01, "\x01"},
-        {0x7F, "\x7F"},
-        {0x80, "\xC2\x80"},
-        {0x7FF, "\xDF\xBF"},
-        {0x800, "\xE0\xA0\x80"},
-        {0xFFFF, "\xEF\xBF\xBF"},
-        {0x10000, "\xF0\x90\x80\x80"},
-        {0x10FFFF, "\xF4\x8F\xBF\xBF"},
-    };
-    for (const Case& c : cases) {
-        char buffer[4] = {};
-        int32_t length = encode_utf8(c.code_point, buffer);
-        EXPECT_EQ(std::string(buffer, static_cast<size_t>(length)), c.bytes) << c.code_point;
-    }
-}
-
 TEST(StringDecode, HexDigitValues) {
     const char* digits = "0123456789abcdef";
     for (int32_t i = 0; i < 16; ++i) {

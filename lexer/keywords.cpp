@@ -1,0 +1,136 @@
+// keyword_lookup: the reserved words, in any letter case.
+//
+// Words are short, so a word of up to eight bytes is lowered into one
+// 64-bit key and compared against constant keys grouped by length; the two
+// longer keywords are compared byte by byte. This sits on the scanner's hot
+// path: every name in a program goes through it.
+#include <cstdint>
+#include <cstring>
+
+#include "lexer/lexer.h"
+
+namespace {
+
+constexpr char lower_ascii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr uint64_t pack_key(const char* text, size_t length) {
+    uint64_t key = 0;
+    for (size_t i = 0; i < length; ++i) {
+        key |= static_cast<uint64_t>(static_cast<unsigned char>(lower_ascii(text[i]))) << (8 * i);
+    }
+    return key;
+}
+
+// Key of a keyword literal; the literal's length is implied.
+template <size_t N>
+constexpr uint64_t K(const char (&word)[N]) {
+    static_assert(N - 1 <= 8, "keyword too long for a packed key");
+    return pack_key(word, N - 1);
+}
+
+bool equals_lowered(const char* text, const char* keyword, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (lower_ascii(text[i]) != keyword[i]) return false;
+    }
+    return true;
+}
+
+TokenKind lookup_packed(uint64_t key, size_t length) {
+    switch (length) {
+    case 2:
+        switch (key) {
+        case K("if"): return TOKEN_IF;
+        case K("to"): return TOKEN_TO;
+        case K("do"): return TOKEN_DO;
+        case K("as"): return TOKEN_AS;
+        case K("on"): return TOKEN_ON;
+        case K("or"): return TOKEN_OR;
+        case K("in"): return TOKEN_IN;
+        default: return TOKEN_IDENT;
+        }
+    case 3:
+        switch (key) {
+        case K("use"): return TOKEN_USE;
+        case K("end"): return TOKEN_END;
+        case K("for"): return TOKEN_FOR;
+        case K("dim"): return TOKEN_DIM;
+        case K("new"): return TOKEN_NEW;
+        case K("and"): return TOKEN_AND;
+        case K("not"): return TOKEN_NOT;
+        default: return TOKEN_IDENT;
+        }
+    case 4:
+        switch (key) {
+        case K("load"): return TOKEN_LOAD;
+        case K("then"): return TOKEN_THEN;
+        case K("else"): return TOKEN_ELSE;
+        case K("step"): return TOKEN_STEP;
+        case K("goto"): return TOKEN_GOTO;
+        case K("with"): return TOKEN_WITH;
+        case K("next"): return TOKEN_NEXT;
+        case K("stop"): return TOKEN_STOP;
+        case K("true"): return TOKEN_TRUE;
+        case K("each"): return TOKEN_EACH;
+        default: return TOKEN_IDENT;
+        }
+    case 5:
+        switch (key) {
+        case K("until"): return TOKEN_UNTIL;
+        case K("while"): return TOKEN_WHILE;
+        case K("break"): return TOKEN_BREAK;
+        case K("print"): return TOKEN_PRINT;
+        case K("watch"): return TOKEN_WATCH;
+        case K("gosub"): return TOKEN_GOSUB;
+        case K("spawn"): return TOKEN_SPAWN;
+        case K("error"): return TOKEN_ERROR_VALUE;
+        case K("false"): return TOKEN_FALSE;
+        default: return TOKEN_IDENT;
+        }
+    case 6:
+        switch (key) {
+        case K("export"): return TOKEN_EXPORT;
+        case K("return"): return TOKEN_RETURN;
+        default: return TOKEN_IDENT;
+        }
+    case 7:
+        switch (key) {
+        case K("program"): return TOKEN_PROGRAM;
+        case K("library"): return TOKEN_LIBRARY;
+        case K("unwatch"): return TOKEN_UNWATCH;
+        case K("without"): return TOKEN_WITHOUT;
+        case K("nothing"): return TOKEN_NOTHING;
+        case K("unknown"): return TOKEN_UNKNOWN;
+        default: return TOKEN_IDENT;
+        }
+    case 8:
+        switch (key) {
+        case K("consider"): return TOKEN_CONSIDER;
+        case K("continue"): return TOKEN_CONTINUE;
+        case K("function"): return TOKEN_FUNCTION;
+        case K("watchers"): return TOKEN_WATCHERS;
+        case K("modifier"): return TOKEN_MODIFIER;
+        default: return TOKEN_IDENT;
+        }
+    default:
+        return TOKEN_IDENT;
+    }
+}
+
+}  // namespace
+
+TokenKind keyword_lookup(const char* text, size_t length) {
+    if (length >= 2 && length <= 8) {
+        // Bytes are lowered one by one, so only ASCII letters change case;
+        // any other byte keeps a value no keyword contains.
+        uint64_t key = 0;
+        for (size_t i = 0; i < length; ++i) {
+            key |= static_cast<uint64_t>(static_cast<unsigned char>(lower_ascii(text[i]))) << (8 * i);
+        }
+        return lookup_packed(key, length);
+    }
+    if (length == 9 && equals_lowered(text, "excluding", 9)) return TOKEN_EXCLUDING;
+    if (length == 12 && equals_lowered(text, "intersecting", 12)) return TOKEN_INTERSECTING;
+    return TOKEN_IDENT;
+}

@@ -1,0 +1,108 @@
+// A `{` opens a brace prefix (`{scale}`, `{within 0.5}`) when a name and
+// its close follow on the same line, and a bracket (record or lens)
+// otherwise. Lens text is the raw text up to the `}`, taken when the
+// parser asks for it.
+#include "lexer/lexer.h"
+#include "lexer/scanner_internal.h"
+
+namespace scanner {
+namespace {
+
+// The `}` closing a brace prefix, searched from `p` to the end of its line:
+// strings (with their escapes) are skipped and nested pairs are matched.
+// Returns null when the line ends first.
+const char* find_prefix_close(const char* p) {
+    bool in_string = false;
+    int32_t nested = 0;
+    for (;; ++p) {
+        char c = *p;
+        if (c == '\0' || c == '\n') return nullptr;
+        if (in_string) {
+            if (c == '"') {
+                in_string = false;
+            } else if (c == '\\') {
+                // The escaped byte is ordinary, but never a line's end.
+                if (p[1] == '\0' || p[1] == '\n') return nullptr;
+                ++p;
+            }
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '{') {
+            ++nested;
+        } else if (c == '}') {
+            if (nested == 0) return p;
+            --nested;
+        }
+    }
+}
+
+// A dotted name: `a`, `a.b`, `a.b.c` (each part starting with a letter or
+// `_`).
+const char* skip_dotted_name(const char* p) {
+    p = skip_class(p, CLASS_NAME);
+    while (p[0] == '.' && is_name_start(p[1])) p = skip_class(p + 1, CLASS_NAME);
+    return p;
+}
+
+Token prefix_token(Lexer* lexer, TokenStart at, const char* text, const char* text_end,
+                   const char* close) {
+    advance_to(lexer, close + 1);
+    return Token{TOKEN_MODIFIER_PREFIX, text, static_cast<int32_t>(text_end - text), at.line,
+                 at.column};
+}
+
+}  // namespace
+
+Token scan_brace(Lexer* lexer, TokenStart at) {
+    const char* name = lexer->cur;
+    while (is_space_or_tab(*name)) ++name;
+    if (is_name_start(*name)) {
+        const char* name_end = skip_dotted_name(name);
+        const char* after = name_end;
+        while (is_space_or_tab(*after)) ++after;
+        if (*after == '}') return prefix_token(lexer, at, name, name_end, after);
+        if (*after != ':' && *after != '=' && *after != '(') {
+            const char* close = find_prefix_close(after);
+            if (close != nullptr) {
+                const char* text_end = close;
+                while (text_end > name && is_space_or_tab(text_end[-1])) --text_end;
+                return prefix_token(lexer, at, name, text_end, close);
+            }
+        }
+    }
+    bracket_push(lexer, '{', at.line);
+    return make_token(lexer, TOKEN_LBRACE, at);
+}
+
+Token scan_lens_text(Lexer* lexer) {
+    lexer->lens_pending = 0;
+    TokenStart at = token_start(lexer);
+    const char* p = lexer->cur;
+    bool in_string = false;
+    for (;; ++p) {
+        char c = *p;
+        if (c == '\0' || c == '\n') break;
+        if (in_string) {
+            if (c == '"') {
+                in_string = false;
+            } else if (c == '\\') {
+                // Lens text stays on its line: an escaped line feed still
+                // ends it.
+                if (p[1] == '\0' || p[1] == '\n') {
+                    ++p;
+                    break;
+                }
+                ++p;
+            }
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '}') {
+            advance_to(lexer, p);
+            return make_token(lexer, TOKEN_LENS_CONTENT, at);
+        }
+    }
+    advance_to(lexer, p);
+    return error_token(lexer, at);
+}
+
+}  // namespace scanner

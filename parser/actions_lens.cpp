@@ -1,0 +1,86 @@
+// Lens text to modifier references.
+//
+// A lens names one modifier or several separated by ';' (a ';' inside a
+// double-quoted string does not count), each optionally written as
+// qualifier.name. Argument text inside a lens is kept as part of the name;
+// it is never parsed.
+
+#include <cstdlib>
+#include <cstring>
+
+#include "parser/actions.h"
+
+static bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+static char* copy_range(const char* begin, const char* end) {
+    size_t length = static_cast<size_t>(end - begin);
+    char* copy = static_cast<char*>(alloc_or_abort(length + 1));
+    std::memcpy(copy, begin, length);
+    copy[length] = '\0';
+    return copy;
+}
+
+// The first ';' outside double-quoted strings, or null.
+static char* find_separator(char* text) {
+    bool in_string = false;
+    for (char* p = text; *p; ++p) {
+        if (in_string && *p == '\\') {
+            if (p[1] == '\0') break;
+            ++p;
+        } else if (*p == '"') {
+            in_string = !in_string;
+        } else if (*p == ';' && !in_string) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+// One reference; `text` is taken over. A dotted text with something on both
+// sides of its first dot splits into qualifier and name, blanks around the
+// dot dropped; anything else is the name exactly as written.
+static ModifierRef single_reference(char* text) {
+    ModifierRef ref = modifier_ref_empty();
+    ref.name = text;
+    char* dot = std::strchr(text, '.');
+    if (!dot) return ref;
+    const char* left_begin = text;
+    while (left_begin < dot && is_blank(*left_begin)) ++left_begin;
+    const char* left_end = dot;
+    while (left_end > left_begin && is_blank(left_end[-1])) --left_end;
+    const char* right = dot + 1;
+    while (is_blank(*right)) ++right;
+    if (left_end == left_begin || *right == '\0') return ref;
+    ref.qualifier = copy_range(left_begin, left_end);
+    ref.name = copy_string(right);
+    std::free(text);
+    return ref;
+}
+
+ModifierRef parse_lens(char* text) {
+    // Built front to back with a loop rather than by recursing on the rest:
+    // the number of ';' parts is up to the text.
+    ModifierRef first;
+    ModifierRef* slot = &first;
+    char* current = text;
+    for (;;) {
+        char* separator = find_separator(current);
+        if (!separator) {
+            *slot = single_reference(current);
+            return first;
+        }
+        const char* begin = current;
+        while (begin < separator && is_blank(*begin)) ++begin;
+        const char* end = separator;
+        while (end > begin && is_blank(end[-1])) --end;
+        char* part = copy_range(begin, end);
+        const char* rest = separator + 1;
+        while (is_blank(*rest)) ++rest;
+        char* rest_copy = copy_string(rest);
+        std::free(current);
+        *slot = single_reference(part);
+        slot->next = static_cast<ModifierRef*>(alloc_or_abort(sizeof(ModifierRef)));
+        slot = slot->next;
+        current = rest_copy;
+    }
+}
