@@ -1,5 +1,6 @@
 #include "lsp/position.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,6 +12,22 @@ int32_t line_number_index(int32_t line) {
 
 int32_t byte_offset_of(int32_t column) {
     return column > 0 ? column - 1 : 0;
+}
+
+bool starts_with_byte_order_mark(const char* text) {
+    return text != nullptr && static_cast<unsigned char>(text[0]) == 0xEF &&
+           static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
+}
+
+// The lexer starts after a byte-order mark but still calls the next byte
+// column 1, while the editor's line 1 contains the mark. Real line-1
+// positions are moved past the mark so the range covers the right text.
+int32_t byte_offset_in_text(const char* text, int32_t line, int32_t column) {
+    int32_t offset = byte_offset_of(column);
+    if (line == 1 && column >= 1 && starts_with_byte_order_mark(text) && offset <= INT32_MAX - 3) {
+        offset += 3;
+    }
+    return offset;
 }
 
 // Characters covered by at most `offset` bytes from a line start, stopping
@@ -51,7 +68,7 @@ int32_t utf16_units(const char* bytes, size_t length) {
 
 ProtocolPosition position_character(const char* text, int32_t line, int32_t column,
                                     PositionEncoding encoding) {
-    ProtocolPosition result = {line_number_index(line), byte_offset_of(column)};
+    ProtocolPosition result = {line_number_index(line), byte_offset_in_text(text, line, column)};
     if (encoding == POSITION_ENCODING_UTF8 || result.character == 0 || text == nullptr) {
         return result;
     }
@@ -95,7 +112,7 @@ void line_index_free(LineIndex* index) {
 
 ProtocolPosition position_in_index(const LineIndex* index, int32_t line, int32_t column,
                                    PositionEncoding encoding) {
-    ProtocolPosition result = {line_number_index(line), byte_offset_of(column)};
+    ProtocolPosition result = {line_number_index(line), byte_offset_in_text(index->text, line, column)};
     if (encoding == POSITION_ENCODING_UTF8 || result.character == 0 || index->text == nullptr) {
         return result;
     }

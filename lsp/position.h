@@ -20,7 +20,9 @@ int32_t utf16_units(const char* bytes, size_t length);
 
 // Converts one position by walking the text from its start to the line.
 // Zero or negative lines and columns become 0; in UTF-16 a column past the
-// end of its line is cut to the line's end, in UTF-8 it is kept.
+// end of its line is cut to the line's end, in UTF-8 it is kept. On line 1
+// of a text that starts with a byte-order mark, columns count from after
+// the mark (as the lexer does) and are moved past it.
 ProtocolPosition position_character(const char* text, int32_t line, int32_t column,
                                     PositionEncoding encoding);
 

@@ -68,9 +68,15 @@ const PositionCase kPositionCases[] = {
     {"ab\n", 7, 5, U16, 6, 0},
     {"ab\n", 2, 5, U16, 1, 0},
     {"", 1, 5, U16, 0, 0},
-    // A byte-order mark counts as one unit of line 1.
-    {"\xef\xbb\xbfx = 1", 1, 5, U16, 0, 2},
-    {"\xef\xbb\xbfx = 1", 1, 5, U8, 0, 4},
+    // Line-1 columns start after a byte-order mark; the mark itself is one
+    // unit (three bytes) of the editor's line.
+    {"\xef\xbb\xbfx = 1", 1, 5, U16, 0, 5},
+    {"\xef\xbb\xbfx = 1", 1, 5, U8, 0, 7},
+    {"\xef\xbb\xbfx = 1", 1, 1, U16, 0, 1},
+    {"\xef\xbb\xbfx = 1", 1, 1, U8, 0, 3},
+    {"\xef\xbb\xbfx = 1", 1, 0, U16, 0, 0},
+    {"\xef\xbb\xbfx\n\xc3\xa9y", 2, 3, U16, 1, 1},
+    {"\xef\xbb", 1, 2, U16, 0, 1},
     // Empty lines in between.
     {"\n\n\n\xc3\xa9z", 4, 4, U16, 3, 2},
 };
@@ -99,21 +105,26 @@ TEST(PositionConversion, NullTextKeepsTheByteOffset) {
 // Every position of a mixed text, converted both ways, must agree: the index
 // is only allowed to be faster, never different.
 TEST(PositionConversion, IndexMatchesWalkEverywhere) {
-    const std::string text =
-        "x\r\n\xc3\xa9t\xf0\x9f\x98\x80\n\n\xe2\x82\xac\xe2\x82\xac end\n\x80\xff\xc3\nlast";
-    LineIndex index;
-    line_index_build(&index, text.c_str());
-    for (int32_t line = -1; line <= 9; ++line) {
-        for (int32_t column = -1; column <= 16; ++column) {
-            for (PositionEncoding encoding : {U16, U8}) {
-                ProtocolPosition walked = position_character(text.c_str(), line, column, encoding);
-                ProtocolPosition indexed = position_in_index(&index, line, column, encoding);
-                ASSERT_EQ(indexed.line, walked.line) << line << ":" << column;
-                ASSERT_EQ(indexed.character, walked.character) << line << ":" << column;
+    const std::string texts[] = {
+        "x\r\n\xc3\xa9t\xf0\x9f\x98\x80\n\n\xe2\x82\xac\xe2\x82\xac end\n\x80\xff\xc3\nlast",
+        "\xef\xbb\xbf\xc3\xa9 = 1\r\n\xef\xbb\xbfx\n",
+        "",
+    };
+    for (const std::string& text : texts) {
+        LineIndex index;
+        line_index_build(&index, text.c_str());
+        for (int32_t line = -1; line <= 9; ++line) {
+            for (int32_t column = -1; column <= 16; ++column) {
+                for (PositionEncoding encoding : {U16, U8}) {
+                    ProtocolPosition walked = position_character(text.c_str(), line, column, encoding);
+                    ProtocolPosition indexed = position_in_index(&index, line, column, encoding);
+                    ASSERT_EQ(indexed.line, walked.line) << line << ":" << column;
+                    ASSERT_EQ(indexed.character, walked.character) << line << ":" << column;
+                }
             }
         }
+        line_index_free(&index);
     }
-    line_index_free(&index);
 }
 
 }  // namespace
