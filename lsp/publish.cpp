@@ -5,6 +5,7 @@
 #include "diag/diagnostic.h"
 #include "lsp/json_holder.h"
 #include "lsp/transport.h"
+#include "lsp/utf8_text.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ cJSON* protocol_diagnostic(const Diagnostic* record, const LineIndex* index, Pos
     cJSON_AddNumberToObject(item, "severity", lsp_severity(record->severity));
     cJSON_AddStringToObject(item, "code", diag_kind_name(record->kind));
     cJSON_AddStringToObject(item, "source", "tovel");
-    cJSON_AddStringToObject(item, "message", record->message != nullptr ? record->message : "");
+    cJSON_AddStringToObject(item, "message", valid_utf8(record->message != nullptr ? record->message : "").c_str());
     return item;
 }
 
