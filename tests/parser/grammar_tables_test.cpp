@@ -192,6 +192,29 @@ TEST(GrammarTables, TerminalNamesInOrder) {
     }
 }
 
+TEST(GrammarTables, MessagesPrintQuotedNamesWithoutQuotes) {
+    // A double-quoted name loses its quotes unless the text inside holds an
+    // apostrophe, a comma or a backslash other than a doubled one.
+    struct Case {
+        const char* name;
+        const char* printed;
+    } cases[] = {
+        {"\"end of file\"", "end of file"},
+        {"\"invalid token\"", "invalid token"},
+        {"NUMBER", "NUMBER"},
+        {"\"a\\\\b\"", "a\\b"},
+        {"\"it's\"", "\"it's\""},
+        {"\"a, b\"", "\"a, b\""},
+        {"\"a\\nb\"", "\"a\\nb\""},
+    };
+    for (const Case& c : cases) {
+        char printed[64] = {};
+        const auto length = yytnamerr(printed, c.name);
+        EXPECT_STREQ(printed, c.printed) << c.name;
+        EXPECT_EQ(static_cast<size_t>(length), std::strlen(c.printed)) << c.name;
+    }
+}
+
 TEST(GrammarTables, TokenCodesTranslateToTerminalNumbers) {
     // Codes 258..344 map to terminal code - 255, end of input to 0, and
     // the codes the bridge never sends to the invalid token. (The driver
