@@ -1,0 +1,141 @@
+#include "check/server_check.h"
+
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ast/ast.h"
+#include "check/block_check.h"
+#include "check/report_limit.h"
+#include "diag/diagnostic.h"
+#include "parser/error_report.h"
+
+namespace {
+
+const char* text_or_empty(const char* text) { return text ? text : ""; }
+
+bool differs(const char* word, const char* expected) {
+    return word != nullptr && std::strcmp(word, expected) != 0;
+}
+
+// Sites met so far in one server, looked up by host and by name. Every site
+// item takes part, whatever its keyword; sites sharing a host are chained
+// oldest first so each repeat names the sites it collides with.
+struct SiteIndex {
+    struct Chain {
+        int32_t first;
+        int32_t last;
+    };
+    std::vector<const ServerItem*> sites;
+    std::vector<int32_t> next_same_host;
+    std::unordered_map<std::string_view, Chain> hosts;
+    std::unordered_map<std::string_view, int32_t> name_counts;
+};
+
+void report_repeated_host(DiagReporter* reporter, const SiteIndex& index, const ServerItem* site,
+                          const char* host) {
+    auto found = index.hosts.find(host);
+    if (found == index.hosts.end()) {
+        return;
+    }
+    int32_t reported = 0;
+    for (int32_t earlier = found->second.first;
+         earlier >= 0 && reported < CHECK_REPEAT_REPORT_LIMIT;
+         earlier = index.next_same_host[earlier], ++reported) {
+        diag_reportf(reporter, site->line, site->column,
+                     "web '%s' repeats host \"%s\" (web '%s' already answers it)",
+                     text_or_empty(site->name), host, text_or_empty(index.sites[earlier]->name));
+    }
+}
+
+void report_repeated_name(DiagReporter* reporter, const SiteIndex& index, const ServerItem* site) {
+    auto found = index.name_counts.find(text_or_empty(site->name));
+    if (found == index.name_counts.end()) {
+        return;
+    }
+    int32_t times = found->second < CHECK_REPEAT_REPORT_LIMIT ? found->second
+                                                              : CHECK_REPEAT_REPORT_LIMIT;
+    for (int32_t i = 0; i < times; ++i) {
+        diag_reportf(reporter, site->line, site->column, "web '%s' declared twice",
+                     text_or_empty(site->name));
+    }
+}
+
+void remember_site(SiteIndex* index, const ServerItem* site, const char* host) {
+    int32_t position = static_cast<int32_t>(index->sites.size());
+    index->sites.push_back(site);
+    index->next_same_host.push_back(-1);
+    if (host != nullptr) {
+        auto [entry, inserted] = index->hosts.try_emplace(host, SiteIndex::Chain{position, position});
+        if (!inserted) {
+            index->next_same_host[entry->second.last] = position;
+            entry->second.last = position;
+        }
+    }
+    ++index->name_counts[text_or_empty(site->name)];
+}
+
+void check_site(DiagReporter* reporter, const Stmt* server, const ServerItem* site,
+                const SiteIndex& index, const char* host) {
+    const char* server_name = text_or_empty(server->server.name);
+    const char* site_name = text_or_empty(site->name);
+    if (differs(site->word, "web") || site->word == nullptr) {
+        diag_reportf(reporter, site->line, site->column,
+                     "unknown block '%s' inside server '%s' (only 'web' exists)",
+                     text_or_empty(site->word), server_name);
+        return;
+    }
+    if (differs(site->end_word, "web")) {
+        diag_reportf(reporter, site->line, site->column, "web '%s' is closed by 'end %s'",
+                     site_name, site->end_word);
+    }
+    char label[BLOCK_LABEL_SIZE];
+    format_site_label(label, site->name);
+    check_block_options(reporter, site->options, kSiteOptionSpecs, kSiteOptionSpecCount, label,
+                        kSiteOptionHint, site->line, site->column);
+    if (host == nullptr) {
+        diag_reportf(reporter, site->line, site->column,
+                     "web '%s' needs a host: a named site exists to be told apart from its "
+                     "siblings by name",
+                     site_name);
+    } else {
+        report_repeated_host(reporter, index, site, host);
+    }
+    report_repeated_name(reporter, index, site);
+    check_block_items(reporter, label, site->items, 0);
+}
+
+} // namespace
+
+void check_server(DiagReporter* reporter, const Stmt* server) {
+    const StmtServer& block = server->server;
+    const int32_t line = server->span.start_line;
+    const int32_t column = server->span.start_column;
+    if (block.keyword == nullptr || std::strcmp(block.keyword, "server") != 0) {
+        char message[320];
+        format_unknown_block_message(message, sizeof message, block.keyword);
+        diag_reportf(reporter, line, column, "%s", message);
+        return;
+    }
+    if (differs(block.end_word, "server")) {
+        diag_reportf(reporter, line, column, "server '%s' is closed by 'end %s'",
+                     text_or_empty(block.name), block.end_word);
+    }
+    char label[BLOCK_LABEL_SIZE];
+    format_server_label(label, block.name);
+    check_block_options(reporter, block.options, kServerOptionSpecs, kServerOptionSpecCount, label,
+                        kServerOptionHint, line, column);
+    check_block_items(reporter, label, block.items, 1);
+
+    SiteIndex index;
+    for (size_t i = 0; i < block.items.count; ++i) {
+        const ServerItem* site = block.items.items[i];
+        if (site == nullptr || site->kind != ITEM_SITE) {
+            continue;
+        }
+        const char* host = site_string_option(site->options, "host");
+        check_site(reporter, server, site, index, host);
+        remember_site(&index, site, host);
+    }
+}

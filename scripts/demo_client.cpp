@@ -1,0 +1,278 @@
+// A small editor stand-in for the demo: starts tovel-lsp, talks to it over
+// pipes one message at a time and prints what it sent and what came back.
+//
+//   demo_client <path-to-tovel-lsp> [file.tov ...]
+//
+// Two sessions show the lifecycle and position-encoding negotiation; when
+// files are given, a third opens each one and shows the published
+// diagnostics, then (with --fix) replaces one document by its corrected
+// text, closes it and shuts down.
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <cjson/cJSON.h>
+
+#include "tests/e2e/framing.h"
+#include "tests/e2e/lsp_process.h"
+
+namespace {
+
+constexpr int kAnswerTimeoutMs = 10000;
+
+struct Session {
+    ChildProcess child;
+    std::string output;  // bytes not yet shown
+    std::string error;
+    int next_id = 1;
+};
+
+constexpr size_t kShownTextBytes = 48;
+
+// Long document texts are cut so that each message stays one readable line.
+void abbreviate_text(cJSON* object) {
+    cJSON* text = cJSON_GetObjectItemCaseSensitive(object, "text");
+    if (cJSON_IsString(text) && strlen(text->valuestring) > kShownTextBytes) {
+        std::string cut(text->valuestring, kShownTextBytes);
+        cut += "...";
+        cJSON_ReplaceItemInObjectCaseSensitive(object, "text", cJSON_CreateString(cut.c_str()));
+    }
+}
+
+void show_diagnostics(const cJSON* params) {
+    const cJSON* uri = cJSON_GetObjectItemCaseSensitive(params, "uri");
+    const cJSON* list = cJSON_GetObjectItemCaseSensitive(params, "diagnostics");
+    int count = cJSON_GetArraySize(list);
+    printf("      %s: %d diagnostic(s)\n", cJSON_IsString(uri) ? uri->valuestring : "?", count);
+    const cJSON* item = nullptr;
+    cJSON_ArrayForEach(item, list) {
+        const cJSON* range = cJSON_GetObjectItemCaseSensitive(item, "range");
+        const cJSON* start = cJSON_GetObjectItemCaseSensitive(range, "start");
+        const cJSON* end = cJSON_GetObjectItemCaseSensitive(range, "end");
+        auto number = [](const cJSON* object, const char* name) {
+            return static_cast<int>(cJSON_GetNumberValue(cJSON_GetObjectItemCaseSensitive(object, name)));
+        };
+        const char* severities[] = {"?", "error", "warning", "information", "hint"};
+        int severity = number(item, "severity");
+        const cJSON* code = cJSON_GetObjectItemCaseSensitive(item, "code");
+        const cJSON* message = cJSON_GetObjectItemCaseSensitive(item, "message");
+        printf("        line %d col %d .. line %d col %d  %s %s: %s\n", number(start, "line") + 1,
+               number(start, "character") + 1, number(end, "line") + 1, number(end, "character") + 1,
+               severities[severity >= 1 && severity <= 4 ? severity : 0],
+               cJSON_IsString(code) ? code->valuestring : "?",
+               cJSON_IsString(message) ? message->valuestring : "");
+    }
+}
+
+void show(const char* arrow, const std::string& body) {
+    cJSON* json = cJSON_Parse(body.c_str());
+    if (json == nullptr) {
+        printf("  %s %s\n", arrow, body.c_str());
+        return;
+    }
+    cJSON* params = cJSON_GetObjectItemCaseSensitive(json, "params");
+    abbreviate_text(cJSON_GetObjectItemCaseSensitive(params, "textDocument"));
+    cJSON* change = nullptr;
+    cJSON_ArrayForEach(change, cJSON_GetObjectItemCaseSensitive(params, "contentChanges")) {
+        abbreviate_text(change);
+    }
+    const cJSON* method = cJSON_GetObjectItemCaseSensitive(json, "method");
+    if (cJSON_IsString(method) && strcmp(method->valuestring, "textDocument/publishDiagnostics") == 0) {
+        // The summary reads better than the raw notification.
+        printf("  %s textDocument/publishDiagnostics\n", arrow);
+        show_diagnostics(params);
+    } else {
+        char* text = cJSON_PrintUnformatted(json);
+        printf("  %s %s\n", arrow, text != nullptr ? text : body.c_str());
+        cJSON_free(text);
+    }
+    cJSON_Delete(json);
+}
+
+// Takes the complete frames off the front of the session's output; a
+// partial frame stays for the next read.
+size_t take_frames(Session* session, std::vector<std::string>* bodies) {
+    static const std::string kPrefix = "Content-Length: ";
+    std::string& output = session->output;
+    size_t consumed = 0;
+    while (consumed < output.size()) {
+        size_t header_end = output.find("\r\n\r\n", consumed);
+        if (header_end == std::string::npos) break;
+        size_t length = 0;
+        size_t digit = consumed + kPrefix.size();
+        bool well_formed = output.compare(consumed, kPrefix.size(), kPrefix) == 0 && digit < header_end;
+        for (; well_formed && digit < header_end; ++digit) {
+            well_formed = output[digit] >= '0' && output[digit] <= '9';
+            length = length * 10 + static_cast<size_t>(output[digit] - '0');
+        }
+        if (!well_formed) {
+            printf("  !! output that is not a framed message: %s\n", output.substr(consumed).c_str());
+            consumed = output.size();
+            break;
+        }
+        size_t end = header_end + 4 + length;
+        if (end > output.size()) break;
+        bodies->push_back(output.substr(header_end + 4, length));
+        consumed = end;
+    }
+    output.erase(0, consumed);
+    return bodies->size();
+}
+
+// Sends one message and shows the expected number of answers as they arrive.
+void exchange(Session* session, const std::string& body, size_t answers) {
+    show("-->", body);
+    child_write(&session->child, frame(body), &session->output, &session->error, kAnswerTimeoutMs);
+    std::vector<std::string> bodies;
+    for (int waited = 0; take_frames(session, &bodies) < answers && waited < kAnswerTimeoutMs;
+         waited += 50) {
+        child_read_idle(&session->child, &session->output, &session->error, 50);
+    }
+    for (const std::string& answer : bodies) {
+        show("<--", answer);
+    }
+    if (bodies.size() < answers) {
+        printf("  !! expected %zu answer(s), got %zu\n", answers, bodies.size());
+    }
+}
+
+std::string request(Session* session, const char* method, const std::string& params) {
+    std::string body = "{\"jsonrpc\":\"2.0\",\"id\":" + std::to_string(session->next_id++) +
+                       ",\"method\":\"" + method + "\"";
+    if (!params.empty()) body += ",\"params\":" + params;
+    return body + "}";
+}
+
+std::string notification(const char* method, const std::string& params) {
+    std::string body = std::string("{\"jsonrpc\":\"2.0\",\"method\":\"") + method + "\"";
+    if (!params.empty()) body += ",\"params\":" + params;
+    return body + "}";
+}
+
+std::string json_string(const std::string& text) {
+    cJSON* string = cJSON_CreateString(text.c_str());
+    char* printed = cJSON_PrintUnformatted(string);
+    std::string result = printed;
+    cJSON_free(printed);
+    cJSON_Delete(string);
+    return result;
+}
+
+bool start(Session* session, const char* server) {
+    if (!child_start(&session->child, server)) {
+        printf("could not start %s\n", server);
+        return false;
+    }
+    return true;
+}
+
+void finish(Session* session) {
+    exchange(session, request(session, "shutdown", ""), 1);
+    exchange(session, notification("exit", ""), 0);
+    ChildExit result = child_finish(&session->child, &session->output, &session->error,
+                                    kAnswerTimeoutMs);
+    if (result.timed_out) {
+        printf("  server did not exit in time\n");
+    } else if (result.signaled) {
+        printf("  server died from signal %d\n", result.status);
+    } else {
+        printf("  server exited with status %d\n", result.status);
+    }
+    if (!session->error.empty()) {
+        printf("  standard error: %s\n", session->error.c_str());
+    }
+}
+
+void lifecycle_session(const char* server, bool offer_utf8) {
+    printf("\n== Session: initialize %s, shutdown, exit\n",
+           offer_utf8 ? "offering utf-8" : "without encodings (utf-16 is used)");
+    Session session;
+    if (!start(&session, server)) return;
+    std::string capabilities = offer_utf8
+        ? "{\"capabilities\":{\"general\":{\"positionEncodings\":[\"utf-16\",\"utf-8\"]}}}"
+        : "{\"capabilities\":{}}";
+    exchange(&session, request(&session, "initialize", capabilities), 1);
+    exchange(&session, notification("initialized", "{}"), 0);
+    finish(&session);
+}
+
+std::string read_file(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// file:///demo/ followed by the path below examples/ (or the file name).
+std::string uri_of(const std::string& path) {
+    size_t examples = path.rfind("examples/");
+    if (examples != std::string::npos) {
+        return "file:///demo/" + path.substr(examples + 9);
+    }
+    return "file:///demo/" + path.substr(path.find_last_of('/') + 1);
+}
+
+std::string open_params(const std::string& uri, const std::string& text) {
+    return "{\"textDocument\":{\"uri\":" + json_string(uri) +
+           ",\"languageId\":\"tovel\",\"version\":1,\"text\":" + json_string(text) + "}}";
+}
+
+void documents_session(const char* server, const std::vector<const char*>& files,
+                       const char* fix_target, const char* fixed_text_path) {
+    printf("\n== Session: open every example, fix one, close it\n");
+    Session session;
+    if (!start(&session, server)) return;
+    exchange(&session, request(&session, "initialize", "{\"capabilities\":{}}"), 1);
+    exchange(&session, notification("initialized", "{}"), 0);
+    for (const char* file : files) {
+        printf("\n-- %s\n", file);
+        exchange(&session, notification("textDocument/didOpen", open_params(uri_of(file), read_file(file))), 1);
+    }
+    if (fix_target != nullptr && fixed_text_path != nullptr) {
+        std::string uri = uri_of(fix_target);
+        printf("\n-- change %s to the corrected text of %s\n", uri.c_str(), fixed_text_path);
+        std::string change = "{\"textDocument\":{\"uri\":" + json_string(uri) +
+                             ",\"version\":2},\"contentChanges\":[{\"text\":" +
+                             json_string(read_file(fixed_text_path)) + "}]}";
+        exchange(&session, notification("textDocument/didChange", change), 1);
+        printf("\n-- close %s\n", uri.c_str());
+        exchange(&session, notification("textDocument/didClose",
+                                        "{\"textDocument\":{\"uri\":" + json_string(uri) + "}}"), 1);
+    }
+    printf("\n");
+    finish(&session);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s <tovel-lsp> [--fix <opened.tov> <corrected.tov>] [file.tov ...]\n",
+                argv[0]);
+        return 2;
+    }
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    const char* server = argv[1];
+    const char* fix_target = nullptr;
+    const char* fixed = nullptr;
+    std::vector<const char*> files;
+    for (int i = 2; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--fix" && i + 2 < argc) {
+            fix_target = argv[++i];
+            fixed = argv[++i];
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    lifecycle_session(server, true);
+    lifecycle_session(server, false);
+    if (!files.empty()) {
+        documents_session(server, files, fix_target, fixed);
+    }
+    return 0;
+}
