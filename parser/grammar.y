@@ -19,9 +19,6 @@ struct ParseContext;
 #define YYLTYPE_IS_TRIVIAL 1
 }
 
-%code top {
-#include <cstdint>
-}
 
 %code {
 #include "lexer/lexer.h"
