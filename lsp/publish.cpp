@@ -18,7 +18,7 @@ struct DiagnosticListHolder {
     DiagnosticListHolder& operator=(const DiagnosticListHolder&) = delete;
 };
 
-cJSON* protocol_diagnostic(const Diagnostic* record, const LineIndex* index, PositionEncoding encoding) {
+cJSON* protocol_diagnostic(const Diagnostic* record, LineIndex* index, PositionEncoding encoding) {
     cJSON* item = cJSON_CreateObject();
     if (item == nullptr) {
         return nullptr;
@@ -47,7 +47,7 @@ int32_t lsp_severity(int32_t severity) {
     }
 }
 
-cJSON* lsp_position(const LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding) {
+cJSON* lsp_position(LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding) {
     ProtocolPosition position = position_in_index(index, line, column, encoding);
     cJSON* object = cJSON_CreateObject();
     if (object == nullptr) {
