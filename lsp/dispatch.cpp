@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "lsp/document_handlers.h"
 #include "lsp/json_holder.h"
 #include "lsp/responses.h"
 #include "lsp/transport.h"
@@ -42,11 +43,6 @@ const char* encoding_name(PositionEncoding encoding) {
 void on_exit(const ServerState* state, int* exit_code) {
     *exit_code = state->shutdown_requested ? 0 : 1;
 }
-
-// Document notifications. The document store is kept by the server state;
-// opening, changing and closing are accepted here and wired to analysis
-// once the analysis pipeline is part of the build.
-void on_document_notification(ServerState*, const cJSON*) {}
 
 }  // namespace
 
@@ -93,10 +89,12 @@ int32_t dispatch_message(ServerState* state, const cJSON* message, int* exit_cod
     } else if (strcmp(name, "exit") == 0) {
         on_exit(state, exit_code);
         return 0;
-    } else if (strcmp(name, "textDocument/didOpen") == 0 ||
-               strcmp(name, "textDocument/didChange") == 0 ||
-               strcmp(name, "textDocument/didClose") == 0) {
-        on_document_notification(state, params);
+    } else if (strcmp(name, "textDocument/didOpen") == 0) {
+        on_did_open(state, params);
+    } else if (strcmp(name, "textDocument/didChange") == 0) {
+        on_did_change(state, params);
+    } else if (strcmp(name, "textDocument/didClose") == 0) {
+        on_did_close(state, params);
     } else if (is_request) {
         send_method_not_found(id);
     }

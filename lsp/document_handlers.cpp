@@ -1,0 +1,57 @@
+#include "lsp/document_handlers.h"
+
+#include "lsp/publish.h"
+
+namespace {
+
+const cJSON* member(const cJSON* object, const char* name) {
+    return object != nullptr ? cJSON_GetObjectItemCaseSensitive(object, name) : nullptr;
+}
+
+void store_and_publish(ServerState* state, const cJSON* uri, const cJSON* text) {
+    if (!cJSON_IsString(uri) || !cJSON_IsString(text)) {
+        return;
+    }
+    document_store_put(&state->documents, uri->valuestring, text->valuestring);
+    // Analysis reads the notification's own text, which is what was just stored.
+    analyze_and_publish(state, uri->valuestring, text->valuestring);
+}
+
+}  // namespace
+
+const cJSON* text_document_uri(const cJSON* params) {
+    return member(member(params, "textDocument"), "uri");
+}
+
+void on_did_open(ServerState* state, const cJSON* params) {
+    const cJSON* document = member(params, "textDocument");
+    store_and_publish(state, member(document, "uri"), member(document, "text"));
+}
+
+void on_did_change(ServerState* state, const cJSON* params) {
+    const cJSON* uri = text_document_uri(params);
+    const cJSON* changes = member(params, "contentChanges");
+    if (!cJSON_IsString(uri) || !cJSON_IsArray(changes)) {
+        return;
+    }
+    // Full synchronisation: the last change holds the whole new text and
+    // any range in it is ignored.
+    int count = cJSON_GetArraySize(changes);
+    if (count == 0) {
+        return;
+    }
+    const cJSON* last = changes->child;
+    while (last->next != nullptr) {
+        last = last->next;
+    }
+    store_and_publish(state, uri, member(last, "text"));
+}
+
+void on_did_close(ServerState* state, const cJSON* params) {
+    const cJSON* uri = text_document_uri(params);
+    if (!cJSON_IsString(uri)) {
+        return;
+    }
+    document_store_remove(&state->documents, uri->valuestring);
+    publish_diagnostics(uri->valuestring, cJSON_CreateArray());
+}

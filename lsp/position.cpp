@@ -1,0 +1,123 @@
+#include "lsp/position.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int32_t line_number_index(int32_t line) {
+    return line > 0 ? line - 1 : 0;
+}
+
+int32_t byte_offset_of(int32_t column) {
+    return column > 0 ? column - 1 : 0;
+}
+
+bool starts_with_byte_order_mark(const char* text) {
+    return text != nullptr && static_cast<unsigned char>(text[0]) == 0xEF &&
+           static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF;
+}
+
+// The lexer starts after a byte-order mark but still calls the next byte
+// column 1, while the editor's line 1 contains the mark. Real line-1
+// positions are moved past the mark so the range covers the right text.
+int32_t byte_offset_in_text(const char* text, int32_t line, int32_t column) {
+    int32_t offset = byte_offset_of(column);
+    if (line == 1 && column >= 1 && starts_with_byte_order_mark(text) && offset <= INT32_MAX - 3) {
+        offset += 3;
+    }
+    return offset;
+}
+
+// Characters covered by at most `offset` bytes from a line start, stopping
+// early at the line feed or the end of the text. A carriage return is an
+// ordinary byte of its line.
+int32_t characters_from(const char* line_start, int32_t offset) {
+    size_t taken = 0;
+    while (taken < static_cast<size_t>(offset) && line_start[taken] != '\0' &&
+           line_start[taken] != '\n') {
+        ++taken;
+    }
+    return utf16_units(line_start, taken);
+}
+
+}  // namespace
+
+int32_t utf16_units(const char* bytes, size_t length) {
+    int32_t units = 0;
+    size_t position = 0;
+    while (position < length) {
+        unsigned char lead = static_cast<unsigned char>(bytes[position]);
+        size_t sequence = 1;
+        if ((lead & 0xE0) == 0xC0) {
+            sequence = 2;
+        } else if ((lead & 0xF0) == 0xE0) {
+            sequence = 3;
+        } else if ((lead & 0xF8) == 0xF0) {
+            sequence = 4;
+        }
+        if (sequence > length - position) {
+            sequence = 1;
+        }
+        units += sequence == 4 ? 2 : 1;  // four bytes make a surrogate pair
+        position += sequence;
+    }
+    return units;
+}
+
+ProtocolPosition position_character(const char* text, int32_t line, int32_t column,
+                                    PositionEncoding encoding) {
+    ProtocolPosition result = {line_number_index(line), byte_offset_in_text(text, line, column)};
+    if (encoding == POSITION_ENCODING_UTF8 || result.character == 0 || text == nullptr) {
+        return result;
+    }
+    const char* start = text;
+    for (int32_t feeds = 0; feeds < result.line && *start != '\0'; ++start) {
+        if (*start == '\n') {
+            ++feeds;
+        }
+    }
+    // The loop leaves `start` just past the line's preceding line feed, or
+    // at the terminating zero when the text has fewer lines.
+    result.character = characters_from(start, result.character);
+    return result;
+}
+
+void line_index_build(LineIndex* index, const char* text) {
+    index->text = text;
+    index->length = text != nullptr ? strlen(text) : 0;
+    size_t lines = 1;
+    for (size_t i = 0; i < index->length; ++i) {
+        lines += text[i] == '\n';
+    }
+    index->starts = static_cast<size_t*>(malloc(lines * sizeof(size_t)));
+    if (index->starts == nullptr) {
+        abort();
+    }
+    index->starts[0] = 0;
+    index->count = 1;
+    for (size_t i = 0; i < index->length; ++i) {
+        if (text[i] == '\n') {
+            index->starts[index->count++] = i + 1;
+        }
+    }
+}
+
+void line_index_free(LineIndex* index) {
+    free(index->starts);
+    index->starts = nullptr;
+    index->count = 0;
+}
+
+ProtocolPosition position_in_index(const LineIndex* index, int32_t line, int32_t column,
+                                   PositionEncoding encoding) {
+    ProtocolPosition result = {line_number_index(line), byte_offset_in_text(index->text, line, column)};
+    if (encoding == POSITION_ENCODING_UTF8 || result.character == 0 || index->text == nullptr) {
+        return result;
+    }
+    size_t line_index = static_cast<size_t>(result.line);
+    size_t start = line_index < index->count ? index->starts[line_index] : index->length;
+    result.character = characters_from(index->text + start, result.character);
+    return result;
+}

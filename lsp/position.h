@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lsp/server_state.h"
+
+// The front end speaks 1-based lines and 1-based byte columns; the protocol
+// wants 0-based lines and characters counted in the negotiated encoding.
+
+struct ProtocolPosition {
+    int32_t line;
+    int32_t character;
+};
+
+// UTF-16 code units of a UTF-8 byte range. The lead byte alone decides the
+// sequence length, so invalid UTF-8 never fails, it just gets a plausible
+// count; a sequence cut off by the end of the range counts as one byte.
+int32_t utf16_units(const char* bytes, size_t length);
+
+// Converts one position by walking the text from its start to the line.
+// Zero or negative lines and columns become 0; in UTF-16 a column past the
+// end of its line is cut to the line's end, in UTF-8 it is kept. On line 1
+// of a text that starts with a byte-order mark, columns count from after
+// the mark (as the lexer does) and are moved past it.
+ProtocolPosition position_character(const char* text, int32_t line, int32_t column,
+                                    PositionEncoding encoding);
+
+// Where each line starts, built once per publication so that converting
+// many positions costs one pass over the text instead of one per position.
+struct LineIndex {
+    const char* text;
+    size_t* starts;  // byte offset of the first byte of line i + 1
+    size_t count;
+    size_t length;   // bytes of text before its terminating zero
+};
+
+void line_index_build(LineIndex* index, const char* text);
+void line_index_free(LineIndex* index);
+
+// Same result as position_character on the indexed text.
+ProtocolPosition position_in_index(const LineIndex* index, int32_t line, int32_t column,
+                                   PositionEncoding encoding);
