@@ -32,12 +32,12 @@ void write_all(const std::string& path, const std::string& bytes) {
 
 // Only async-signal-safe calls between fork and exec.
 [[noreturn]] void exec_child(const std::string& in, const std::string& out,
-                             const std::string& err, char** argv) {
+                             const std::string& err, const char* directory, char** argv) {
     int in_fd = open(in.c_str(), O_RDONLY);
     int out_fd = open(out.c_str(), O_WRONLY | O_TRUNC);
     int err_fd = open(err.c_str(), O_WRONLY | O_TRUNC);
     if (in_fd < 0 || out_fd < 0 || err_fd < 0 || dup2(in_fd, 0) < 0 || dup2(out_fd, 1) < 0 ||
-        dup2(err_fd, 2) < 0) {
+        dup2(err_fd, 2) < 0 || (directory != nullptr && chdir(directory) != 0)) {
         _exit(127);
     }
     execv(argv[0], argv);
@@ -117,7 +117,7 @@ std::string ScratchDir::write(const std::string& name, const std::string& bytes)
 }
 
 CheckRun run_check(const std::vector<std::string>& args, const std::string& input,
-                   int timeout_ms) {
+                   const std::string& directory, int timeout_ms) {
     CheckRun run;
     ScratchDir scratch;
     std::string in = scratch.write("stdin", input);
@@ -139,7 +139,7 @@ CheckRun run_check(const std::vector<std::string>& args, const std::string& inpu
         return run;
     }
     if (pid == 0) {
-        exec_child(in, out, err, argv.data());
+        exec_child(in, out, err, directory.empty() ? nullptr : directory.c_str(), argv.data());
     }
     wait_child(pid, timeout_ms, &run);
     run.output = read_file_bytes(out);

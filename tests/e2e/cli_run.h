@@ -13,8 +13,9 @@ struct CheckRun {
     bool crashed = false;  // ended by a signal or killed after the time-out
 };
 
+// `directory`, when not empty, is the working directory of the run.
 CheckRun run_check(const std::vector<std::string>& args, const std::string& input = "",
-                   int timeout_ms = 30000);
+                   const std::string& directory = "", int timeout_ms = 30000);
 
 // A fresh directory under the system's temporary folder, removed with the
 // files written into it when the value goes away.
