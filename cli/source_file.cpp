@@ -11,29 +11,34 @@
 namespace {
 
 constexpr size_t kFirstCapacity = 64 * 1024;
+constexpr const char* kTooLarge = "file too large (more than 2147483647 bytes)";
 
 bool fail(char* reason, size_t size, const char* text) {
     snprintf(reason, size, "%s", text);
     return false;
 }
 
-// A regular file tells its size up front, which saves the regrowth; pipes
-// and terminals start small and double.
-size_t initial_capacity(FILE* stream) {
+// The size of a regular file, or -1 when the stream has none up front
+// (pipes, terminals).
+long long known_size(FILE* stream) {
     struct stat info;
-    if (fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        static_cast<unsigned long long>(info.st_size) <= kMaxSourceBytes) {
-        return static_cast<size_t>(info.st_size) + 1;
+    if (fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode)) {
+        return static_cast<long long>(info.st_size);
     }
-    return kFirstCapacity;
+    return -1;
 }
 
 // Reads to the end of the stream into a growing buffer; stops early with
 // an error once the content passes the size limit. A full buffer is only
-// enlarged when one more byte actually arrives, so a regular file of known
-// size is read without regrowth.
+// enlarged when one more byte actually arrives, so a regular file, whose
+// size is known, is read in one go, and an oversized one is refused before
+// anything is read.
 bool read_stream(FILE* stream, SourceText* source, char* reason, size_t reason_size) {
-    size_t capacity = initial_capacity(stream);
+    long long size = known_size(stream);
+    if (size > static_cast<long long>(kMaxSourceBytes)) {
+        return fail(reason, reason_size, kTooLarge);
+    }
+    size_t capacity = size > 0 ? static_cast<size_t>(size) + 1 : kFirstCapacity;
     char* buffer = static_cast<char*>(alloc_or_abort(capacity));
     size_t length = 0;
     for (;;) {
@@ -54,7 +59,7 @@ bool read_stream(FILE* stream, SourceText* source, char* reason, size_t reason_s
         }
         if (length > kMaxSourceBytes) {
             free(buffer);
-            return fail(reason, reason_size, "file too large (more than 2147483647 bytes)");
+            return fail(reason, reason_size, kTooLarge);
         }
     }
     if (ferror(stream)) {

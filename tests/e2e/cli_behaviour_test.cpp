@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "tests/e2e/cli_run.h"
@@ -269,6 +272,36 @@ TEST(CliLargeInput, BigFilesAreCheckedWhole) {
     EXPECT_EQ(long_run.status, 1);
     EXPECT_TRUE(contains(long_run.output, ":1:" + std::to_string(5 + (3 << 20) + 2 + 1) + ":"))
         << long_run.output;
+}
+
+TEST(CliLargeInput, FilesTooLargeForTheFrontEndAreRefused) {
+    ScratchDir scratch;
+    const std::string clean = scratch.write("clean.tov", kClean);
+    const std::string error = scratch.write("error.tov", kError);
+    // Sparse, so it costs no disk space; it must be refused before reading.
+    const std::string huge = scratch.write("huge.tov", "");
+    ASSERT_EQ(truncate(huge.c_str(), 2147483648LL), 0);
+    CheckRun run = run_check({clean, huge, error});
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.error, "tovel-check: " + huge + ": file too large (more than 2147483647 bytes)\n");
+    EXPECT_EQ(count_lines(run.output), 1);
+}
+
+TEST(CliOutput, FailedWritesAreNotSilent) {
+    if (access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    ScratchDir scratch;
+    const std::string file = scratch.write("error.tov", kError);
+    const std::string errors = scratch.path() + "/stderr";
+    const std::string command = std::string(TOVEL_CHECK_PATH) + " '" + file + "' >/dev/full 2>'" +
+                                errors + "'";
+    int status = system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(read_file_bytes(errors), "tovel-check: cannot write the results to standard output\n");
+    unlink(errors.c_str());
 }
 
 }  // namespace
