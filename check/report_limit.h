@@ -9,4 +9,4 @@
 // over a billion diagnostics and exhaust memory. Each declaration draws at
 // most this many such messages, naming the oldest earlier declarations first;
 // every declaration that repeats another still draws at least one.
-constexpr int32_t CHECK_REPEAT_REPORT_LIMIT = 16;
+constexpr int32_t CHECK_REPEAT_REPORT_LIMIT = 8;

@@ -5,7 +5,6 @@
 #define TOVEL_LEXER_SCANNER_INTERNAL_H
 
 #include <cstdint>
-#include <cstdio>
 
 #include "lexer/lexer.h"
 

@@ -86,6 +86,7 @@ ProtocolPosition position_character(const char* text, int32_t line, int32_t colu
 
 void line_index_build(LineIndex* index, const char* text) {
     index->text = text;
+    index->line_units = nullptr;
     index->length = text != nullptr ? strlen(text) : 0;
     size_t lines = 1;
     for (size_t i = 0; i < index->length; ++i) {
@@ -105,19 +106,97 @@ void line_index_build(LineIndex* index, const char* text) {
 }
 
 void line_index_free(LineIndex* index) {
+    if (index->line_units != nullptr) {
+        for (size_t i = 0; i < index->count; ++i) {
+            free(index->line_units[i]);
+        }
+        free(index->line_units);
+        index->line_units = nullptr;
+    }
     free(index->starts);
     index->starts = nullptr;
     index->count = 0;
 }
 
-ProtocolPosition position_in_index(const LineIndex* index, int32_t line, int32_t column,
+namespace {
+
+void* allocate_or_die(size_t count, size_t size) {
+    void* memory = calloc(count, size);
+    if (memory == nullptr) {
+        abort();
+    }
+    return memory;
+}
+
+// Units before every character boundary of one line, walked the way
+// utf16_units walks the whole line; -1 marks bytes inside a character.
+int32_t* build_line_units(const char* line, size_t length) {
+    int32_t* units = static_cast<int32_t*>(allocate_or_die(length + 1, sizeof(int32_t)));
+    for (size_t i = 0; i <= length; ++i) {
+        units[i] = -1;
+    }
+    int32_t count = 0;
+    size_t position = 0;
+    while (position < length) {
+        units[position] = count;
+        size_t sequence = 1;
+        unsigned char lead = static_cast<unsigned char>(line[position]);
+        if ((lead & 0xE0) == 0xC0) {
+            sequence = 2;
+        } else if ((lead & 0xF0) == 0xE0) {
+            sequence = 3;
+        } else if ((lead & 0xF8) == 0xF0) {
+            sequence = 4;
+        }
+        if (sequence > length - position) {
+            sequence = 1;
+        }
+        count += sequence == 4 ? 2 : 1;
+        position += sequence;
+    }
+    units[length] = count;
+    return units;
+}
+
+// A prefix of k bytes walks like the whole line up to the last boundary at
+// or before k; only the bytes after that boundary are walked again.
+int32_t characters_in_long_line(LineIndex* index, size_t line, const char* start, size_t length,
+                                size_t offset) {
+    if (index->line_units == nullptr) {
+        index->line_units = static_cast<int32_t**>(allocate_or_die(index->count, sizeof(int32_t*)));
+    }
+    if (index->line_units[line] == nullptr) {
+        index->line_units[line] = build_line_units(start, length);
+    }
+    const int32_t* units = index->line_units[line];
+    size_t boundary = offset;
+    while (units[boundary] < 0) {
+        --boundary;
+    }
+    return units[boundary] + utf16_units(start + boundary, offset - boundary);
+}
+
+}  // namespace
+
+ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t column,
                                    PositionEncoding encoding) {
     ProtocolPosition result = {line_number_index(line), byte_offset_in_text(index->text, line, column)};
     if (encoding == POSITION_ENCODING_UTF8 || result.character == 0 || index->text == nullptr) {
         return result;
     }
     size_t line_index = static_cast<size_t>(result.line);
-    size_t start = line_index < index->count ? index->starts[line_index] : index->length;
-    result.character = characters_from(index->text + start, result.character);
+    if (line_index >= index->count) {
+        return {result.line, 0};  // past the last line: an empty line
+    }
+    size_t start = index->starts[line_index];
+    size_t end = line_index + 1 < index->count ? index->starts[line_index + 1] - 1 : index->length;
+    size_t line_length = end - start;
+    if (line_length <= kWalkedLineBytes) {
+        result.character = characters_from(index->text + start, result.character);
+        return result;
+    }
+    size_t offset = static_cast<size_t>(result.character);
+    result.character = characters_in_long_line(index, line_index, index->text + start, line_length,
+                                               offset < line_length ? offset : line_length);
     return result;
 }

@@ -28,16 +28,22 @@ ProtocolPosition position_character(const char* text, int32_t line, int32_t colu
 
 // Where each line starts, built once per publication so that converting
 // many positions costs one pass over the text instead of one per position.
+// Long lines also get, when first needed, the UTF-16 count at every
+// character boundary, so many positions on one long line stay cheap.
 struct LineIndex {
     const char* text;
-    size_t* starts;  // byte offset of the first byte of line i + 1
+    size_t* starts;        // byte offset of the first byte of line i + 1
     size_t count;
-    size_t length;   // bytes of text before its terminating zero
+    size_t length;         // bytes of text before its terminating zero
+    int32_t** line_units;  // per line: units before each boundary byte, -1 inside a character
 };
+
+// Lines up to this many bytes are simply walked for every position.
+constexpr size_t kWalkedLineBytes = 256;
 
 void line_index_build(LineIndex* index, const char* text);
 void line_index_free(LineIndex* index);
 
 // Same result as position_character on the indexed text.
-ProtocolPosition position_in_index(const LineIndex* index, int32_t line, int32_t column,
+ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t column,
                                    PositionEncoding encoding);

@@ -5,6 +5,7 @@
 #include "diag/diagnostic.h"
 #include "lsp/json_holder.h"
 #include "lsp/transport.h"
+#include "lsp/utf8_text.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ struct DiagnosticListHolder {
     DiagnosticListHolder& operator=(const DiagnosticListHolder&) = delete;
 };
 
-cJSON* protocol_diagnostic(const Diagnostic* record, const LineIndex* index, PositionEncoding encoding) {
+cJSON* protocol_diagnostic(const Diagnostic* record, LineIndex* index, PositionEncoding encoding) {
     cJSON* item = cJSON_CreateObject();
     if (item == nullptr) {
         return nullptr;
@@ -29,7 +30,7 @@ cJSON* protocol_diagnostic(const Diagnostic* record, const LineIndex* index, Pos
     cJSON_AddNumberToObject(item, "severity", lsp_severity(record->severity));
     cJSON_AddStringToObject(item, "code", diag_kind_name(record->kind));
     cJSON_AddStringToObject(item, "source", "tovel");
-    cJSON_AddStringToObject(item, "message", record->message != nullptr ? record->message : "");
+    cJSON_AddStringToObject(item, "message", valid_utf8(record->message != nullptr ? record->message : "").c_str());
     return item;
 }
 
@@ -46,7 +47,7 @@ int32_t lsp_severity(int32_t severity) {
     }
 }
 
-cJSON* lsp_position(const LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding) {
+cJSON* lsp_position(LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding) {
     ProtocolPosition position = position_in_index(index, line, column, encoding);
     cJSON* object = cJSON_CreateObject();
     if (object == nullptr) {

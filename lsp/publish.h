@@ -19,4 +19,4 @@ void publish_diagnostics(const char* uri, cJSON* diagnostics);
 int32_t lsp_severity(int32_t severity);
 
 // A position object: line, then character.
-cJSON* lsp_position(const LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding);
+cJSON* lsp_position(LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding);

@@ -58,29 +58,28 @@ static ModifierRef single_reference(char* text) {
 }
 
 ModifierRef parse_lens(char* text) {
-    // Built front to back with a loop rather than by recursing on the rest:
-    // the number of ';' parts is up to the text.
+    // One pass over the text, copying each part out of it: re-copying the
+    // rest after every ';' (or recursing on it) would cost time and stack in
+    // proportion to the number of parts times the length of the text.
+    char* separator = find_separator(text);
+    if (!separator) return single_reference(text);
     ModifierRef first;
     ModifierRef* slot = &first;
     char* current = text;
     for (;;) {
-        char* separator = find_separator(current);
-        if (!separator) {
-            *slot = single_reference(current);
-            return first;
-        }
         const char* begin = current;
         while (begin < separator && is_blank(*begin)) ++begin;
         const char* end = separator;
         while (end > begin && is_blank(end[-1])) --end;
-        char* part = copy_range(begin, end);
-        const char* rest = separator + 1;
-        while (is_blank(*rest)) ++rest;
-        char* rest_copy = copy_string(rest);
-        std::free(current);
-        *slot = single_reference(part);
+        *slot = single_reference(copy_range(begin, end));
         slot->next = static_cast<ModifierRef*>(alloc_or_abort(sizeof(ModifierRef)));
         slot = slot->next;
-        current = rest_copy;
+        current = separator + 1;
+        while (is_blank(*current)) ++current;
+        separator = find_separator(current);
+        if (!separator) break;
     }
+    *slot = single_reference(copy_string(current));
+    std::free(text);
+    return first;
 }

@@ -4,8 +4,9 @@
 #   usage: scripts/demo.sh <build-dir>
 set -eu
 
-build_dir=${1:-build}
+build_dir=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
 server="$build_dir/lsp/tovel-lsp"
 client="$build_dir/demo/demo_client"
 
@@ -25,15 +26,10 @@ if [ ! -x "$client" ] || [ -n "$(find "$root/scripts/demo_client.cpp" "$root/tes
 fi
 
 set --
-if [ -d "$root/examples" ]; then
-    for file in "$root"/examples/*.tov; do
-        [ -e "$file" ] && set -- "$@" "$file"
-    done
-fi
-fix=""
-if [ -e "$root/examples/fixed/first_fixed.tov" ]; then
-    fix="--fix $root/examples/fixed/first_fixed.tov"
-fi
+for file in examples/*.tov examples/mistakes/*.tov; do
+    [ -e "$file" ] && set -- "$@" "$file"
+done
 
-# shellcheck disable=SC2086
-exec "$client" "$server" $fix "$@"
+exec "$client" "$server" \
+    --fix examples/mistakes/server_blocks.tov examples/fixed/server_blocks.tov \
+    "$@"

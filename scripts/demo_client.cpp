@@ -4,8 +4,9 @@
 //   demo_client <path-to-tovel-lsp> [file.tov ...]
 //
 // Two sessions show the lifecycle and position-encoding negotiation; when
-// files are given, a third opens each one, shows the published diagnostics,
-// fixes the first file with a change, closes it and shuts down.
+// files are given, a third opens each one and shows the published
+// diagnostics, then (with --fix) replaces one document by its corrected
+// text, closes it and shuts down.
 
 #include <cstdio>
 #include <cstring>
@@ -79,12 +80,15 @@ void show(const char* arrow, const std::string& body) {
     cJSON_ArrayForEach(change, cJSON_GetObjectItemCaseSensitive(params, "contentChanges")) {
         abbreviate_text(change);
     }
-    char* text = cJSON_PrintUnformatted(json);
-    printf("  %s %s\n", arrow, text != nullptr ? text : body.c_str());
-    cJSON_free(text);
     const cJSON* method = cJSON_GetObjectItemCaseSensitive(json, "method");
     if (cJSON_IsString(method) && strcmp(method->valuestring, "textDocument/publishDiagnostics") == 0) {
+        // The summary reads better than the raw notification.
+        printf("  %s textDocument/publishDiagnostics\n", arrow);
         show_diagnostics(params);
+    } else {
+        char* text = cJSON_PrintUnformatted(json);
+        printf("  %s %s\n", arrow, text != nullptr ? text : body.c_str());
+        cJSON_free(text);
     }
     cJSON_Delete(json);
 }
@@ -203,7 +207,12 @@ std::string read_file(const char* path) {
     return content.str();
 }
 
+// file:///demo/ followed by the path below examples/ (or the file name).
 std::string uri_of(const std::string& path) {
+    size_t examples = path.rfind("examples/");
+    if (examples != std::string::npos) {
+        return "file:///demo/" + path.substr(examples + 9);
+    }
     return "file:///demo/" + path.substr(path.find_last_of('/') + 1);
 }
 
@@ -213,7 +222,7 @@ std::string open_params(const std::string& uri, const std::string& text) {
 }
 
 void documents_session(const char* server, const std::vector<const char*>& files,
-                       const char* fixed_text_path) {
+                       const char* fix_target, const char* fixed_text_path) {
     printf("\n== Session: open every example, fix one, close it\n");
     Session session;
     if (!start(&session, server)) return;
@@ -223,14 +232,14 @@ void documents_session(const char* server, const std::vector<const char*>& files
         printf("\n-- %s\n", file);
         exchange(&session, notification("textDocument/didOpen", open_params(uri_of(file), read_file(file))), 1);
     }
-    if (fixed_text_path != nullptr && !files.empty()) {
-        std::string uri = uri_of(files[0]);
-        printf("\n-- change %s to the text of %s\n", files[0], fixed_text_path);
+    if (fix_target != nullptr && fixed_text_path != nullptr) {
+        std::string uri = uri_of(fix_target);
+        printf("\n-- change %s to the corrected text of %s\n", uri.c_str(), fixed_text_path);
         std::string change = "{\"textDocument\":{\"uri\":" + json_string(uri) +
                              ",\"version\":2},\"contentChanges\":[{\"text\":" +
                              json_string(read_file(fixed_text_path)) + "}]}";
         exchange(&session, notification("textDocument/didChange", change), 1);
-        printf("\n-- close %s\n", files[0]);
+        printf("\n-- close %s\n", uri.c_str());
         exchange(&session, notification("textDocument/didClose",
                                         "{\"textDocument\":{\"uri\":" + json_string(uri) + "}}"), 1);
     }
@@ -242,16 +251,19 @@ void documents_session(const char* server, const std::vector<const char*>& files
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: %s <tovel-lsp> [--fix <file.tov>] [file.tov ...]\n", argv[0]);
+        fprintf(stderr, "usage: %s <tovel-lsp> [--fix <opened.tov> <corrected.tov>] [file.tov ...]\n",
+                argv[0]);
         return 2;
     }
     setvbuf(stdout, nullptr, _IOLBF, 0);
     const char* server = argv[1];
+    const char* fix_target = nullptr;
     const char* fixed = nullptr;
     std::vector<const char*> files;
     for (int i = 2; i < argc; ++i) {
         std::string argument = argv[i];
-        if (argument == "--fix" && i + 1 < argc) {
+        if (argument == "--fix" && i + 2 < argc) {
+            fix_target = argv[++i];
             fixed = argv[++i];
         } else {
             files.push_back(argv[i]);
@@ -260,7 +272,7 @@ int main(int argc, char** argv) {
     lifecycle_session(server, true);
     lifecycle_session(server, false);
     if (!files.empty()) {
-        documents_session(server, files, fixed);
+        documents_session(server, files, fix_target, fixed);
     }
     return 0;
 }

@@ -127,4 +127,31 @@ TEST(PositionConversion, IndexMatchesWalkEverywhere) {
     }
 }
 
+// Lines longer than kWalkedLineBytes go through the per-line boundary table.
+// Invalid sequences make the cut-off rules matter: every offset must still
+// give what walking the prefix gives.
+TEST(PositionConversion, LongLinesMatchTheWalkAtEveryOffset) {
+    const std::string pieces[] = {"a", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80",
+                                  "\xf0\xc3\xa9", "\xe0" "A", "\x80", "\xff", "\r"};
+    std::string line;
+    for (size_t i = 0; line.size() < 3 * kWalkedLineBytes; ++i) {
+        line += pieces[(i * 7 + i / 3) % (sizeof pieces / sizeof pieces[0])];
+    }
+    const std::string text = "short\n" + line + "\n" + line + "\xf0\x9f";
+    LineIndex index;
+    line_index_build(&index, text.c_str());
+    for (int32_t line_number : {2, 3}) {
+        for (int32_t column = 1; column <= static_cast<int32_t>(line.size()) + 5; ++column) {
+            ProtocolPosition walked = position_character(text.c_str(), line_number, column, U16);
+            ProtocolPosition indexed = position_in_index(&index, line_number, column, U16);
+            ASSERT_EQ(indexed.character, walked.character) << line_number << ":" << column;
+        }
+    }
+    // Going back and forth on one line reuses its table.
+    EXPECT_EQ(position_in_index(&index, 2, 2, U16).character, 1);
+    EXPECT_EQ(position_in_index(&index, 2, 100000, U16).character,
+              position_character(text.c_str(), 2, 100000, U16).character);
+    line_index_free(&index);
+}
+
 }  // namespace

@@ -46,7 +46,7 @@ TEST_P(DumpGolden, ParsesAndDumpsAsRecorded) {
     ASSERT_TRUE(read_file(golden_dir() / (name + ".tov"), &source)) << name;
     ASSERT_TRUE(read_file(golden_dir() / (name + ".dump"), &expected))
         << "missing " << name << ".dump";
-    ParseOutcome outcome = parse_and_dump(source);
+    DumpOutcome outcome = parse_and_dump(source);
     ASSERT_EQ(outcome.result, 0) << outcome.diagnostics;
     EXPECT_EQ(outcome.diagnostics, "");
     EXPECT_EQ(outcome.dump, expected) << "golden " << name;

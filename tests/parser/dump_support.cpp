@@ -36,8 +36,8 @@ std::string render_diagnostics(const DiagnosticList& list) {
 
 }  // namespace
 
-ParseOutcome parse_and_dump(const std::string& text) {
-    ParseOutcome outcome;
+DumpOutcome parse_and_dump(const std::string& text) {
+    DumpOutcome outcome;
     DiagnosticList list;
     diag_list_init(&list);
     StmtList program = {nullptr, 0};
@@ -51,14 +51,19 @@ ParseOutcome parse_and_dump(const std::string& text) {
     return outcome;
 }
 
-bool parse_clean(const std::string& text, StmtList* program, std::string* why) {
+ParsedProgram::ParsedProgram(const std::string& text) {
     DiagnosticList list;
     diag_list_init(&list);
-    StmtList parsed = {nullptr, 0};
-    int result = parse_program(text.c_str(), "test.tov", 1, &list, &parsed);
-    *why = render_diagnostics(list);
+    ok = parse_program(text.c_str(), "test.tov", 1, &list, &program) == 0;
+    why = render_diagnostics(list);
     diag_list_free(&list);
-    if (result != 0) return false;
-    *program = parsed;
-    return true;
+}
+
+ParsedProgram::~ParsedProgram() {
+    if (ok) stmt_list_free(program);
+}
+
+const Expr* ParsedProgram::assigned(size_t i) const {
+    const Stmt* stmt = at(i);
+    return stmt && stmt->kind == STMT_ASSIGN ? stmt->assign.value : nullptr;
 }

@@ -3,11 +3,13 @@
 // programs that must always end in either a tree or exactly one error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/realistic_source.h"
 #include "tests/parser/parse_outcome.h"
 
 namespace {
@@ -244,6 +246,47 @@ TEST(ParseRobustness, MutatedProgramsEndInATreeOrOneError) {
     }
     // Both outcomes must be exercised for the check to mean anything.
     EXPECT_GT(accepted, 100);
+    EXPECT_GT(rejected, 100);
+}
+
+// Windows of whole lines cut from the realistic benchmark program, mutated:
+// most start or end inside a block, which reaches rejection paths with deep
+// stacks of partly built values.
+TEST(ParseRobustness, MutatedWindowsOfTheRealisticProgram) {
+    const std::string source = realistic_tovel_source(32 * 1024);
+    ParseOutcome whole = parse_text(source);
+    ASSERT_EQ(whole.result, 0);
+    ASSERT_EQ(whole.error_count(), 0u);
+
+    std::vector<size_t> line_starts = {0};
+    for (size_t i = 0; i + 1 < source.size(); ++i) {
+        if (source[i] == '\n') {
+            line_starts.push_back(i + 1);
+        }
+    }
+    std::mt19937 rng(7);
+    int rejected = 0;
+    for (int i = 0; i < 1500; ++i) {
+        size_t first = rng() % line_starts.size();
+        size_t last = std::min(line_starts.size() - 1, first + 1 + rng() % 60);
+        std::string window = source.substr(line_starts[first],
+                                           line_starts[last] - line_starts[first]);
+        std::string text = (i % 4 == 0) ? window : mutate(window, rng);
+        ParseOutcome outcome = parse_text(text);
+        SCOPED_TRACE(text);
+        if (outcome.result == 0) {
+            EXPECT_TRUE(outcome.program_handed_out);
+            EXPECT_EQ(outcome.error_count(), 0u);
+        } else {
+            ++rejected;
+            EXPECT_EQ(outcome.result, 1);
+            EXPECT_FALSE(outcome.program_handed_out);
+            EXPECT_EQ(outcome.error_count(), 1u);
+        }
+        if (HasFailure()) {
+            break;
+        }
+    }
     EXPECT_GT(rejected, 100);
 }
 

@@ -1,0 +1,130 @@
+// Throughput of document analysis (parse plus server-block checks) on a
+// realistic text and on texts built to stress the checker, and of the
+// checker alone on the same parsed trees.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ast/ast.h"
+#include "bench/realistic_source.h"
+#include "check/analysis.h"
+#include "diag/diagnostic.h"
+#include "parser/parse.h"
+
+namespace {
+
+constexpr size_t kTextBytes = 1 << 20;
+
+// One server block holding 30,000 distinct routes, each with a small body.
+std::string many_routes_source() {
+    std::string text = "server api(port: 8080)\n";
+    for (int i = 0; i < 30000; ++i) {
+        text += "    get \"/r" + std::to_string(i) + "/{id}\"(req)\n        n = " +
+                std::to_string(i) + "\n    end get\n";
+    }
+    text += "end server\n";
+    return text;
+}
+
+// One finding per handler, 30,000 of them, of several kinds: malformed paths,
+// unknown verbs, and routes that cannot be told apart from their neighbour.
+std::string many_findings_source() {
+    std::string text = "server api()\n";
+    for (int i = 0; i < 30000; ++i) {
+        std::string n = std::to_string(i / 3);
+        switch (i % 3) {
+        case 0:
+            text += "    get \"/a" + n + "/\"(req)\n    end get\n";
+            break;
+        case 1:
+            text += "    fetch \"/b" + n + "\"(req)\n    end fetch\n";
+            break;
+        default:
+            text += "    get \"/c" + n + "/{x}\"(req)\n    end get\n    stream \"/c" + n +
+                    "/{y}\"(req)\n    end stream\n";
+            break;
+        }
+    }
+    text += "end server\n";
+    return text;
+}
+
+// 30,000 copies of one route: every copy repeats all earlier ones, the case
+// where the number of repeat messages per handler is bounded.
+std::string repeated_route_source() {
+    std::string text = "server api()\n";
+    for (int i = 0; i < 30000; ++i) {
+        text += "    get \"/same\"(req)\n    end get\n";
+    }
+    text += "end server\n";
+    return text;
+}
+
+const std::string& text_for(int which) {
+    static const std::string realistic = realistic_tovel_source(kTextBytes);
+    static const std::string routes = many_routes_source();
+    static const std::string findings = many_findings_source();
+    static const std::string repeated = repeated_route_source();
+    switch (which) {
+    case 0:
+        return realistic;
+    case 1:
+        return routes;
+    case 2:
+        return findings;
+    default:
+        return repeated;
+    }
+}
+
+void BM_AnalyzeDocument(benchmark::State& state) {
+    const std::string& text = text_for(static_cast<int>(state.range(0)));
+    size_t findings = 0;
+    for (auto _ : state) {
+        DiagnosticList list;
+        diag_list_init(&list);
+        StmtList program{nullptr, 0};
+        int32_t result = analyze_document(text.c_str(), "bench.tv", &list, &program);
+        benchmark::DoNotOptimize(result);
+        findings = diag_list_count(&list);
+        stmt_list_free(program);
+        diag_list_free(&list);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.counters["findings"] = static_cast<double>(findings);
+}
+
+// The checker alone, over a tree parsed once.
+void BM_CheckProgram(benchmark::State& state) {
+    const std::string& text = text_for(static_cast<int>(state.range(0)));
+    DiagnosticList parse_list;
+    diag_list_init(&parse_list);
+    StmtList program{nullptr, 0};
+    if (parse_program(text.c_str(), "bench.tv", 1, &parse_list, &program) != 0) {
+        state.SkipWithError("the benchmark text does not parse");
+        diag_list_free(&parse_list);
+        return;
+    }
+    diag_list_free(&parse_list);
+    size_t findings = 0;
+    for (auto _ : state) {
+        DiagnosticList list;
+        diag_list_init(&list);
+        int32_t added = check_program(program, "bench.tv", &list);
+        benchmark::DoNotOptimize(added);
+        findings = diag_list_count(&list);
+        diag_list_free(&list);
+    }
+    stmt_list_free(program);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.counters["findings"] = static_cast<double>(findings);
+}
+
+// 0 realistic, 1 many routes, 2 many findings, 3 one route repeated.
+BENCHMARK(BM_AnalyzeDocument)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckProgram)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+} // namespace
