@@ -55,6 +55,7 @@ const std::vector<Source>& sources() {
         {"multibyte_before_error", 1, "print \"h\xC3\xA9llo \xF0\x9F\x98\x80\" let\n"},
         {"invalid_utf8", 1, "x = \"\xFF\xFE\"\nprint \xC3(\n"},
         {"invalid_utf8_clean", 0, "x = \"\xFF\xC3\"\n"},
+        {"invalid_utf8_in_message", 1, server_block("  get \"/a//\xFF\xC3(\"(req)\n  end get\n")},
         {"nul_ends_text", 0, std::string("x = 1\n\0let y = (\n", 17)},
         {"nul_inside_statement", 1, std::string("print (1 +\0 2)\n", 15)},
         {"crlf_line_ends", 1, "x = 1\r\nlet y = 2\r\n"},
@@ -123,6 +124,58 @@ std::string rendered(const PublishedDiagnostic& published, const std::string& te
     return line;
 }
 
+// One well-formed UTF-8 sequence at the start of `bytes`: its length, or 0.
+size_t sequence_length(const unsigned char* bytes, size_t available) {
+    const unsigned char lead = bytes[0];
+    if (lead < 0x80) {
+        return 1;
+    }
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    } else {
+        return 0;
+    }
+    if (available < length || bytes[1] < low || bytes[1] > high) {
+        return 0;
+    }
+    for (size_t i = 2; i < length; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// The protocol carries only valid UTF-8, so the server publishes a message
+// with each stray byte replaced by U+FFFD; the command line prints the bytes
+// as they are. Comparing the two needs the same replacement on this side.
+std::string as_published(const std::string& bytes) {
+    std::string out;
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t position = 0;
+    while (position < bytes.size()) {
+        size_t length = sequence_length(data + position, bytes.size() - position);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            position += 1;
+        } else {
+            out.append(bytes, position, length);
+            position += length;
+        }
+    }
+    return out;
+}
+
 class CliAgreesWithServer : public testing::TestWithParam<Source> {};
 
 TEST_P(CliAgreesWithServer, SameDiagnosticsAsPublished) {
@@ -148,14 +201,27 @@ TEST_P(CliAgreesWithServer, SameDiagnosticsAsPublished) {
     CheckRun text = run_check({path});
     EXPECT_FALSE(text.crashed);
     EXPECT_EQ(text.status, expected_status);
-    EXPECT_EQ(text.output, expected_text);
+    EXPECT_EQ(as_published(text.output), expected_text);
     EXPECT_EQ(text.error, "");
 
     CheckRun json = run_check({"--format=json", path});
     EXPECT_FALSE(json.crashed);
     EXPECT_EQ(json.status, expected_status);
-    EXPECT_EQ(json.output, expected_json);
+    EXPECT_EQ(as_published(json.output), expected_json);
     EXPECT_EQ(json.error, "");
+}
+
+// The command line does not clean messages up: a route path with stray
+// bytes is quoted with those very bytes, in both formats.
+TEST(CliMessages, StrayBytesPassThrough) {
+    ScratchDir scratch;
+    const std::string path = scratch.write(
+        "prog.tov", server_block("  get \"/a//\xFF\xC3(\"(req)\n  end get\n"));
+    for (const char* format : {"--format=text", "--format=json"}) {
+        CheckRun run = run_check({format, path});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.output.find("/a//\xFF\xC3("), std::string::npos) << run.output;
+    }
 }
 
 std::string case_name(const testing::TestParamInfo<Source>& info) { return info.param.name; }

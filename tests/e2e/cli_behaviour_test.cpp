@@ -248,7 +248,7 @@ TEST(CliDump, EachFileGetsItsOwnTree) {
 TEST(CliLargeInput, BigFilesAreCheckedWhole) {
     ScratchDir scratch;
     std::string text;
-    const int lines = 400000;  // a few megabytes
+    const int lines = 200000;  // a few megabytes
     for (int i = 0; i < lines; ++i) {
         text += "total = total + 1\n";
     }
