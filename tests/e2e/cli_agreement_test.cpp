@@ -63,7 +63,7 @@ const std::vector<Source>& sources() {
         {"byte_order_mark_error_later", 1, "\xEF\xBB\xBFx = 1\ny = $\n"},
         {"deep_brackets", 1, "x = " + repeated("(", 30000) + "1" + repeated(")", 30000) + "\n"},
         {"deep_blocks", 1, repeated("if a then\n", 20000) + repeated("end if\n", 20000)},
-        {"long_program_error_at_end", 1, repeated("x = x + 1\n", 30000) + "let z = 1\n"},
+        {"long_program_error_at_end", 1, repeated("x = x + 1\n", 8000) + "let z = 1\n"},
         {"control_bytes_in_string", 1, "print \"a\x01" "b\tc\"\nlet\n"},
     };
     return cases;
