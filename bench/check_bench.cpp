@@ -22,8 +22,8 @@ constexpr size_t kTextBytes = 1 << 20;
 std::string many_routes_source() {
     std::string text = "server api(port: 8080)\n";
     for (int i = 0; i < 30000; ++i) {
-        text += "    get \"/r" + std::to_string(i) + "/{id}\"(req)\n        n = " +
-                std::to_string(i) + "\n    end get\n";
+        text += "    get \"/r" + std::to_string(i) +
+                "/{id}\"(req)\n        n = " + std::to_string(i) + "\n    end get\n";
     }
     text += "end server\n";
     return text;

@@ -33,9 +33,13 @@ namespace {
 // names are found through a set instead of rescanning the earlier options.
 constexpr size_t kOptionScanLimit = 16;
 
-const char* text_or_empty(const char* text) { return text ? text : ""; }
+const char* text_or_empty(const char* text) {
+    return text ? text : "";
+}
 
-bool same_text(const char* a, const char* b) { return std::strcmp(text_or_empty(a), text_or_empty(b)) == 0; }
+bool same_text(const char* a, const char* b) {
+    return std::strcmp(text_or_empty(a), text_or_empty(b)) == 0;
+}
 
 const char* kind_phrase(ExprKind kind) {
     switch (kind) {

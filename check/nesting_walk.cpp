@@ -18,7 +18,7 @@ struct Frame {
     StmtList list;
     size_t next;
     bool top_level;
-    const char* context;  // null at top level
+    const char* context; // null at top level
 };
 
 struct Walk {

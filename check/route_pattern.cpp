@@ -7,11 +7,15 @@
 
 namespace {
 
-constexpr const char* kVerbs[] = {"get",  "post", "put",     "delete",
+constexpr const char* kVerbs[] = {"get",   "post", "put",     "delete",
                                   "patch", "head", "options", "stream"};
 
-bool is_ascii_letter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_ascii_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool is_ascii_letter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_ascii_digit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 struct CaptureName {
     const char* text;
@@ -23,8 +27,8 @@ bool same_bytes(const char* a, int32_t a_length, const char* b, int32_t b_length
 }
 
 // Reports one problem with the path; the verb and the path lead every message.
-#define REPORT_PATH(reporter, handler, format, ...)                                               \
-    diag_reportf((reporter), (handler)->line, (handler)->column, "%s \"%s\": " format,            \
+#define REPORT_PATH(reporter, handler, format, ...)                                                \
+    diag_reportf((reporter), (handler)->line, (handler)->column, "%s \"%s\": " format,             \
                  (handler)->word ? (handler)->word : "", path, __VA_ARGS__)
 
 // Validates one capture segment "{...}" at index `index`; `names` holds the
@@ -138,8 +142,9 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
     }
     size_t n = std::strlen(path);
     if (n > 1 && path[n - 1] == '/') {
-        // The message shows the path with and without its final slash; a path
-        // too long for printf's precision is shown whole both times.
+        // The message shows the path with and without its final slash; the
+        // precision is clamped for paths longer than printf can count (the
+        // message is cut at 511 bytes long before that matters).
         int shown = n - 1 <= 0x7fffffffu ? static_cast<int>(n - 1) : 0x7fffffff;
         REPORT_PATH(reporter, handler,
                     "a route path must not end with / ('%s' and '%.*s' are different paths and "
@@ -159,8 +164,8 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
             REPORT_PATH(reporter, handler, "more than %d path segments", ROUTE_MAX_SEGMENTS);
             return 0;
         }
-        const char* slash = static_cast<const char*>(
-            std::memchr(cursor, '/', static_cast<size_t>(end - cursor)));
+        const char* slash =
+            static_cast<const char*>(std::memchr(cursor, '/', static_cast<size_t>(end - cursor)));
         const char* stop = slash ? slash : end;
         bool is_last = slash == nullptr;
         RouteSegment* segment = &pattern->segments[pattern->segment_count++];

@@ -27,7 +27,9 @@ void build_group_key(std::string* key, const char* conflict_verb, const RoutePat
     }
 }
 
-const char* text_or_empty(const char* text) { return text ? text : ""; }
+const char* text_or_empty(const char* text) {
+    return text ? text : "";
+}
 
 // Reports the conflicts of the newest entry with the earlier members of its
 // group, oldest first, then appends it to the group.

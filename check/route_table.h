@@ -14,7 +14,7 @@ struct ServerItem;
 struct RouteEntry {
     const ServerItem* handler;
     int32_t path_valid;
-    int32_t next_in_group;  // next later entry with the same verb and shape, or -1
+    int32_t next_in_group; // next later entry with the same verb and shape, or -1
 };
 
 // Entries whose path is valid are chained per (conflict verb, shape) group,
@@ -28,7 +28,7 @@ struct RouteGroup {
 struct RouteTable {
     std::vector<RouteEntry> entries;
     std::unordered_map<std::string, RouteGroup> groups;
-    std::string key_buffer;  // reused while building a group key
+    std::string key_buffer; // reused while building a group key
 };
 
 // Fresh table for a block with `item_count` items (handlers are a subset).

@@ -13,7 +13,9 @@
 
 namespace {
 
-const char* text_or_empty(const char* text) { return text ? text : ""; }
+const char* text_or_empty(const char* text) {
+    return text ? text : "";
+}
 
 bool differs(const char* word, const char* expected) {
     return word != nullptr && std::strcmp(word, expected) != 0;
@@ -54,8 +56,8 @@ void report_repeated_name(DiagReporter* reporter, const SiteIndex& index, const 
     if (found == index.name_counts.end()) {
         return;
     }
-    int32_t times = found->second < CHECK_REPEAT_REPORT_LIMIT ? found->second
-                                                              : CHECK_REPEAT_REPORT_LIMIT;
+    int32_t times =
+        found->second < CHECK_REPEAT_REPORT_LIMIT ? found->second : CHECK_REPEAT_REPORT_LIMIT;
     for (int32_t i = 0; i < times; ++i) {
         diag_reportf(reporter, site->line, site->column, "web '%s' declared twice",
                      text_or_empty(site->name));
@@ -67,7 +69,8 @@ void remember_site(SiteIndex* index, const ServerItem* site, const char* host) {
     index->sites.push_back(site);
     index->next_same_host.push_back(-1);
     if (host != nullptr) {
-        auto [entry, inserted] = index->hosts.try_emplace(host, SiteIndex::Chain{position, position});
+        auto [entry, inserted] =
+            index->hosts.try_emplace(host, SiteIndex::Chain{position, position});
         if (!inserted) {
             index->next_same_host[entry->second.last] = position;
             entry->second.last = position;

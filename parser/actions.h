@@ -31,6 +31,13 @@ void split_qualified_name(char* text, char** head, char** tail);
 char* join_with_space(char* a, char* b);
 char* join_with_dot(char* a, char* b);
 
+// A growing name holding `word`, which it takes over.
+GrowingText growing_text_start(char* word);
+
+// Appends the separator and `word` (which is freed); the buffer grows by
+// doubling, so a name of n parts costs time linear in its length.
+GrowingText growing_text_append(GrowingText name, char separator, char* word);
+
 // ---- Positions ----
 
 // Places a new expression at the start of the given location.

@@ -23,21 +23,33 @@ void split_qualified_name(char* text, char** head, char** tail) {
     *dot = '\0';
 }
 
-static char* join_with(char* a, char separator, char* b) {
-    size_t left = std::strlen(a);
-    size_t right = std::strlen(b);
-    char* joined = static_cast<char*>(alloc_or_abort(left + right + 2));
-    std::memcpy(joined, a, left);
-    joined[left] = separator;
-    std::memcpy(joined + left + 1, b, right + 1);
-    std::free(a);
-    std::free(b);
-    return joined;
+char* join_with_space(char* a, char* b) { return growing_text_append(growing_text_start(a), ' ', b).text; }
+
+char* join_with_dot(char* a, char* b) { return growing_text_append(growing_text_start(a), '.', b).text; }
+
+GrowingText growing_text_start(char* word) {
+    GrowingText name;
+    name.text = word;
+    name.length = std::strlen(word);
+    name.capacity = name.length + 1;
+    return name;
 }
 
-char* join_with_space(char* a, char* b) { return join_with(a, ' ', b); }
-
-char* join_with_dot(char* a, char* b) { return join_with(a, '.', b); }
+GrowingText growing_text_append(GrowingText name, char separator, char* word) {
+    size_t added = std::strlen(word);
+    size_t needed = name.length + 1 + added + 1;
+    if (needed > name.capacity) {
+        size_t capacity = name.capacity * 2;
+        if (capacity < needed) capacity = needed;
+        name.text = static_cast<char*>(realloc_or_abort(name.text, capacity));
+        name.capacity = capacity;
+    }
+    name.text[name.length] = separator;
+    std::memcpy(name.text + name.length + 1, word, added + 1);
+    name.length += 1 + added;
+    std::free(word);
+    return name;
+}
 
 Expr* expr_at(Expr* expr, SourceSpan where) {
     return expr_set_position(expr, where.start_line, where.start_column);

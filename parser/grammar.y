@@ -19,9 +19,6 @@ struct ParseContext;
 #define YYLTYPE_IS_TRIVIAL 1
 }
 
-%code top {
-#include <cstdint>
-}
 
 %code {
 #include "lexer/lexer.h"
@@ -107,8 +104,9 @@ struct ParseContext;
 %type <expr> comparison_expression set_expression additive_expression
 %type <expr> multiplicative_expression unary_expression postfix_expression primary
 %type <expr> record_literal parameter_default
-%type <text> variable_name modifier_name modifier_word modifier_context
-%type <text> watch_target_path comparison_operator field_name dot_field_name for_end
+%type <text> variable_name modifier_word modifier_context
+%type <text> comparison_operator field_name dot_field_name for_end
+%type <growing> modifier_name watch_target_path
 %type <op> compound_op
 %type <modifier> comparison_lens
 %type <signature> modifier_signature
@@ -207,9 +205,10 @@ comparison_lens
     | MODIFIER_PREFIX                       { $$ = parse_lens($1); }
     ;
 
+/* Words join with single spaces: "approximately equal to". */
 modifier_name
-    : modifier_word                         { $$ = $1; }
-    | modifier_name modifier_word           { $$ = join_with_space($1, $2); }
+    : modifier_word                         { $$ = growing_text_start($1); }
+    | modifier_name modifier_word           { $$ = growing_text_append($1, ' ', $2); }
     ;
 
 modifier_word
@@ -362,9 +361,9 @@ use_statement
     ;
 
 modifier_signature
-    : modifier_name                         { $$ = modifier_signature_make($1, param_list_empty()); }
+    : modifier_name                         { $$ = modifier_signature_make($1.text, param_list_empty()); }
     | modifier_name LPAREN parameter_list_opt RPAREN
-                                            { $$ = modifier_signature_make($1, $3); }
+                                            { $$ = modifier_signature_make($1.text, $3); }
     ;
 
 modifier_context
@@ -385,9 +384,9 @@ unwatch_statement
     ;
 
 watch_target_list
-    : watch_target_path                     { $$ = param_list_append(param_list_empty(), $1); }
+    : watch_target_path                     { $$ = param_list_append(param_list_empty(), $1.text); }
     | watch_target_list COMMA watch_target_path
-                                            { $$ = param_list_append($1, $3); }
+                                            { $$ = param_list_append($1, $3.text); }
     ;
 
 /* The markers run right after the header's line break, so that a report
@@ -423,8 +422,8 @@ server_string_list
     ;
 
 watch_target_path
-    : variable_name                         { $$ = $1; }
-    | watch_target_path DOT IDENT           { $$ = join_with_dot($1, $3); }
+    : variable_name                         { $$ = growing_text_start($1); }
+    | watch_target_path DOT IDENT           { $$ = growing_text_append($1, '.', $3); }
     ;
 
 without_watchers_statement

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -37,11 +38,22 @@ struct PolicySpec {
     Expr* reset_value;  // owned; set only for FIELD_RESET
 };
 
+// A name built word by word: a modifier name ("approximately equal to") or a
+// watched path (a.b.c). It keeps its length and spare room so that a name of
+// many parts is built in linear time. The string comes first: to everything
+// that only releases the value it reads as the plain owned string `text`.
+struct GrowingText {
+    char* text;
+    size_t length;
+    size_t capacity;  // bytes allocated for text, terminator included
+};
+
 // One entry of the parser's value stack: every grammar symbol carries at most
 // one of these members (the symbol decides which). The driver copies entries
 // with memcpy when it grows its stacks, so every member is a plain record.
 union ParseValue {
     char* text;                    // names, decoded strings, lens text, keyword spellings
+    GrowingText growing;           // modifier names and watched paths while being built
     NumberValue number;
     StmtList stmt_list;
     Stmt* stmt;
@@ -61,3 +73,4 @@ union ParseValue {
 };
 
 static_assert(std::is_trivially_copyable_v<ParseValue>, "the parser relocates values with memcpy");
+static_assert(offsetof(GrowingText, text) == 0, "a growing name is released as its text");

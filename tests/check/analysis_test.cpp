@@ -16,7 +16,7 @@ using check_test::findings_of;
 struct Analysis {
     int32_t result;
     std::vector<Finding> findings;
-    std::vector<Diagnostic> records;  // shallow copies; strings are not kept
+    std::vector<Diagnostic> records; // shallow copies; strings are not kept
     bool program_filled;
 };
 
@@ -40,7 +40,9 @@ Analysis analyze(const std::string& text) {
 }
 
 // Wraps handler lines in a server block starting on line 1.
-std::string in_server(const std::string& items) { return "server s()\n" + items + "end server\n"; }
+std::string in_server(const std::string& items) {
+    return "server s()\n" + items + "end server\n";
+}
 
 std::string route(const std::string& verb, const std::string& path,
                   const std::string& params = "req", const std::string& end_word = "") {
@@ -78,7 +80,7 @@ std::string deep_path(int segments) {
 TEST(AnalyzeSource, RoutePaths) {
     struct PathCase {
         std::string path;
-        std::string message;  // empty: valid
+        std::string message; // empty: valid
     };
     const std::vector<PathCase> paths = {
         {"/", ""},
@@ -159,10 +161,12 @@ TEST(AnalyzeSource, OptionsDirectivesHooksAndSites) {
           {"unknown hook 'on start' (only 'on drain' exists)", 8, 5}}},
         {"sites",
          "server s()\n"
-         "    web a(host: \"h\")\n        trust_proxy \"1.2.3.4\"\n        on drain\n        end on\n"
+         "    web a(host: \"h\")\n        trust_proxy \"1.2.3.4\"\n        on drain\n        end "
+         "on\n"
          "    end web\n"
          "    web b()\n    end web\n"
-         "    web a(host: \"h\")\n        web inner(host: 1)\n            bogus \"x\"\n        end web\n"
+         "    web a(host: \"h\")\n        web inner(host: 1)\n            bogus \"x\"\n        end "
+         "web\n"
          "    end web\n"
          "    site c(host: \"k\")\n    end web\n"
          "end server\n",
@@ -201,26 +205,35 @@ TEST(AnalyzeSource, NestingPhrases) {
         return std::string("a server block cannot be declared inside ") + context;
     };
     run_source_cases({
-        {"function", "for i = 1 to 2\nfunction f()\nif 1 then\n" + inner + "end if\nend function\nnext\n",
+        {"function",
+         "for i = 1 to 2\nfunction f()\nif 1 then\n" + inner + "end if\nend function\nnext\n",
          {{msg("a function"), 4, 1}}},
-        {"modifier", "modifier loud for text\n" + inner + "end modifier\n", {{msg("a modifier"), 2, 1}}},
+        {"modifier",
+         "modifier loud for text\n" + inner + "end modifier\n",
+         {{msg("a modifier"), 2, 1}}},
         {"library", "library tools\n" + inner + "end library\n", {{msg("a library"), 2, 1}}},
-        {"handler", "server s()\n    get \"/\"(req)\n" + inner + "    end get\nend server\n",
+        {"handler",
+         "server s()\n    get \"/\"(req)\n" + inner + "    end get\nend server\n",
          {{msg("a handler"), 3, 1}}},
-        {"hook", "server s()\n    on drain\n" + inner + "    end on\nend server\n",
+        {"hook",
+         "server s()\n    on drain\n" + inner + "    end on\nend server\n",
          {{msg("a handler"), 3, 1}}},
         {"loop", "while 1\n" + inner + "end while\n", {{msg("a loop"), 2, 1}}},
         {"do loop", "do\n" + inner + "until 1\n", {{msg("a loop"), 2, 1}}},
         {"for each", "for x in xs\n" + inner + "next\n", {{msg("a loop"), 2, 1}}},
         {"watch", "watch a.b\n" + inner + "end watch\n", {{msg("a watch body"), 2, 1}}},
-        {"without watchers", "without watchers\n" + inner + "end without\n",
+        {"without watchers",
+         "without watchers\n" + inner + "end without\n",
          {{msg("a watch body"), 2, 1}}},
         {"lock", "with lock(r)\n" + inner + "end with\n", {{msg("a lock body"), 2, 1}}},
-        {"principal", "with principal(p)\n" + inner + "end with\n",
+        {"principal",
+         "with principal(p)\n" + inner + "end with\n",
          {{msg("a principal body"), 2, 1}}},
-        {"branch", "if 1 then\n" + inner + "else\n" + inner + "end if\n",
+        {"branch",
+         "if 1 then\n" + inner + "else\n" + inner + "end if\n",
          {{msg("a branch"), 2, 1}, {msg("a branch"), 5, 1}}},
-        {"program block is top level", "program main()\n" + inner + "end program\n" + inner,
+        {"program block is top level",
+         "program main()\n" + inner + "end program\n" + inner,
          {{"server 'x' declared twice", 5, 1}}},
     });
 }

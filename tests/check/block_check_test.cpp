@@ -23,7 +23,9 @@ std::string must_be(const std::string& label, const std::string& option, const s
            hint;
 }
 
-RecordFieldList host(const char* name) { return options_of({{"host", str(name)}}); }
+RecordFieldList host(const char* name) {
+    return options_of({{"host", str(name)}});
+}
 
 struct TreeCase {
     const char* name;
@@ -43,9 +45,13 @@ TEST(ServerOptions, KindsNamesAndRepeats) {
         {"no server, nothing to say", stmts({at(stmt_print(str("hi")), 1)}), {}},
         {"all options well formed",
          stmts({server("s",
-                       options_of({{"port", num(80)}, {"address", str("0.0.0.0")},
-                                   {"inherit", boolean(true)}, {"workers", num(4)},
-                                   {"timeout", num(30)}, {"cert", str("c.pem")}, {"key", str("k.pem")}}),
+                       options_of({{"port", num(80)},
+                                   {"address", str("0.0.0.0")},
+                                   {"inherit", boolean(true)},
+                                   {"workers", num(4)},
+                                   {"timeout", num(30)},
+                                   {"cert", str("c.pem")},
+                                   {"key", str("k.pem")}}),
                        {}, 2)}),
          {}},
         {"string where a number belongs",
@@ -55,12 +61,14 @@ TEST(ServerOptions, KindsNamesAndRepeats) {
          stmts({server("s", options_of({{"port", sum(num(80), num(1))}}), {}, 2)}),
          {{must_be("server 's'", "port", "a number literal", kServerHint), 2, 1}}},
         {"identifier where a boolean belongs; nothing where a string belongs",
-         stmts({server("s", options_of({{"inherit", ident("yes")}, {"cert", expr_nothing()}}), {}, 2)}),
+         stmts({server("s", options_of({{"inherit", ident("yes")}, {"cert", expr_nothing()}}), {},
+                       2)}),
          {{must_be("server 's'", "inherit", "true or false", kServerHint), 2, 1},
           {must_be("server 's'", "cert", "a string literal", kServerHint), 2, 1}}},
         {"unknown options are reported every time, never as repeats",
-         stmts({server("s", options_of({{"colour", num(1)}, {"host", str("x")}, {"colour", num(1)}}),
-                       {}, 2)}),
+         stmts(
+             {server("s", options_of({{"colour", num(1)}, {"host", str("x")}, {"colour", num(1)}}),
+                     {}, 2)}),
          {{"server 's': unknown option 'colour'", 2, 1},
           {"server 's': unknown option 'host'", 2, 1},
           {"server 's': unknown option 'colour'", 2, 1}}},
@@ -94,12 +102,14 @@ TEST(SiteOptions, HostsAndNames) {
     run_cases({
         {"site without a host",
          stmts({server("s", {}, {site("docs", {}, {}, 3)}, 1)}),
-         {{"web 'docs' needs a host: a named site exists to be told apart from its siblings by name",
+         {{"web 'docs' needs a host: a named site exists to be told apart from its siblings by "
+           "name",
            3, 5}}},
         {"host given as a number",
          stmts({server("s", {}, {site("docs", options_of({{"host", num(1)}}), {}, 3)}, 1)}),
          {{must_be("web 'docs'", "host", "a string literal", kSiteHint), 3, 5},
-          {"web 'docs' needs a host: a named site exists to be told apart from its siblings by name",
+          {"web 'docs' needs a host: a named site exists to be told apart from its siblings by "
+           "name",
            3, 5}}},
         {"a later string host counts",
          stmts({server("s", {},
@@ -108,7 +118,8 @@ TEST(SiteOptions, HostsAndNames) {
          {{must_be("web 'docs'", "host", "a string literal", kSiteHint), 3, 5},
           {"web 'docs': option 'host' given twice", 3, 5}}},
         {"server-only option in a site",
-         stmts({server("s", {}, {site("docs", options_of({{"host", str("d")}, {"port", num(1)}}), {}, 3)},
+         stmts({server("s", {},
+                       {site("docs", options_of({{"host", str("d")}, {"port", num(1)}}), {}, 3)},
                        1)}),
          {{"web 'docs': unknown option 'port'", 3, 5}}},
         {"repeated hosts name every earlier holder",
@@ -140,7 +151,8 @@ TEST(SiteOptions, HostsAndNames) {
           {"web 'a' repeats host \"h\" (web 'a' already answers it)", 6, 5},
           {"web 'a' declared twice", 6, 5}}},
         {"closing words",
-         stmts({server("s", {}, {site("a", host("h"), {}, 3, "web", "server")}, 1, "server", "web")}),
+         stmts(
+             {server("s", {}, {site("a", host("h"), {}, 3, "web", "server")}, 1, "server", "web")}),
          {{"server 's' is closed by 'end web'", 1, 1},
           {"web 'a' is closed by 'end server'", 3, 5}}},
     });
@@ -151,9 +163,8 @@ TEST(BlockItems, DirectivesHooksAndSites) {
         {"root rules per block",
          stmts({server("s", {},
                        {directive("root", {"/srv"}, 2),
-                        site("w", host("h"), {directive("root", {"/a", "/b"}, 4),
-                                              directive("root", {"/c"}, 5)},
-                             3),
+                        site("w", host("h"),
+                             {directive("root", {"/a", "/b"}, 4), directive("root", {"/c"}, 5)}, 3),
                         directive("root", {"/x", "/y"}, 7)},
                        1)}),
          {{"server 's': root takes exactly one directory", 7, 5},
@@ -170,17 +181,17 @@ TEST(BlockItems, DirectivesHooksAndSites) {
            "listener",
            5, 5}}},
         {"unknown directives carry the block label",
-         stmts({server("s", {},
-                       {directive("index", {"a"}, 2),
-                        site("w", host("h"), {directive("Root", {"a"}, 4)}, 3)},
-                       1)}),
+         stmts({server(
+             "s", {},
+             {directive("index", {"a"}, 2), site("w", host("h"), {directive("Root", {"a"}, 4)}, 3)},
+             1)}),
          {{"server 's': unknown directive 'index' (root, trust_proxy)", 2, 5},
           {"web 'w': unknown directive 'Root' (root, trust_proxy)", 4, 5}}},
         {"hooks",
-         stmts({server("s", {},
-                       {hook("drain", 2), hook("start", 4),
-                        site("w", host("h"), {hook("drain", 7)}, 6)},
-                       1)}),
+         stmts({server(
+             "s", {},
+             {hook("drain", 2), hook("start", 4), site("w", host("h"), {hook("drain", 7)}, 6)},
+             1)}),
          {{"unknown hook 'on start' (only 'on drain' exists)", 4, 5},
           {"an 'on drain' hook belongs to the server, not to a site", 7, 5}}},
         {"a site inside a site is not examined",
@@ -192,11 +203,12 @@ TEST(BlockItems, DirectivesHooksAndSites) {
                        1)}),
          {{"a web block cannot contain another web block", 4, 5}}},
         {"handlers of a site have their own route table",
-         stmts({server("s", {},
-                       {handler("get", "/a", 2),
-                        site("w", host("h"), {handler("get", "/a", 5), handler("stream", "/a", 8)}, 4),
-                        handler("get", "/a", 11)},
-                       1)}),
+         stmts({server(
+             "s", {},
+             {handler("get", "/a", 2),
+              site("w", host("h"), {handler("get", "/a", 5), handler("stream", "/a", 8)}, 4),
+              handler("get", "/a", 11)},
+             1)}),
          {{"server 's': duplicate route get \"/a\" (first declared at line 2)", 11, 5},
           {"web 'w': duplicate route stream \"/a\" (first declared at line 5)", 8, 5}}},
     });

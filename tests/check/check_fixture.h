@@ -93,10 +93,18 @@ inline RecordFieldList options_of(std::initializer_list<Option> options) {
     return list;
 }
 
-inline Expr* num(int64_t value) { return expr_number(static_cast<double>(value), value, 1); }
-inline Expr* str(const char* text) { return expr_string(dup(text)); }
-inline Expr* boolean(bool value) { return expr_boolean(value ? 1 : 0); }
-inline Expr* ident(const char* name) { return expr_identifier(dup(name)); }
+inline Expr* num(int64_t value) {
+    return expr_number(static_cast<double>(value), value, 1);
+}
+inline Expr* str(const char* text) {
+    return expr_string(dup(text));
+}
+inline Expr* boolean(bool value) {
+    return expr_boolean(value ? 1 : 0);
+}
+inline Expr* ident(const char* name) {
+    return expr_identifier(dup(name));
+}
 inline Expr* sum(Expr* left, Expr* right) {
     return expr_binary(dup("+"), modifier_ref_empty(), left, right);
 }

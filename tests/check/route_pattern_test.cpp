@@ -52,7 +52,7 @@ std::string segments_path(int count) {
 
 struct BadPathCase {
     std::string path;
-    const char* message;  // after the `get "<path>": ` prefix unless it starts with '!'
+    const char* message; // after the `get "<path>": ` prefix unless it starts with '!'
 };
 
 TEST(RoutePath, ReportsTheFirstProblemOfAPath) {
@@ -80,7 +80,8 @@ TEST(RoutePath, ReportsTheFirstProblemOfAPath) {
         {"/{...}", "malformed pattern segment '{...}' (the capture name must be an identifier)"},
         {"/{....}", "malformed pattern segment '{....}' (the capture name must be an identifier)"},
         {"/{1st}", "malformed pattern segment '{1st}' (the capture name must be an identifier)"},
-        {"/{na-me}", "malformed pattern segment '{na-me}' (the capture name must be an identifier)"},
+        {"/{na-me}",
+         "malformed pattern segment '{na-me}' (the capture name must be an identifier)"},
         {"/{\xc3\xa9}",
          "malformed pattern segment '{\xc3\xa9}' (the capture name must be an identifier)"},
         {"/{rest...}/x",
@@ -156,8 +157,8 @@ TEST(RoutePath, CaptureIdentifierRule) {
         const char* text;
         int32_t expected;
     };
-    const Case cases[] = {{"a", 1},    {"_", 1},   {"Z9_z", 1}, {"", 0},       {"9a", 0},
-                          {"a-b", 0},  {"a b", 0}, {"a.", 0},   {"\xc3\xa9", 0}, {"a\x80", 0}};
+    const Case cases[] = {{"a", 1},   {"_", 1},   {"Z9_z", 1}, {"", 0},         {"9a", 0},
+                          {"a-b", 0}, {"a b", 0}, {"a.", 0},   {"\xc3\xa9", 0}, {"a\x80", 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(is_capture_identifier(c.text, static_cast<int32_t>(std::strlen(c.text))),
                   c.expected)
@@ -167,7 +168,8 @@ TEST(RoutePath, CaptureIdentifierRule) {
 }
 
 TEST(RouteVerbs, KnownVerbsAndConflictVerb) {
-    for (const char* verb : {"get", "post", "put", "delete", "patch", "head", "options", "stream"}) {
+    for (const char* verb :
+         {"get", "post", "put", "delete", "patch", "head", "options", "stream"}) {
         EXPECT_EQ(route_verb_known(verb), 1) << verb;
     }
     for (const char* verb : {"GET", "Get", "fetch", "", "gets"}) {

@@ -19,7 +19,7 @@ struct Route {
     const char* path;
     int32_t line;
     int32_t param_count = 1;
-    const char* end_word = nullptr;  // null: closed by the verb
+    const char* end_word = nullptr; // null: closed by the verb
 };
 
 // Runs check_handler over the routes as the handlers of one block labelled
@@ -86,7 +86,10 @@ TEST(RouteTable, ConflictsAndHandlerChecks) {
            "have to guess",
            7, 5}}},
         {"unknown verb stops and is never registered",
-         {{"fetch", "/a//b", 1, 0, "post"}, {"GET", "/a", 4}, {"get", "/a//b", 7}, {"get", "/a", 10}},
+         {{"fetch", "/a//b", 1, 0, "post"},
+          {"GET", "/a", 4},
+          {"get", "/a//b", 7},
+          {"get", "/a", 10}},
          {{"unknown verb 'fetch' (get, post, put, delete, patch, head, options, stream)", 1, 5},
           {"unknown verb 'GET' (get, post, put, delete, patch, head, options, stream)", 4, 5},
           {"get \"/a//b\": empty path segment", 7, 5}}},
@@ -139,7 +142,8 @@ TEST(RouteTable, RepeatMessagesPerHandlerAreBounded) {
     auto found = check_routes(routes);
     size_t expected_total = 0;
     for (int i = 0; i < copies; ++i) {
-        expected_total += static_cast<size_t>(i < CHECK_REPEAT_REPORT_LIMIT ? i : CHECK_REPEAT_REPORT_LIMIT);
+        expected_total +=
+            static_cast<size_t>(i < CHECK_REPEAT_REPORT_LIMIT ? i : CHECK_REPEAT_REPORT_LIMIT);
     }
     ASSERT_EQ(found.size(), expected_total);
     // The last copy names the first CHECK_REPEAT_REPORT_LIMIT copies, in order.

@@ -197,3 +197,27 @@ TEST(DumpFields, NumbersAndDurationsKeepTheirValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names built from many parts must not cost time quadratic in their length.
+TEST(DumpFields, LongModifierNamesAndWatchPathsAreBuiltWhole) {
+    const size_t parts = 100000;
+    std::string modifier = "modifier w";
+    std::string watch = "watch w";
+    for (size_t i = 1; i < parts; ++i) {
+        modifier += " w";
+        watch += ".w";
+    }
+    ParsedProgram parsed(modifier + " for x\nend modifier\n" + watch + "\nend watch\n");
+    ASSERT_TRUE(parsed.ok) << parsed.why;
+    const char* name = parsed.at(0)->modifier.name;
+    ASSERT_EQ(std::strlen(name), 2 * parts - 1);
+    EXPECT_EQ(std::string(name, 5), "w w w");
+    ASSERT_EQ(parsed.at(1)->watch.targets.count, 1u);
+    const char* path = parsed.at(1)->watch.targets.names[0];
+    ASSERT_EQ(std::strlen(path), 2 * parts - 1);
+    EXPECT_EQ(std::string(path + 2 * parts - 6), "w.w.w");
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "diag/render.h"
+#include "tests/e2e/framing.h"
+#include "tests/e2e/lsp_process.h"
+
+// Damaged versions of a real program must each get exactly one publication,
+// with the server never crashing, hanging or writing to standard error.
+namespace {
+
+constexpr int kTimeoutMs = 60000;
+constexpr int kDocuments = 40;
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string json_string(const std::string& text) {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    json_write_string(stream, text.c_str());
+    fclose(stream);
+    std::string result(data, size);
+    free(data);
+    return result;
+}
+
+// A few edits with bytes that matter to the front end: brackets, quotes,
+// escapes, line breaks, keywords and bytes that are not UTF-8.
+std::string damage(std::string text, std::mt19937* random) {
+    static const char* const kPieces[] = {"(", ")", "[", "]", "{", "}", "\"", "\\", "\n", "\r\n",
+                                          " end ", " if ", "next", "consider", "server x()",
+                                          "web", "\xc3", "\xff", "\xf0\x9f\x98\x80", "'", ":",
+                                          "<>", "{round", "2 days", "\t", "=", ","};
+    std::uniform_int_distribution<int> edits(1, 6);
+    int count = edits(*random);
+    for (int i = 0; i < count && !text.empty(); ++i) {
+        size_t at = std::uniform_int_distribution<size_t>(0, text.size() - 1)(*random);
+        size_t piece = std::uniform_int_distribution<size_t>(0, std::size(kPieces) - 1)(*random);
+        switch ((*random)() % 3) {
+        case 0: text.insert(at, kPieces[piece]); break;
+        case 1: text.erase(at, std::uniform_int_distribution<size_t>(1, 40)(*random)); break;
+        default: text.replace(at, 1, kPieces[piece]); break;
+        }
+    }
+    return text;
+}
+
+TEST(Robustness, DamagedProgramsEachGetOnePublication) {
+    std::string program = read_file(std::string(TOVEL_SOURCE_DIR) + "/examples/inventory_service.tov");
+    ASSERT_FALSE(program.empty());
+    std::mt19937 random(20261209);
+    std::string input;
+    for (int i = 0; i < kDocuments; ++i) {
+        std::string text = damage(program, &random);
+        input += frame("{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didOpen\",\"params\":{\"textDocument\":"
+                       "{\"uri\":\"file:///d" + std::to_string(i) + ".tov\",\"text\":" + json_string(text) +
+                       "}}}");
+    }
+    RunResult run = run_with_input(TOVEL_LSP_PATH, input, kTimeoutMs);
+    ASSERT_FALSE(run.exit.timed_out);
+    ASSERT_FALSE(run.exit.signaled) << "signal " << run.exit.status;
+    EXPECT_EQ(run.exit.status, 0);
+    EXPECT_EQ(run.error, "");
+    std::vector<std::string> bodies;
+    std::string problem;
+    ASSERT_TRUE(split_frames(run.output, &bodies, &problem)) << problem;
+    ASSERT_EQ(bodies.size(), static_cast<size_t>(kDocuments));
+    int with_findings = 0;
+    for (int i = 0; i < kDocuments; ++i) {
+        with_findings += bodies[i].find("\"diagnostics\":[]") == std::string::npos;
+        EXPECT_NE(bodies[i].find("\"uri\":\"file:///d" + std::to_string(i) + ".tov\""), std::string::npos)
+            << bodies[i];
+    }
+    EXPECT_GT(with_findings, kDocuments / 2) << "the damage should break most documents";
+}
+
+}  // namespace
