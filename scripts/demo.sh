@@ -1,6 +1,7 @@
 #!/bin/sh
 # Shows tovel-lsp at work: a small client in this repository starts the built
-# server, talks to it like an editor would and prints both sides.
+# server, talks to it like an editor would and prints both sides; then
+# tovel-check shows the same findings on the command line.
 #   usage: scripts/demo.sh <build-dir>
 set -eu
 
@@ -22,6 +23,23 @@ for file in examples/*.tov examples/mistakes/*.tov; do
     [ -e "$file" ] && set -- "$@" "$file"
 done
 
-exec "$client" "$server" \
+"$client" "$server" \
     --fix examples/mistakes/server_blocks.tov examples/fixed/server_blocks.tov \
     "$@"
+
+# The same front end from the command line. The mistake files contain errors,
+# so tovel-check exits with 1 there; that is the expected outcome, not a
+# failure of the demo.
+checker="$build_dir/cli/tovel-check"
+if [ -x "$checker" ]; then
+    echo
+    echo "== tovel-check on the examples"
+    "$checker" examples/*.tov examples/mistakes/*.tov || echo "  (exit status $?)"
+    echo
+    echo "== the same findings as JSON lines"
+    "$checker" --format=json examples/mistakes/parser_dim.tov \
+        examples/mistakes/string_escapes.tov || echo "  (exit status $?)"
+    echo
+    echo "== syntax tree of the corrected server block"
+    "$checker" --dump examples/fixed/server_blocks.tov
+fi
