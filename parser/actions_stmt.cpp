@@ -2,6 +2,7 @@
 // calls on `error`, loops with their closing-line checks, if chains and the
 // `on` statements.
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +46,12 @@ Expr* error_member_call(char* name, ExprList args) {
     return expr_call(full, args);
 }
 
+// Reported through the reporter at a single point, start equal to end.
+static void report_at_point(ParseContext* context, SourceSpan at, const char* message) {
+    report_parse_error(context, at.start_line, at.start_column, at.start_line, at.start_column,
+                       message);
+}
+
 // A `next` line that names a variable must name the loop's own. Reported at
 // the `next` word. Takes over `closing`.
 static int32_t check_closing_name(ParseContext* context, const char* variable, char* closing,
@@ -57,29 +64,35 @@ static int32_t check_closing_name(ParseContext* context, const char* variable, c
                       "next %s does not close this loop: it iterates %s (write `next %s`, `next`, "
                       "or `end for`)",
                       closing, variable ? variable : "another variable", variable ? variable : "");
-        report_parse_error(context, closing_at.start_line, closing_at.start_column,
-                           closing_at.start_line, closing_at.start_column, message);
+        report_at_point(context, closing_at, message);
     }
     std::free(closing);
     return matches ? 1 : 0;
 }
 
+// `for each x, x`: the index would overwrite the element on every pass.
+// Reported at the index name.
+static int32_t check_distinct_names(ParseContext* context, const char* element, const char* index,
+                                    SourceSpan index_at) {
+    if (!index || std::strcmp(element, index) != 0) return 1;
+    char message[192];
+    std::snprintf(message, sizeof message,
+                  "`for each %s, %s` names the element and the index the same thing; the index "
+                  "would overwrite the element",
+                  element, index);
+    report_at_point(context, index_at, message);
+    return 0;
+}
+
 int32_t for_each_loop(ParseContext* context, char* element, char* index, Expr* iterable,
                       StmtList body, char* closing, SourceSpan closing_at, SourceSpan index_at,
                       Stmt** out) {
-    bool ok = true;
-    if (index && std::strcmp(element, index) == 0) {
-        char message[192];
-        std::snprintf(message, sizeof message,
-                      "`for each %s, %s` names the element and the index the same thing; the "
-                      "index would overwrite the element",
-                      element, index);
-        report_parse_error(context, index_at.start_line, index_at.start_column,
-                           index_at.start_line, index_at.start_column, message);
-        std::free(closing);
-        ok = false;
+    // The names are checked before the closing line, which is then only freed.
+    int32_t ok = check_distinct_names(context, element, index, index_at);
+    if (ok) {
+        ok = check_closing_name(context, element, closing, closing_at);
     } else {
-        ok = check_closing_name(context, element, closing, closing_at) != 0;
+        std::free(closing);
     }
     if (!ok) {
         std::free(element);
@@ -116,11 +129,23 @@ StmtList else_if_link(Expr* condition, StmtList then_body, StmtList else_body, S
     return stmt_list_single(stmt_at(if_with_else(condition, then_body, else_body), if_at));
 }
 
-// Reported as is, at a single point: these messages carry their own advice,
+// Added as is, at a single point: these messages carry their own advice,
 // so the reporter's rewriting must not touch them.
 static void add_direct_error(ParseContext* context, SourceSpan at, const char* message) {
     add_parse_error(context, TV_DIAG_PARSE_ERROR, at.start_line, at.start_column, at.start_line,
                     at.start_column, message);
+}
+
+// The same for a message naming the word it rejects; a very long word is
+// cut with the rest of the message at 191 bytes.
+__attribute__((format(printf, 3, 4)))
+static void add_direct_errorf(ParseContext* context, SourceSpan at, const char* format, ...) {
+    char message[192];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(message, sizeof message, format, arguments);
+    va_end(arguments);
+    add_direct_error(context, at, message);
 }
 
 // The word after `on` is an identifier unless it is `error`; only
@@ -128,10 +153,9 @@ static void add_direct_error(ParseContext* context, SourceSpan at, const char* m
 static int32_t check_channel(ParseContext* context, char* channel, SourceSpan channel_at) {
     bool known = std::strcmp(channel, "warning") == 0;
     if (!known) {
-        char message[192];
-        std::snprintf(message, sizeof message,
-                      "unknown diagnostic channel '%s'; `on` takes `error` or `warning`", channel);
-        add_direct_error(context, channel_at, message);
+        add_direct_errorf(context, channel_at,
+                          "unknown diagnostic channel '%s'; `on` takes `error` or `warning`",
+                          channel);
     }
     std::free(channel);
     return known ? 1 : 0;
@@ -152,10 +176,9 @@ int32_t on_warning_mode(ParseContext* context, char* channel, SourceSpan channel
     }
     bool ignore = std::strcmp(word, "ignore") == 0;
     if (!ignore) {
-        char message[192];
-        std::snprintf(message, sizeof message,
-                      "unknown warning mode '%s'; expected print, ignore, stop, or goto next", word);
-        add_direct_error(context, word_at, message);
+        add_direct_errorf(context, word_at,
+                          "unknown warning mode '%s'; expected print, ignore, stop, or goto next",
+                          word);
     }
     std::free(word);
     if (!ignore) return 0;
