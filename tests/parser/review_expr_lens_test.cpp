@@ -74,14 +74,19 @@ void reference_lens(const std::string& text, std::vector<Link>* out) {
     reference_lens(trim_front(text.substr(separator + 1)), out);
 }
 
-std::vector<Link> actual_lens(const std::string& text) {
-    ModifierRef ref = parse_lens(copy_string(text.c_str()));
+std::vector<Link> links_of(const ModifierRef& first) {
     std::vector<Link> links;
-    for (const ModifierRef* link = &ref; link != nullptr; link = link->next) {
-        EXPECT_EQ(link->args.count, 0u) << text;
+    for (const ModifierRef* link = &first; link != nullptr; link = link->next) {
+        EXPECT_EQ(link->args.count, 0u);
         links.push_back({link->qualifier != nullptr, link->qualifier ? link->qualifier : "",
                          link->name ? link->name : "(null)"});
     }
+    return links;
+}
+
+std::vector<Link> actual_lens(const std::string& text) {
+    ModifierRef ref = parse_lens(copy_string(text.c_str()));
+    std::vector<Link> links = links_of(ref);
     modifier_ref_free(ref);
     return links;
 }
@@ -132,12 +137,7 @@ TEST(ReviewExprLens, LensTextsThroughTheLexer) {
         ASSERT_EQ(program.count, 1u);
         const Expr* value = program.items[0]->assign.value;
         ASSERT_EQ(value->kind, EXPR_BINARY) << c.source;
-        std::vector<Link> links;
-        for (const ModifierRef* link = &value->binary.modifier; link; link = link->next) {
-            links.push_back({link->qualifier != nullptr, link->qualifier ? link->qualifier : "",
-                             link->name ? link->name : "(null)"});
-        }
-        EXPECT_EQ(show(links), c.links) << c.source;
+        EXPECT_EQ(show(links_of(value->binary.modifier)), c.links) << c.source;
         stmt_list_free(program);
         diag_list_free(&list);
     }
