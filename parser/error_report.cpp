@@ -89,44 +89,6 @@ const char* misused_reserved_word(const ParseContext* context, const char* messa
     return nullptr;
 }
 
-}  // namespace
-
-void format_unknown_block_message(char* buffer, size_t size, const char* word) {
-    if (buffer == nullptr || size == 0) {
-        return;
-    }
-    const char* shown = word != nullptr ? word : "?";
-    const char* suffix = "";
-    static const char* const subroutine_words[] = {"sub", "def", "procedure", "method", "func"};
-    if (word != nullptr) {
-        for (const char* candidate : subroutine_words) {
-            if (std::strcmp(word, candidate) == 0) {
-                suffix = " -- Tovel has no such statement; a subroutine is a `function`";
-                break;
-            }
-        }
-    }
-    std::snprintf(buffer, size, "unknown declarative block '%s' (only 'server' exists)%s", shown,
-                  suffix);
-}
-
-int32_t is_reserved_word(const char* word) {
-    if (word == nullptr || word[0] == '\0') {
-        return 0;
-    }
-    return keyword_lookup(word, std::strlen(word)) != TOKEN_IDENT ? 1 : 0;
-}
-
-void add_parse_error(ParseContext* context, DiagnosticKind kind, int32_t start_line,
-                     int32_t start_column, int32_t end_line, int32_t end_column,
-                     const char* message) {
-    SourceSpan span = {start_line, start_column, end_line, end_column};
-    diag_add_error(context != nullptr ? context->diagnostics : nullptr, kind, 0,
-                   context != nullptr ? context->path : nullptr, span, message);
-}
-
-namespace {
-
 // Inside the body of a block whose keyword is not `server`, whatever went
 // wrong is best explained by the keyword itself: the message names the block
 // and moves onto its keyword. The keyword is used up by the first report.
@@ -163,6 +125,40 @@ void clamp_location(const ParseContext* context, SourceSpan* at) {
 }
 
 }  // namespace
+
+void format_unknown_block_message(char* buffer, size_t size, const char* word) {
+    if (buffer == nullptr || size == 0) {
+        return;
+    }
+    const char* shown = word != nullptr ? word : "?";
+    const char* suffix = "";
+    static const char* const subroutine_words[] = {"sub", "def", "procedure", "method", "func"};
+    if (word != nullptr) {
+        for (const char* candidate : subroutine_words) {
+            if (std::strcmp(word, candidate) == 0) {
+                suffix = " -- Tovel has no such statement; a subroutine is a `function`";
+                break;
+            }
+        }
+    }
+    std::snprintf(buffer, size, "unknown declarative block '%s' (only 'server' exists)%s", shown,
+                  suffix);
+}
+
+int32_t is_reserved_word(const char* word) {
+    if (word == nullptr || word[0] == '\0') {
+        return 0;
+    }
+    return keyword_lookup(word, std::strlen(word)) != TOKEN_IDENT ? 1 : 0;
+}
+
+void add_parse_error(ParseContext* context, DiagnosticKind kind, int32_t start_line,
+                     int32_t start_column, int32_t end_line, int32_t end_column,
+                     const char* message) {
+    SourceSpan span = {start_line, start_column, end_line, end_column};
+    diag_add_error(context != nullptr ? context->diagnostics : nullptr, kind, 0,
+                   context != nullptr ? context->path : nullptr, span, message);
+}
 
 void report_parse_error(ParseContext* context, int32_t start_line, int32_t start_column,
                         int32_t end_line, int32_t end_column, const char* message) {
