@@ -89,6 +89,41 @@ const char* misused_reserved_word(const ParseContext* context, const char* messa
     return nullptr;
 }
 
+// Inside the body of a block whose keyword is not `server`, whatever went
+// wrong is best explained by the keyword itself: the message names the block
+// and moves onto its keyword. The keyword is used up by the first report.
+const char* take_pending_block(ParseContext* context, char* buffer, size_t size,
+                               SourceSpan* at) {
+    format_unknown_block_message(buffer, size, context->pending_block);
+    at->start_line = context->pending_line;
+    at->start_column = context->pending_column;
+    at->end_line = context->pending_line;
+    at->end_column =
+        context->pending_column + static_cast<int32_t>(std::strlen(context->pending_block));
+    context->pending_block[0] = '\0';
+    return buffer;
+}
+
+// A report without a line stands where the lexer is; none starts before
+// line 1, column 1 or ends before it starts.
+void clamp_location(const ParseContext* context, SourceSpan* at) {
+    if (at->start_line <= 0 && context->lexer != nullptr) {
+        at->start_line = context->lexer->line;
+        at->start_column = context->lexer->column;
+    }
+    if (at->start_line < 1) {
+        at->start_line = 1;
+    }
+    if (at->start_column < 1) {
+        at->start_column = 1;
+    }
+    if (at->end_line < at->start_line ||
+        (at->end_line == at->start_line && at->end_column < at->start_column)) {
+        at->end_line = at->start_line;
+        at->end_column = at->start_column;
+    }
+}
+
 }  // namespace
 
 void format_unknown_block_message(char* buffer, size_t size, const char* word) {
@@ -133,19 +168,11 @@ void report_parse_error(ParseContext* context, int32_t start_line, int32_t start
     if (message == nullptr) {
         message = "syntax error";
     }
+    SourceSpan at = {start_line, start_column, end_line, end_column};
 
-    // Inside the body of a block whose keyword is not `server`, whatever went
-    // wrong is best explained by the keyword itself.
     char block_message[UNKNOWN_BLOCK_MESSAGE_SIZE];
     if (context->pending_block[0] != '\0') {
-        format_unknown_block_message(block_message, sizeof block_message, context->pending_block);
-        message = block_message;
-        start_line = context->pending_line;
-        start_column = context->pending_column;
-        end_line = context->pending_line;
-        end_column =
-            context->pending_column + static_cast<int32_t>(std::strlen(context->pending_block));
-        context->pending_block[0] = '\0';
+        message = take_pending_block(context, block_message, sizeof block_message, &at);
     }
 
     if (const char* hint = line_hint(context)) {
@@ -159,23 +186,9 @@ void report_parse_error(ParseContext* context, int32_t start_line, int32_t start
         message = rewritten;
     }
 
-    if (start_line <= 0 && context->lexer != nullptr) {
-        start_line = context->lexer->line;
-        start_column = context->lexer->column;
-    }
-    if (start_line < 1) {
-        start_line = 1;
-    }
-    if (start_column < 1) {
-        start_column = 1;
-    }
-    if (end_line < start_line || (end_line == start_line && end_column < start_column)) {
-        end_line = start_line;
-        end_column = start_column;
-    }
-
-    add_parse_error(context, TV_DIAG_PARSE_ERROR, start_line, start_column, end_line, end_column,
-                    message);
+    clamp_location(context, &at);
+    add_parse_error(context, TV_DIAG_PARSE_ERROR, at.start_line, at.start_column, at.end_line,
+                    at.end_column, message);
 }
 
 void report_at_token(ParseContext* context, const char* message) {

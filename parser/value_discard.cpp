@@ -18,15 +18,19 @@ void parser_value_discard(int symbol, ParseValue* value) {
     case SYM_QUALIFIED_IDENT:
     case SYM_MODIFIER_PREFIX:
     case SYM_VARIABLE_NAME:
-    case SYM_MODIFIER_NAME:
     case SYM_MODIFIER_WORD:
     case SYM_FOR_END:  // null after `next` alone or `end for`
     case SYM_MODIFIER_CONTEXT:
-    case SYM_WATCH_TARGET_PATH:
     case SYM_COMPARISON_OPERATOR:
     case SYM_FIELD_NAME:
     case SYM_DOT_FIELD_NAME:
         std::free(value->text);
+        break;
+
+    // Names still being built word by word.
+    case SYM_MODIFIER_NAME:
+    case SYM_WATCH_TARGET_PATH:
+        std::free(value->growing.text);
         break;
 
     case SYM_STATEMENT_LIST:
