@@ -55,6 +55,12 @@ const MessageCase CASES[] = {
     {"end without its keyword in a loop", "while a\n  x = 1\nend\n", 1,
      "3:4-3:5 syntax error, unexpected NEWLINE"},
 
+    // A branch of `consider` takes every statement but a server block; one
+    // nested in an if inside the branch is accepted (the checker rejects it).
+    {"server header directly in a consider branch",
+     "consider q\nif 1 then\n  server s()\n  end server\nend consider\n", 1,
+     "3:10-3:11 syntax error, unexpected IDENT"},
+
     // The reserved-word remark on real token streams.
     {"keyword where a name is expected", "function print()\nend function\n", 1,
      "1:10-1:15 syntax error, unexpected PRINT, expecting IDENT or QUALIFIED_IDENT" +
