@@ -71,6 +71,16 @@ const MessageCase CASES[] = {
      "2:1-2:6 syntax error, unexpected PRINT, expecting IDENT or END or ON or NEWLINE" +
          RESERVED_PRINT},
 
+    {"keyword followed by = after a complete value", "x = 5 next = 2\n", 1,
+     "1:7-1:11 syntax error, unexpected NEXT, expecting NEWLINE -- 'next' is a reserved word "
+     "and cannot be used as a name"},
+
+    // Actions report through the same reporter, so the line hints apply to
+    // their messages too.
+    {"rem line rewrites an unknown unit", "rem = 5 fortnight\n", 1,
+     "1:9-1:18 `rem` is not a Tovel comment; a comment starts with ' and runs to the end of "
+     "the line"},
+
     // The line hint replaces the unknown-block text but keeps its place.
     {"let line inside an unknown block", "widget w()\nlet x = 1\nend widget\n", 1,
      "1:1-1:7 " + LET_HINT},
