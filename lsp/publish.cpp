@@ -62,28 +62,49 @@ void append_escaped_ascii(std::string* out, unsigned char byte) {
     }
 }
 
+// How many bytes from `bytes` go into a JSON string unchanged: printable
+// ASCII other than the quote and the backslash, and whole well-formed UTF-8
+// sequences. Escaping only concerns ASCII bytes, which are never part of a
+// longer sequence, so one scan serves both.
+size_t verbatim_run(const unsigned char* bytes, size_t length) {
+    size_t run = 0;
+    while (run < length) {
+        unsigned char byte = bytes[run];
+        if (byte >= 0x80) {
+            size_t sequence = utf8_sequence_length(bytes + run, length - run);
+            if (sequence == 0) {
+                break;
+            }
+            run += sequence;
+        } else if (byte < 0x20 || byte == '"' || byte == '\\') {
+            break;
+        } else {
+            run += 1;
+        }
+    }
+    return run;
+}
+
 // A JSON string of `text` with every byte that is not part of valid UTF-8
-// replaced by U+FFFD. Escaping only touches ASCII bytes, which are never
-// part of a longer sequence, so one pass does both.
+// replaced by U+FFFD, copied in runs between the bytes that need a change.
 void append_json_string(std::string* out, const char* text) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     size_t length = strlen(text);
     *out += '"';
     size_t position = 0;
-    while (position < length) {
+    for (;;) {
+        size_t run = verbatim_run(bytes + position, length - position);
+        out->append(text + position, run);
+        position += run;
+        if (position == length) {
+            break;
+        }
         if (bytes[position] < 0x80) {
             append_escaped_ascii(out, bytes[position]);
-            position += 1;
-            continue;
-        }
-        size_t sequence = utf8_sequence_length(bytes + position, length - position);
-        if (sequence == 0) {
-            *out += kReplacement;
-            position += 1;
         } else {
-            out->append(text + position, sequence);
-            position += sequence;
+            *out += kReplacement;
         }
+        position += 1;
     }
     *out += '"';
 }
@@ -112,6 +133,18 @@ void append_protocol_diagnostic(std::string* out, const Diagnostic* record, Line
     *out += ",\"source\":\"tovel\",\"message\":";
     append_json_string(out, record->message != nullptr ? record->message : "");
     *out += '}';
+}
+
+// A raw member that borrows its text instead of copying it, the raw
+// counterpart of cJSON_CreateStringReference: the text can be tens of
+// megabytes and must outlive the item.
+cJSON* raw_json_reference(const char* json) {
+    cJSON* item = cJSON_CreateNull();
+    if (item != nullptr) {
+        item->type = cJSON_Raw | cJSON_IsReference;
+        item->valuestring = const_cast<char*>(json);
+    }
+    return item;
 }
 
 }  // namespace
@@ -168,5 +201,5 @@ void analyze_and_publish(ServerState* state, const char* uri, const char* text) 
     // The array is spliced into the notification as ready-made JSON: a tree
     // of cJSON objects per finding costs several times the analysis itself.
     std::string array = protocol_diagnostics_json(&diagnostics.list, text, state->position_encoding);
-    publish_diagnostics(uri, cJSON_CreateRaw(array.c_str()));
+    publish_diagnostics(uri, raw_json_reference(array.c_str()));
 }
