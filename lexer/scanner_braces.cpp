@@ -8,35 +8,6 @@
 namespace scanner {
 namespace {
 
-// The `}` closing a brace prefix, searched from `p` to the end of its line:
-// strings (with their escapes) are skipped and nested pairs are matched.
-// Returns null when the line ends first.
-const char* find_prefix_close(const char* p) {
-    bool in_string = false;
-    int32_t nested = 0;
-    for (;; ++p) {
-        char c = *p;
-        if (c == '\0' || c == '\n') return nullptr;
-        if (in_string) {
-            if (c == '"') {
-                in_string = false;
-            } else if (c == '\\') {
-                // The escaped byte is ordinary, but a prefix never reaches
-                // past its line: an escaped line feed ends the search too.
-                if (p[1] == '\0' || p[1] == '\n') return nullptr;
-                ++p;
-            }
-        } else if (c == '"') {
-            in_string = true;
-        } else if (c == '{') {
-            ++nested;
-        } else if (c == '}') {
-            if (nested == 0) return p;
-            --nested;
-        }
-    }
-}
-
 // A dotted name: `a`, `a.b`, `a.b.c` (each part starting with a letter or
 // `_`).
 const char* skip_dotted_name(const char* p) {
@@ -63,7 +34,7 @@ Token scan_brace(Lexer* lexer, TokenStart at) {
         while (is_space_or_tab(*after)) ++after;
         if (*after == '}') return prefix_token(lexer, at, name, name_end, after);
         if (*after != ':' && *after != '=' && *after != '(') {
-            const char* close = find_prefix_close(after);
+            const char* close = find_prefix_close(lexer, after);
             if (close != nullptr) {
                 const char* text_end = close;
                 while (text_end > name && is_space_or_tab(text_end[-1])) --text_end;
