@@ -299,9 +299,9 @@ TEST(RepeatedDeclarations, EachCopyNamesTheOldestEarlierOnes) {
             expected.push_back({"web 'twin' declared twice", line, 5});
         }
     }
-    Stmt* holder = stmt_set_span(stmt_server(dup("server"), dup("hosts"), field_list_empty(), sites,
-                                             dup("server")),
-                                 base, 1, base, 11);
+    Stmt* holder = stmt_set_span(
+        stmt_server(dup("server"), dup("hosts"), field_list_empty(), sites, dup("server")), base, 1,
+        base, 11);
     servers.push_back(holder);
     StmtList program = stmt_list_empty();
     for (Stmt* stmt : servers) {

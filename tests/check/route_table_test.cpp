@@ -165,9 +165,8 @@ TEST(RouteTable, RepeatMessagesPerHandlerAreBounded) {
 namespace {
 
 const char* const kPoolVerbs[] = {"get", "stream", "post", "fetch"};
-const char* const kPoolPaths[] = {"/",      "/a",     "/a/{x}", "/a/{y}", "/a/{r...}",
-                                  "/{x}",   "/{y}/b", "/{z}/b", "/a/",    "/a//b",
-                                  "/ab",    "/a/b"};
+const char* const kPoolPaths[] = {"/",      "/a",     "/a/{x}", "/a/{y}", "/a/{r...}", "/{x}",
+                                  "/{y}/b", "/{z}/b", "/a/",    "/a//b",  "/ab",       "/a/b"};
 
 std::vector<std::string> path_messages(const Route& route, RoutePattern* pattern, int32_t* valid) {
     ServerItem item{};
