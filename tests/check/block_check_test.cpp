@@ -250,10 +250,12 @@ TEST(ServerStatement, KeywordNameAndOrder) {
 
 TEST(ServerStatement, LabelsAreCutAt191Bytes) {
     std::string name(300, 'n');
-    auto found = check_tree(stmts({server(name.c_str(), options_of({{"colour", num(1)}}), {}, 1)}));
-    ASSERT_EQ(found.size(), 1u);
-    std::string label = ("server '" + name).substr(0, 191);
-    EXPECT_EQ(found[0].message, label + ": unknown option 'colour'");
+    auto found = check_tree(stmts({server(
+        name.c_str(), options_of({{"colour", num(1)}}),
+        {site(name.c_str(), options_of({{"host", str("h")}, {"colour", num(1)}}), {}, 3)}, 1)}));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].message, ("server '" + name).substr(0, 191) + ": unknown option 'colour'");
+    EXPECT_EQ(found[1].message, ("web '" + name).substr(0, 191) + ": unknown option 'colour'");
 }
 
 } // namespace
