@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <cstring>
 
 #include "ast/alloc.h"
@@ -5,13 +7,20 @@
 #include "ast/server_node.h"
 #include "ast/stmt.h"
 
-// Tree lists keep no spare room: each append resizes the block to exactly
-// count + 1 entries, so a finished tree holds no slack.
+// A list is only its items and its count, yet appending must stay linear on
+// lists of any length (a program of a hundred thousand statements is one
+// list). So a block is resized only when the allocator says it has no room
+// for one more entry, and then to twice its entries: n appends copy O(n)
+// entries in all, where resizing to exactly count + 1 every time copies
+// O(n^2) whenever the block cannot grow in place.
 namespace {
 
 template <typename T>
 T* grow_by_one(T* items, size_t count) {
-    return static_cast<T*>(realloc_or_abort(items, (count + 1) * sizeof(T)));
+    size_t needed = (count + 1) * sizeof(T);
+    if (items != nullptr && malloc_usable_size(items) >= needed) return items;
+    size_t entries = count == 0 ? 1 : count * 2;
+    return static_cast<T*>(realloc_or_abort(items, entries * sizeof(T)));
 }
 
 }  // namespace

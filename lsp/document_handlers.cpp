@@ -36,11 +36,10 @@ void on_did_change(ServerState* state, const cJSON* params) {
     }
     // Full synchronisation: the last change holds the whole new text and
     // any range in it is ignored.
-    int count = cJSON_GetArraySize(changes);
-    if (count == 0) {
+    const cJSON* last = changes->child;
+    if (last == nullptr) {
         return;
     }
-    const cJSON* last = changes->child;
     while (last->next != nullptr) {
         last = last->next;
     }

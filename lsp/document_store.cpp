@@ -3,19 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "ast/alloc.h"
 
-void* realloc_or_die(void* pointer, size_t size) {
-    void* result = realloc(pointer, size);
-    if (result == nullptr) {
-        abort();
-    }
-    return result;
-}
+namespace {
 
 char* copy_string(const char* text) {
     size_t length = strlen(text);
-    char* copy = static_cast<char*>(realloc_or_die(nullptr, length + 1));
+    char* copy = static_cast<char*>(alloc_or_abort(length + 1));
     memcpy(copy, text, length + 1);
     return copy;
 }
@@ -48,7 +42,7 @@ void document_store_put(DocumentStore* store, const char* uri, const char* text)
     if (store->count == store->capacity) {
         size_t capacity = store->capacity == 0 ? 4 : store->capacity * 2;
         store->items =
-            static_cast<Document*>(realloc_or_die(store->items, capacity * sizeof(Document)));
+            static_cast<Document*>(realloc_or_abort(store->items, capacity * sizeof(Document)));
         store->capacity = capacity;
     }
     store->items[store->count].uri = copy_string(uri);

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
+#else
+#include <csignal>
 #endif
 
 int main() {
@@ -15,6 +17,10 @@ int main() {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+#else
+    // An editor that closes our output early must not kill us with a
+    // signal: the writes just fail, and we read on until input ends.
+    signal(SIGPIPE, SIG_IGN);
 #endif
     return run_server();
 }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ast/alloc.h"
+
 namespace {
 
 int32_t line_number_index(int32_t line) {
@@ -12,6 +14,28 @@ int32_t line_number_index(int32_t line) {
 
 int32_t byte_offset_of(int32_t column) {
     return column > 0 ? column - 1 : 0;
+}
+
+// Bytes of the sequence at `position`, judged by its lead byte alone:
+// continuation bytes are not examined, a byte that leads nothing (a stray
+// continuation byte, 0xF8 and above) is one, and so is a sequence that
+// would run past the end of the range.
+size_t sequence_at(const char* bytes, size_t position, size_t length) {
+    unsigned char lead = static_cast<unsigned char>(bytes[position]);
+    size_t sequence = 1;
+    if ((lead & 0xE0) == 0xC0) {
+        sequence = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+        sequence = 3;
+    } else if ((lead & 0xF8) == 0xF0) {
+        sequence = 4;
+    }
+    return sequence > length - position ? 1 : sequence;
+}
+
+// Four bytes make a surrogate pair.
+int32_t units_of_sequence(size_t sequence) {
+    return sequence == 4 ? 2 : 1;
 }
 
 bool starts_with_byte_order_mark(const char* text) {
@@ -48,19 +72,8 @@ int32_t utf16_units(const char* bytes, size_t length) {
     int32_t units = 0;
     size_t position = 0;
     while (position < length) {
-        unsigned char lead = static_cast<unsigned char>(bytes[position]);
-        size_t sequence = 1;
-        if ((lead & 0xE0) == 0xC0) {
-            sequence = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            sequence = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            sequence = 4;
-        }
-        if (sequence > length - position) {
-            sequence = 1;
-        }
-        units += sequence == 4 ? 2 : 1;  // four bytes make a surrogate pair
+        size_t sequence = sequence_at(bytes, position, length);
+        units += units_of_sequence(sequence);
         position += sequence;
     }
     return units;
@@ -92,10 +105,7 @@ void line_index_build(LineIndex* index, const char* text) {
     for (size_t i = 0; i < index->length; ++i) {
         lines += text[i] == '\n';
     }
-    index->starts = static_cast<size_t*>(malloc(lines * sizeof(size_t)));
-    if (index->starts == nullptr) {
-        abort();
-    }
+    index->starts = static_cast<size_t*>(alloc_or_abort(lines * sizeof(size_t)));
     index->starts[0] = 0;
     index->count = 1;
     for (size_t i = 0; i < index->length; ++i) {
@@ -120,18 +130,10 @@ void line_index_free(LineIndex* index) {
 
 namespace {
 
-void* allocate_or_die(size_t count, size_t size) {
-    void* memory = calloc(count, size);
-    if (memory == nullptr) {
-        abort();
-    }
-    return memory;
-}
-
 // Units before every character boundary of one line, walked the way
 // utf16_units walks the whole line; -1 marks bytes inside a character.
 int32_t* build_line_units(const char* line, size_t length) {
-    int32_t* units = static_cast<int32_t*>(allocate_or_die(length + 1, sizeof(int32_t)));
+    int32_t* units = static_cast<int32_t*>(alloc_or_abort((length + 1) * sizeof(int32_t)));
     for (size_t i = 0; i <= length; ++i) {
         units[i] = -1;
     }
@@ -139,19 +141,8 @@ int32_t* build_line_units(const char* line, size_t length) {
     size_t position = 0;
     while (position < length) {
         units[position] = count;
-        size_t sequence = 1;
-        unsigned char lead = static_cast<unsigned char>(line[position]);
-        if ((lead & 0xE0) == 0xC0) {
-            sequence = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            sequence = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            sequence = 4;
-        }
-        if (sequence > length - position) {
-            sequence = 1;
-        }
-        count += sequence == 4 ? 2 : 1;
+        size_t sequence = sequence_at(line, position, length);
+        count += units_of_sequence(sequence);
         position += sequence;
     }
     units[length] = count;
@@ -163,7 +154,10 @@ int32_t* build_line_units(const char* line, size_t length) {
 int32_t characters_in_long_line(LineIndex* index, size_t line, const char* start, size_t length,
                                 size_t offset) {
     if (index->line_units == nullptr) {
-        index->line_units = static_cast<int32_t**>(allocate_or_die(index->count, sizeof(int32_t*)));
+        index->line_units = static_cast<int32_t**>(alloc_or_abort(index->count * sizeof(int32_t*)));
+        for (size_t i = 0; i < index->count; ++i) {
+            index->line_units[i] = nullptr;
+        }
     }
     if (index->line_units[line] == nullptr) {
         index->line_units[line] = build_line_units(start, length);

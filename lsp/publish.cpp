@@ -18,6 +18,14 @@ struct DiagnosticListHolder {
     DiagnosticListHolder& operator=(const DiagnosticListHolder&) = delete;
 };
 
+// When cJSON cannot take a member (it ran out of memory, or the parent is
+// missing for that reason), the member is dropped rather than leaked.
+void add_owned_member(cJSON* object, const char* name, cJSON* item) {
+    if (item != nullptr && !cJSON_AddItemToObject(object, name, item)) {
+        cJSON_Delete(item);
+    }
+}
+
 cJSON* protocol_diagnostic(const Diagnostic* record, LineIndex* index, PositionEncoding encoding) {
     cJSON* item = cJSON_CreateObject();
     if (item == nullptr) {
@@ -25,8 +33,8 @@ cJSON* protocol_diagnostic(const Diagnostic* record, LineIndex* index, PositionE
     }
     cJSON* range = cJSON_AddObjectToObject(item, "range");
     const SourceSpan& span = record->span;
-    cJSON_AddItemToObject(range, "start", lsp_position(index, span.start_line, span.start_column, encoding));
-    cJSON_AddItemToObject(range, "end", lsp_position(index, span.end_line, span.end_column, encoding));
+    add_owned_member(range, "start", lsp_position(index, span.start_line, span.start_column, encoding));
+    add_owned_member(range, "end", lsp_position(index, span.end_line, span.end_column, encoding));
     cJSON_AddNumberToObject(item, "severity", lsp_severity(record->severity));
     cJSON_AddStringToObject(item, "code", diag_kind_name(record->kind));
     cJSON_AddStringToObject(item, "source", "tovel");
@@ -59,18 +67,16 @@ cJSON* lsp_position(LineIndex* index, int32_t line, int32_t column, PositionEnco
 }
 
 void publish_diagnostics(const char* uri, cJSON* diagnostics) {
-    JsonHolder array(diagnostics);
     JsonHolder notification(cJSON_CreateObject());
     if (!notification) {
+        cJSON_Delete(diagnostics);
         return;
     }
     cJSON_AddStringToObject(notification.get(), "jsonrpc", "2.0");
     cJSON_AddStringToObject(notification.get(), "method", "textDocument/publishDiagnostics");
     cJSON* params = cJSON_AddObjectToObject(notification.get(), "params");
     cJSON_AddStringToObject(params, "uri", uri);
-    if (params != nullptr && array) {
-        cJSON_AddItemToObject(params, "diagnostics", array.release());
-    }
+    add_owned_member(params, "diagnostics", diagnostics);
     send_message(notification.get());
 }
 

@@ -8,22 +8,14 @@ build_dir=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 server="$build_dir/lsp/tovel-lsp"
-client="$build_dir/demo/demo_client"
+client="$build_dir/lsp/demo_client"
 
-if [ ! -x "$server" ]; then
-    echo "demo: $server is missing; build first (make build)" >&2
-    exit 1
-fi
-
-# The client is a handful of files, so it is compiled here rather than as
-# part of the product build.
-mkdir -p "$build_dir/demo"
-if [ ! -x "$client" ] || [ -n "$(find "$root/scripts/demo_client.cpp" "$root/tests/e2e" \
-        -name '*.[ch]*' -newer "$client" 2>/dev/null)" ]; then
-    ${CXX:-g++} -std=c++20 -O1 -Wall -Wextra -I"$root" -o "$client" \
-        "$root/scripts/demo_client.cpp" "$root/tests/e2e/lsp_process.cpp" \
-        "$root/tests/e2e/framing.cpp" -lcjson
-fi
+for program in "$server" "$client"; do
+    if [ ! -x "$program" ]; then
+        echo "demo: $program is missing; build first (make build)" >&2
+        exit 1
+    fi
+done
 
 set --
 for file in examples/*.tov examples/mistakes/*.tov; do

@@ -153,15 +153,6 @@ std::string notification(const char* method, const std::string& params) {
     return body + "}";
 }
 
-std::string json_string(const std::string& text) {
-    cJSON* string = cJSON_CreateString(text.c_str());
-    char* printed = cJSON_PrintUnformatted(string);
-    std::string result = printed;
-    cJSON_free(printed);
-    cJSON_Delete(string);
-    return result;
-}
-
 bool start(Session* session, const char* server) {
     if (!child_start(&session->child, server)) {
         printf("could not start %s\n", server);

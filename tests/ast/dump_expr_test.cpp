@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "tests/ast/tree_builders.h"
 
@@ -154,17 +156,24 @@ TEST(DumpExprTest, LongOperatorChainPrintsEveryLevel) {
     for (int i = 1; i <= depth; i++) chain = expr_binary(s("+"), modifier_ref_empty(), chain, num(i));
     std::string text = dumped(chain);
 
-    // Line k (0-based) of the left spine is "Binary +" at indentation k, down
-    // to the innermost operand; every right operand follows its left subtree.
-    size_t lines = 0;
-    for (char c : text) lines += c == '\n';
-    EXPECT_EQ(lines, static_cast<size_t>(2 * depth + 1));
-    EXPECT_EQ(text.compare(0, 18, "Binary +\n  Binary "), 0);
-    std::string innermost = std::string(2 * depth, ' ') + "Number 0\n" + std::string(2 * depth, ' ') + "Number 1\n";
-    EXPECT_NE(text.find(innermost), std::string::npos);
-    std::string last = std::string(2, ' ') + "Number 3000\n";
-    ASSERT_GE(text.size(), last.size());
-    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+    // Lines 0..depth-1 are the left spine, "Binary +" at indentation k; then
+    // the innermost operands 0 and 1 at the bottom; after that each right
+    // operand follows its left subtree, climbing back up to "Number depth".
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        ASSERT_NE(end, std::string::npos);
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_EQ(lines.size(), static_cast<size_t>(2 * depth + 1));
+    for (int k = 0; k < depth; k++) {
+        ASSERT_EQ(lines[k], std::string(2 * k, ' ') + "Binary +") << "spine line " << k;
+    }
+    EXPECT_EQ(lines[depth], std::string(2 * depth, ' ') + "Number 0");
+    for (int i = 1; i <= depth; i++) {
+        ASSERT_EQ(lines[depth + i], std::string(2 * (depth - i + 1), ' ') + "Number " + std::to_string(i));
+    }
 }
 
 }  // namespace

@@ -273,4 +273,72 @@ TEST(DumpStmtTest, ProgramHeadsTopLevelStatementsAtDepthOne) {
     EXPECT_EQ(capture([](FILE* out) { dump_indent(out, 3); }), "      ");
 }
 
+// Nests as deep as the parser's stack allows (and deeper) must print on a
+// stack far smaller than the usual one: one frame per level would not fit.
+struct DeepNest {
+    const char* name;
+    Stmt* (*build)(int levels);
+    size_t lines_per_level;
+    size_t indent_per_level;  // in units of two spaces
+};
+
+Stmt* else_if_chain(int levels) {
+    Stmt* nest = stmt_print(id("x"));
+    for (int i = 0; i < levels; i++) {
+        Stmt* link = stmt_if(id("c"), stmt_list_empty());
+        link->if_stmt.else_body = stmts({nest});
+        nest = link;
+    }
+    return nest;
+}
+
+Stmt* while_nest(int levels) {
+    Stmt* nest = stmt_print(id("x"));
+    for (int i = 0; i < levels; i++) nest = stmt_while(id("c"), stmts({nest}));
+    return nest;
+}
+
+Stmt* site_nest(int levels) {
+    ServerItem* inner = item_hook(s("start"), stmts({stmt_print(id("x"))}), 1, 1);
+    for (int i = 0; i < levels; i++) {
+        inner = item_site(s("web"), s("w"), field_list_empty(), item_list_append(item_list_empty(), inner),
+                          s("web"), 1, 1);
+    }
+    return stmt_server(s("server"), s("api"), field_list_empty(), item_list_append(item_list_empty(), inner),
+                       s("server"));
+}
+
+TEST(DumpStmtTest, DeepNestsPrintOnASmallStack) {
+    const int levels = 1500;
+    const DeepNest cases[] = {
+        {"else-if chain", else_if_chain, 5, 2},  // If, Condition, Identifier, Body, Else
+        {"while nest", while_nest, 4, 2},        // While, Condition, Identifier, Body
+        {"site nest", site_nest, 1, 1},          // Site
+    };
+    for (const DeepNest& c : cases) {
+        struct Job {
+            Stmt* root;
+            std::string text;
+        } job{c.build(levels), ""};
+        run_on_small_stack(
+            [](void* raw) {
+                Job* j = static_cast<Job*>(raw);
+                j->text = capture([&](FILE* out) { dump_stmt(out, j->root, 0); });
+            },
+            &job, 64 * 1024);
+        stmt_free(job.root);
+
+        size_t lines = 0;
+        for (char ch : job.text) lines += ch == '\n';
+        // The site nest adds the Server line on top and the Hook line below.
+        size_t extra = c.lines_per_level == 1 ? 2 : 0;
+        EXPECT_EQ(lines, levels * c.lines_per_level + 2 + extra) << c.name;
+        size_t depth = levels * c.indent_per_level + (extra != 0 ? 2 : 0);
+        std::string innermost = std::string(2 * depth, ' ') + "Print\n" + std::string(2 * depth + 2, ' ') +
+                                "Identifier x\n";
+        ASSERT_GE(job.text.size(), innermost.size()) << c.name;
+        EXPECT_EQ(job.text.substr(job.text.size() - innermost.size()), innermost) << c.name;
+    }
+}
+
 }  // namespace

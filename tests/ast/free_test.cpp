@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include "tests/ast/tree_builders.h"
 
@@ -134,27 +133,6 @@ TEST(FreeTest, StandaloneParts) {
     stray_stmt->kind = static_cast<StmtKind>(99);
     stmt_free(stray_stmt);
     SUCCEED();
-}
-
-// Runs `work` on a thread whose stack is far too small for a walk that
-// recurses once per level of the trees below.
-void run_on_small_stack(void (*work)(void*), void* arg) {
-    struct Call {
-        void (*work)(void*);
-        void* arg;
-    } call{work, arg};
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    pthread_attr_setstacksize(&attr, 512 * 1024);
-    pthread_t thread;
-    auto entry = [](void* raw) -> void* {
-        Call* c = static_cast<Call*>(raw);
-        c->work(c->arg);
-        return nullptr;
-    };
-    ASSERT_EQ(pthread_create(&thread, &attr, entry, &call), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attr);
 }
 
 TEST(FreeTest, DeepLeftChainIsFreedWithoutDeepRecursion) {

@@ -127,3 +127,21 @@ TEST(ListTest, ModifierRefEmptyAndMake) {
 }
 
 }  // namespace
+
+// Long lists must not be copied on every append: with exact-size blocks a
+// list of n entries moves O(n) times whenever the block cannot grow in place
+// (always, under the address sanitizer), which makes a long program quadratic.
+TEST(ListTest, LongListsMoveOnlyALogarithmicNumberOfTimes) {
+    constexpr size_t kEntries = 100000;
+    StmtList list = stmt_list_empty();
+    Stmt* const* previous = nullptr;
+    int moves = 0;
+    for (size_t i = 0; i < kEntries; i++) {
+        list = stmt_list_append(list, nullptr);
+        if (list.items != previous) moves++;
+        previous = list.items;
+    }
+    ASSERT_EQ(list.count, kEntries);
+    EXPECT_LE(moves, 40);
+    free(list.items);
+}

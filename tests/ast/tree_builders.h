@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+#include <pthread.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +67,27 @@ std::string capture(Fn&& write) {
     std::string text(buffer, size);
     std::free(buffer);
     return text;
+}
+
+// Runs `work` on a thread whose stack is far too small for a walk that
+// recurses once per level of the deep trees the tests build.
+inline void run_on_small_stack(void (*work)(void*), void* arg, size_t stack_bytes = 512 * 1024) {
+    struct Call {
+        void (*work)(void*);
+        void* arg;
+    } call{work, arg};
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, stack_bytes);
+    pthread_t thread;
+    auto entry = [](void* raw) -> void* {
+        Call* c = static_cast<Call*>(raw);
+        c->work(c->arg);
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, entry, &call), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
 }
 
 }  // namespace tree

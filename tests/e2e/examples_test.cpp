@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
@@ -9,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "diag/render.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
@@ -45,17 +43,6 @@ std::vector<std::string> tov_files(const std::string& dir) {
         closedir(handle);
     }
     return files;
-}
-
-std::string json_string(const std::string& text) {
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
-    json_write_string(stream, text.c_str());
-    fclose(stream);
-    std::string result(data, size);
-    free(data);
-    return result;
 }
 
 // Values of every `"name":` member in the order they appear; the server

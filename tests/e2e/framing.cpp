@@ -1,6 +1,10 @@
 #include "tests/e2e/framing.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "diag/render.h"
 
 namespace {
 
@@ -40,4 +44,15 @@ bool split_frames(const std::string& output, std::vector<std::string>* bodies, s
 
 std::string frame(const std::string& body) {
     return kPrefix + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+std::string json_string(const std::string& text) {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    json_write_string(stream, text.c_str());
+    fclose(stream);
+    std::string result(data, size);
+    free(data);
+    return result;
 }

@@ -10,3 +10,6 @@ bool split_frames(const std::string& output, std::vector<std::string>* bodies, s
 
 // One framed message around a body.
 std::string frame(const std::string& body);
+
+// A text as a JSON string literal, for putting documents into messages.
+std::string json_string(const std::string& text);

@@ -91,6 +91,9 @@ bool child_start(ChildProcess* child, const char* path) {
         for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
             close(fd);
         }
+        // An ignored SIGPIPE would be inherited; the program gets the
+        // disposition an editor would give it.
+        signal(SIGPIPE, SIG_DFL);
         execl(path, path, static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "diag/render.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
@@ -24,17 +21,6 @@ std::string read_file(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
-}
-
-std::string json_string(const std::string& text) {
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
-    json_write_string(stream, text.c_str());
-    fclose(stream);
-    std::string result(data, size);
-    free(data);
-    return result;
 }
 
 // A few edits with bytes that matter to the front end: brackets, quotes,

@@ -1,0 +1,87 @@
+// tovel-check: checks Tovel files from the command line with the same front
+// end and the same messages as the language server, for people and for
+// build pipelines that have no editor at hand.
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/check_source.h"
+#include "cli/options.h"
+#include "cli/source_file.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitErrorsFound = 1;
+constexpr int kExitTrouble = 2;
+
+constexpr const char* kVersionLine = "tovel-check 0.1.0\n";
+
+const char* display_name(const char* name) {
+    return strcmp(name, "-") == 0 ? "<stdin>" : name;
+}
+
+// Checks every file in argument order; a file that cannot be read is
+// reported and skipped so the others still get checked.
+int check_files(const CheckOptions* options) {
+    bool errors_found = false;
+    bool trouble = false;
+    for (size_t i = 0; i < options->file_count; ++i) {
+        const char* name = options->files[i];
+        SourceText source;
+        char reason[256];
+        if (!read_source(name, &source, reason, sizeof reason)) {
+            // Keep the order of messages on a shared terminal sensible.
+            fflush(stdout);
+            fprintf(stderr, "tovel-check: %s: %s\n", display_name(name), reason);
+            trouble = true;
+            continue;
+        }
+        if (check_source(source.bytes, display_name(name), options, stdout)) {
+            errors_found = true;
+        }
+        source_free(&source);
+    }
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        fprintf(stderr, "tovel-check: cannot write the results to standard output\n");
+        return kExitTrouble;
+    }
+    return trouble ? kExitTrouble : errors_found ? kExitErrorsFound : kExitClean;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Sources are bytes, and output lines end in a bare line feed.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    CheckOptions options;
+    char problem[512];
+    if (parse_check_options(argc, argv, &options, problem, sizeof problem) != OPTIONS_OK) {
+        fprintf(stderr, "tovel-check: %s\n", problem);
+        fprintf(stderr, "Try 'tovel-check --help' for more information.\n");
+        check_options_free(&options);
+        return kExitTrouble;
+    }
+    int status = kExitClean;
+    if (options.show_help) {
+        print_usage(stdout);
+    } else if (options.show_version) {
+        fputs(kVersionLine, stdout);
+    } else {
+        status = check_files(&options);
+    }
+    if (status == kExitClean && (fflush(stdout) != 0 || ferror(stdout))) {
+        status = kExitTrouble;
+    }
+    check_options_free(&options);
+    return status;
+}
