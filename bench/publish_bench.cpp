@@ -127,7 +127,7 @@ void BM_AnalyzeAndPublish(benchmark::State& state, BenchText which, PositionEnco
     server_state_destroy(&server);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
     state.counters["findings"] = static_cast<double>(count_findings(text));
-    state.counters["json_bytes"] = static_cast<double>(output_bytes);
+    state.counters["published_bytes"] = static_cast<double>(output_bytes);
 }
 
 #define PUBLISH_CASE(name, which)                                                               \
