@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ast/ast.h"
+#include "bench/pathological_source.h"
 #include "bench/realistic_source.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
@@ -15,40 +16,6 @@
 namespace {
 
 constexpr size_t kTextBytes = 1 << 20;
-
-// One server block holding 30,000 distinct routes, each with a small body.
-std::string many_routes_source() {
-    std::string text = "server api(port: 8080)\n";
-    for (int i = 0; i < 30000; ++i) {
-        text += "    get \"/r" + std::to_string(i) +
-                "/{id}\"(req)\n        n = " + std::to_string(i) + "\n    end get\n";
-    }
-    text += "end server\n";
-    return text;
-}
-
-// One finding per handler, 30,000 of them, of several kinds: malformed paths,
-// unknown verbs, and routes that cannot be told apart from their neighbour.
-std::string many_findings_source() {
-    std::string text = "server api()\n";
-    for (int i = 0; i < 30000; ++i) {
-        std::string n = std::to_string(i / 3);
-        switch (i % 3) {
-        case 0:
-            text += "    get \"/a" + n + "/\"(req)\n    end get\n";
-            break;
-        case 1:
-            text += "    fetch \"/b" + n + "\"(req)\n    end fetch\n";
-            break;
-        default:
-            text += "    get \"/c" + n + "/{x}\"(req)\n    end get\n    stream \"/c" + n +
-                    "/{y}\"(req)\n    end stream\n";
-            break;
-        }
-    }
-    text += "end server\n";
-    return text;
-}
 
 // 30,000 copies of one route: every copy repeats all earlier ones, the case
 // where the number of repeat messages per handler is bounded.
