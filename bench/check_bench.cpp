@@ -4,11 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "ast/ast.h"
+#include "bench/pathological_source.h"
 #include "bench/realistic_source.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
@@ -17,40 +16,6 @@
 namespace {
 
 constexpr size_t kTextBytes = 1 << 20;
-
-// One server block holding 30,000 distinct routes, each with a small body.
-std::string many_routes_source() {
-    std::string text = "server api(port: 8080)\n";
-    for (int i = 0; i < 30000; ++i) {
-        text += "    get \"/r" + std::to_string(i) +
-                "/{id}\"(req)\n        n = " + std::to_string(i) + "\n    end get\n";
-    }
-    text += "end server\n";
-    return text;
-}
-
-// One finding per handler, 30,000 of them, of several kinds: malformed paths,
-// unknown verbs, and routes that cannot be told apart from their neighbour.
-std::string many_findings_source() {
-    std::string text = "server api()\n";
-    for (int i = 0; i < 30000; ++i) {
-        std::string n = std::to_string(i / 3);
-        switch (i % 3) {
-        case 0:
-            text += "    get \"/a" + n + "/\"(req)\n    end get\n";
-            break;
-        case 1:
-            text += "    fetch \"/b" + n + "\"(req)\n    end fetch\n";
-            break;
-        default:
-            text += "    get \"/c" + n + "/{x}\"(req)\n    end get\n    stream \"/c" + n +
-                    "/{y}\"(req)\n    end stream\n";
-            break;
-        }
-    }
-    text += "end server\n";
-    return text;
-}
 
 // 30,000 copies of one route: every copy repeats all earlier ones, the case
 // where the number of repeat messages per handler is bounded.
@@ -63,11 +28,32 @@ std::string repeated_route_source() {
     return text;
 }
 
+// Declarations repeated many times over: 10,000 servers of one name, one
+// server with 10,000 sites claiming one host and one name, and 10,000 copies
+// of one option. Each copy draws a bounded number of repeat messages.
+std::string repeated_declarations_source() {
+    std::string text;
+    for (int i = 0; i < 10000; ++i) {
+        text += "server api()\nend server\n";
+    }
+    text += "server sites()\n";
+    for (int i = 0; i < 10000; ++i) {
+        text += "    web docs(host: \"docs.example\")\n    end web\n";
+    }
+    text += "end server\nserver options(port: 1";
+    for (int i = 0; i < 10000; ++i) {
+        text += ", port: 1";
+    }
+    text += ")\nend server\n";
+    return text;
+}
+
 const std::string& text_for(int which) {
     static const std::string realistic = realistic_tovel_source(kTextBytes);
     static const std::string routes = many_routes_source();
     static const std::string findings = many_findings_source();
     static const std::string repeated = repeated_route_source();
+    static const std::string declarations = repeated_declarations_source();
     switch (which) {
     case 0:
         return realistic;
@@ -75,8 +61,10 @@ const std::string& text_for(int which) {
         return routes;
     case 2:
         return findings;
-    default:
+    case 3:
         return repeated;
+    default:
+        return declarations;
     }
 }
 
@@ -123,8 +111,9 @@ void BM_CheckProgram(benchmark::State& state) {
     state.counters["findings"] = static_cast<double>(findings);
 }
 
-// 0 realistic, 1 many routes, 2 many findings, 3 one route repeated.
-BENCHMARK(BM_AnalyzeDocument)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CheckProgram)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+// 0 realistic, 1 many routes, 2 many findings, 3 one route repeated,
+// 4 repeated servers, sites and options.
+BENCHMARK(BM_AnalyzeDocument)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckProgram)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 } // namespace

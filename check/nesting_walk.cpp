@@ -14,6 +14,51 @@
 
 namespace {
 
+// Functions, modifiers and libraries name the place of a misplaced server
+// wherever they stand, so the innermost of them wins.
+const char* own_context(StmtKind kind) {
+    switch (kind) {
+    case STMT_FUNCTION:
+        return "a function";
+    case STMT_MODIFIER:
+        return "a modifier";
+    case STMT_LIBRARY:
+        return "a library";
+    default:
+        return nullptr;
+    }
+}
+
+// The phrase a construct met at program level gives its bodies; null for
+// statements whose bodies the walk does not enter. Every construct below the
+// first keeps that phrase unless it names its own.
+const char* top_level_context(StmtKind kind) {
+    if (const char* own = own_context(kind)) {
+        return own;
+    }
+    switch (kind) {
+    case STMT_WATCH:
+    case STMT_WITHOUT_WATCHERS:
+        return "a watch body";
+    case STMT_WITH_LOCK:
+        return "a lock body";
+    case STMT_WITH_PRINCIPAL:
+        // Registered before anything runs, so a server here is as misplaced
+        // as one under a lock.
+        return "a principal body";
+    case STMT_IF:
+    case STMT_CONSIDER:
+        return "a branch";
+    case STMT_FOR_EACH:
+    case STMT_FOR_RANGE:
+    case STMT_WHILE:
+    case STMT_DO_LOOP:
+        return "a loop";
+    default:
+        return nullptr;
+    }
+}
+
 struct Frame {
     StmtList list;
     size_t next;
@@ -47,24 +92,23 @@ struct Walk {
         }
     }
 
+    void push_item_body(const ServerItem* item) {
+        if (item != nullptr && (item->kind == ITEM_HANDLER || item->kind == ITEM_HOOK)) {
+            push_nested(item->body, "a handler");
+        }
+    }
+
     // Handler and hook bodies of a top-level server, its sites' included, in
     // item order.
     void push_handler_bodies(const StmtServer& server) {
         for (size_t i = server.items.count; i-- > 0;) {
             const ServerItem* item = server.items.items[i];
-            if (item == nullptr) {
-                continue;
-            }
-            if (item->kind == ITEM_SITE) {
+            if (item != nullptr && item->kind == ITEM_SITE) {
                 for (size_t j = item->items.count; j-- > 0;) {
-                    const ServerItem* inner = item->items.items[j];
-                    if (inner != nullptr &&
-                        (inner->kind == ITEM_HANDLER || inner->kind == ITEM_HOOK)) {
-                        push_nested(inner->body, "a handler");
-                    }
+                    push_item_body(item->items.items[j]);
                 }
-            } else if (item->kind == ITEM_HANDLER || item->kind == ITEM_HOOK) {
-                push_nested(item->body, "a handler");
+            } else {
+                push_item_body(item);
             }
         }
     }
@@ -82,76 +126,18 @@ struct Walk {
         push_handler_bodies(stmt->server);
     }
 
-    void visit_top_level(const Stmt* stmt) {
+    // Pushes the bodies the walk enters, each with `context` as its phrase;
+    // statements without such bodies push nothing.
+    void push_bodies(const Stmt* stmt, const char* context) {
         switch (stmt->kind) {
-        case STMT_SERVER:
-            visit_top_level_server(stmt);
-            break;
-        case STMT_PROGRAM_BLOCK:
-            push(stmt->program_block.body, true, nullptr);
-            break;
         case STMT_FUNCTION:
-            push_nested(stmt->function.body, "a function");
+            push_nested(stmt->function.body, context);
             break;
         case STMT_MODIFIER:
-            push_nested(stmt->modifier.body, "a modifier");
+            push_nested(stmt->modifier.body, context);
             break;
         case STMT_LIBRARY:
-            push_nested(stmt->library.body, "a library");
-            break;
-        case STMT_WATCH:
-            push_nested(stmt->watch.body, "a watch body");
-            break;
-        case STMT_WITHOUT_WATCHERS:
-            push_nested(stmt->without_watchers.body, "a watch body");
-            break;
-        case STMT_WITH_LOCK:
-            push_nested(stmt->with_lock.body, "a lock body");
-            break;
-        case STMT_WITH_PRINCIPAL:
-            // Registered before anything runs, so a server here is as
-            // misplaced as one under a lock.
-            push_nested(stmt->with_principal.body, "a principal body");
-            break;
-        case STMT_IF:
-            push_if(stmt, "a branch");
-            break;
-        case STMT_CONSIDER:
-            push_consider(stmt, "a branch");
-            break;
-        case STMT_FOR_EACH:
-            push_nested(stmt->for_each.body, "a loop");
-            break;
-        case STMT_FOR_RANGE:
-            push_nested(stmt->for_range.body, "a loop");
-            break;
-        case STMT_WHILE:
-            push_nested(stmt->while_stmt.body, "a loop");
-            break;
-        case STMT_DO_LOOP:
-            push_nested(stmt->do_loop.body, "a loop");
-            break;
-        default:
-            break;
-        }
-    }
-
-    // Inside a body the innermost function, modifier or library names the
-    // context; every other construct keeps the one it was entered with.
-    void visit_nested(const Stmt* stmt, const char* context) {
-        switch (stmt->kind) {
-        case STMT_SERVER:
-            diag_reportf(reporter, stmt->span.start_line, stmt->span.start_column,
-                         "a server block cannot be declared inside %s", context);
-            break;
-        case STMT_FUNCTION:
-            push_nested(stmt->function.body, "a function");
-            break;
-        case STMT_MODIFIER:
-            push_nested(stmt->modifier.body, "a modifier");
-            break;
-        case STMT_LIBRARY:
-            push_nested(stmt->library.body, "a library");
+            push_nested(stmt->library.body, context);
             break;
         case STMT_PROGRAM_BLOCK:
             push_nested(stmt->program_block.body, context);
@@ -189,6 +175,26 @@ struct Walk {
         default:
             break;
         }
+    }
+
+    void visit_top_level(const Stmt* stmt) {
+        if (stmt->kind == STMT_SERVER) {
+            visit_top_level_server(stmt);
+        } else if (stmt->kind == STMT_PROGRAM_BLOCK) {
+            push(stmt->program_block.body, true, nullptr);
+        } else if (const char* context = top_level_context(stmt->kind)) {
+            push_bodies(stmt, context);
+        }
+    }
+
+    void visit_nested(const Stmt* stmt, const char* context) {
+        if (stmt->kind == STMT_SERVER) {
+            diag_reportf(reporter, stmt->span.start_line, stmt->span.start_column,
+                         "a server block cannot be declared inside %s", context);
+            return;
+        }
+        const char* own = own_context(stmt->kind);
+        push_bodies(stmt, own != nullptr ? own : context);
     }
 
     void run() {

@@ -26,10 +26,11 @@ bool same_bytes(const char* a, int32_t a_length, const char* b, int32_t b_length
     return a_length == b_length && std::memcmp(a, b, static_cast<size_t>(a_length)) == 0;
 }
 
-// Reports one problem with the path; the verb and the path lead every message.
-#define REPORT_PATH(reporter, handler, format, ...)                                                \
+// Reports one problem with the path at the handler; the verb and the path
+// lead every message.
+#define REPORT_PATH(reporter, handler, path, format, ...)                                          \
     diag_reportf((reporter), (handler)->line, (handler)->column, "%s \"%s\": " format,             \
-                 (handler)->word ? (handler)->word : "", path, __VA_ARGS__)
+                 (handler)->word ? (handler)->word : "", (path)__VA_OPT__(, ) __VA_ARGS__)
 
 // Validates one capture segment "{...}" at index `index`; `names` holds the
 // captures seen so far in this path.
@@ -39,8 +40,8 @@ bool check_capture_segment(DiagReporter* reporter, const ServerItem* handler, co
     const char* text = segment->text;
     int32_t length = segment->length;
     if (length < 2 || text[length - 1] != '}') {
-        REPORT_PATH(reporter, handler, "malformed pattern segment '%.*s' (no closing })", length,
-                    text);
+        REPORT_PATH(reporter, handler, path, "malformed pattern segment '%.*s' (no closing })",
+                    length, text);
         return false;
     }
     const char* name = text + 1;
@@ -51,20 +52,21 @@ bool check_capture_segment(DiagReporter* reporter, const ServerItem* handler, co
         name_length -= 3;
     }
     if (!is_capture_identifier(name, name_length)) {
-        REPORT_PATH(reporter, handler,
+        REPORT_PATH(reporter, handler, path,
                     "malformed pattern segment '%.*s' (the capture name must be an identifier)",
                     length, text);
         return false;
     }
     if (greedy && !is_last) {
-        REPORT_PATH(reporter, handler,
+        REPORT_PATH(reporter, handler, path,
                     "puts {%.*s...} before the end; a greedy capture may only be the LAST segment",
                     name_length, name);
         return false;
     }
     for (int32_t i = 0; i < *name_count; ++i) {
         if (same_bytes(names[i].text, names[i].length, name, name_length)) {
-            REPORT_PATH(reporter, handler, "repeats the capture name '%.*s'", name_length, name);
+            REPORT_PATH(reporter, handler, path, "repeats the capture name '%.*s'", name_length,
+                        name);
             return false;
         }
     }
@@ -76,14 +78,13 @@ bool check_capture_segment(DiagReporter* reporter, const ServerItem* handler, co
 bool check_literal_segment(DiagReporter* reporter, const ServerItem* handler, const char* path,
                            RouteSegment* segment) {
     if (segment->length == 0) {
-        diag_reportf(reporter, handler->line, handler->column, "%s \"%s\": empty path segment",
-                     handler->word ? handler->word : "", path);
+        REPORT_PATH(reporter, handler, path, "empty path segment");
         return false;
     }
     for (int32_t i = 0; i < segment->length; ++i) {
         char c = segment->text[i];
         if (c == '{' || c == '}') {
-            REPORT_PATH(reporter, handler,
+            REPORT_PATH(reporter, handler, path,
                         "malformed pattern segment '%.*s' (a capture is a whole segment: /{name}/)",
                         segment->length, segment->text);
             return false;
@@ -91,6 +92,42 @@ bool check_literal_segment(DiagReporter* reporter, const ServerItem* handler, co
     }
     segment->kind = SEGMENT_LITERAL;
     return true;
+}
+
+// Walks the segments after the leading slash up to `end`, recording each one
+// and checking it; stops at the first problem.
+bool check_segments(DiagReporter* reporter, const ServerItem* handler, const char* path,
+                    const char* end, RoutePattern* pattern) {
+    CaptureName names[ROUTE_MAX_SEGMENTS];
+    int32_t name_count = 0;
+    const char* cursor = path + 1;
+    for (;;) {
+        if (pattern->segment_count == ROUTE_MAX_SEGMENTS) {
+            REPORT_PATH(reporter, handler, path, "more than %d path segments", ROUTE_MAX_SEGMENTS);
+            return false;
+        }
+        const char* slash =
+            static_cast<const char*>(std::memchr(cursor, '/', static_cast<size_t>(end - cursor)));
+        const char* stop = slash ? slash : end;
+        bool is_last = slash == nullptr;
+        RouteSegment* segment = &pattern->segments[pattern->segment_count++];
+        segment->text = cursor;
+        // Documents are far below 2 GiB, but a segment length must still fit
+        // the 32-bit field and printf's precision.
+        size_t length = static_cast<size_t>(stop - cursor);
+        segment->length = length <= 0x7fffffffu ? static_cast<int32_t>(length) : 0x7fffffff;
+        bool ok = segment->length > 0 && cursor[0] == '{'
+                      ? check_capture_segment(reporter, handler, path, segment, is_last, names,
+                                              &name_count)
+                      : check_literal_segment(reporter, handler, path, segment);
+        if (!ok) {
+            return false;
+        }
+        if (is_last) {
+            return true;
+        }
+        cursor = slash + 1;
+    }
 }
 
 } // namespace
@@ -135,9 +172,7 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
     pattern->segment_count = 0;
     const char* path = handler->path ? handler->path : "";
     if (path[0] != '/') {
-        diag_reportf(reporter, handler->line, handler->column,
-                     "%s \"%s\": a route path must start with /",
-                     handler->word ? handler->word : "", path);
+        REPORT_PATH(reporter, handler, path, "a route path must start with /");
         return 0;
     }
     size_t n = std::strlen(path);
@@ -146,7 +181,7 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
         // precision is clamped for paths longer than printf can count (the
         // message is cut at 511 bytes long before that matters).
         int shown = n - 1 <= 0x7fffffffu ? static_cast<int>(n - 1) : 0x7fffffff;
-        REPORT_PATH(reporter, handler,
+        REPORT_PATH(reporter, handler, path,
                     "a route path must not end with / ('%s' and '%.*s' are different paths and "
                     "this layer rewrites neither)",
                     path, shown, path);
@@ -155,37 +190,7 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
     if (n == 1) {
         return 1;
     }
-    CaptureName names[ROUTE_MAX_SEGMENTS];
-    int32_t name_count = 0;
-    const char* cursor = path + 1;
-    const char* end = path + n;
-    for (;;) {
-        if (pattern->segment_count == ROUTE_MAX_SEGMENTS) {
-            REPORT_PATH(reporter, handler, "more than %d path segments", ROUTE_MAX_SEGMENTS);
-            return 0;
-        }
-        const char* slash =
-            static_cast<const char*>(std::memchr(cursor, '/', static_cast<size_t>(end - cursor)));
-        const char* stop = slash ? slash : end;
-        bool is_last = slash == nullptr;
-        RouteSegment* segment = &pattern->segments[pattern->segment_count++];
-        segment->text = cursor;
-        // Documents are far below 2 GiB, but a segment length must still fit
-        // the 32-bit field and printf's precision.
-        size_t length = static_cast<size_t>(stop - cursor);
-        segment->length = length <= 0x7fffffffu ? static_cast<int32_t>(length) : 0x7fffffff;
-        bool ok = segment->length > 0 && cursor[0] == '{'
-                      ? check_capture_segment(reporter, handler, path, segment, is_last, names,
-                                              &name_count)
-                      : check_literal_segment(reporter, handler, path, segment);
-        if (!ok) {
-            return 0;
-        }
-        if (is_last) {
-            return 1;
-        }
-        cursor = slash + 1;
-    }
+    return check_segments(reporter, handler, path, path + n, pattern) ? 1 : 0;
 }
 
 int32_t patterns_indistinguishable(const RoutePattern* a, const RoutePattern* b) {

@@ -124,11 +124,7 @@ TokenKind keyword_lookup(const char* text, size_t length) {
     if (length >= 2 && length <= 8) {
         // Bytes are lowered one by one, so only ASCII letters change case;
         // any other byte keeps a value no keyword contains.
-        uint64_t key = 0;
-        for (size_t i = 0; i < length; ++i) {
-            key |= static_cast<uint64_t>(static_cast<unsigned char>(lower_ascii(text[i]))) << (8 * i);
-        }
-        return lookup_packed(key, length);
+        return lookup_packed(pack_key(text, length), length);
     }
     if (length == 9 && equals_lowered(text, "excluding", 9)) return TOKEN_EXCLUDING;
     if (length == 12 && equals_lowered(text, "intersecting", 12)) return TOKEN_INTERSECTING;

@@ -1,7 +1,9 @@
 // The Tovel lexer: source text to tokens, one token per call.
 //
-// The lexer reads a NUL-terminated text in place and allocates nothing;
-// tokens point into the text, which must outlive every token. Besides the
+// The lexer reads a NUL-terminated text in place; tokens point into the
+// text, which must outlive every token. It needs no releasing: the only
+// memory it takes is a per-thread scratch table for lines with several
+// unclosed brace prefixes (lexer/prefix_close.cpp). Besides the
 // read position it tracks open brackets (line breaks inside them continue a
 // statement), the columns of open `consider` statements (branch keywords are
 // recognised by their column) and the parser's request for raw lens text.

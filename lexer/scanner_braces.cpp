@@ -8,34 +8,6 @@
 namespace scanner {
 namespace {
 
-// The `}` closing a brace prefix, searched from `p` to the end of its line:
-// strings (with their escapes) are skipped and nested pairs are matched.
-// Returns null when the line ends first.
-const char* find_prefix_close(const char* p) {
-    bool in_string = false;
-    int32_t nested = 0;
-    for (;; ++p) {
-        char c = *p;
-        if (c == '\0' || c == '\n') return nullptr;
-        if (in_string) {
-            if (c == '"') {
-                in_string = false;
-            } else if (c == '\\') {
-                // The escaped byte is ordinary, but never a line's end.
-                if (p[1] == '\0' || p[1] == '\n') return nullptr;
-                ++p;
-            }
-        } else if (c == '"') {
-            in_string = true;
-        } else if (c == '{') {
-            ++nested;
-        } else if (c == '}') {
-            if (nested == 0) return p;
-            --nested;
-        }
-    }
-}
-
 // A dotted name: `a`, `a.b`, `a.b.c` (each part starting with a letter or
 // `_`).
 const char* skip_dotted_name(const char* p) {
@@ -62,7 +34,7 @@ Token scan_brace(Lexer* lexer, TokenStart at) {
         while (is_space_or_tab(*after)) ++after;
         if (*after == '}') return prefix_token(lexer, at, name, name_end, after);
         if (*after != ':' && *after != '=' && *after != '(') {
-            const char* close = find_prefix_close(after);
+            const char* close = find_prefix_close(lexer, after);
             if (close != nullptr) {
                 const char* text_end = close;
                 while (text_end > name && is_space_or_tab(text_end[-1])) --text_end;
@@ -74,35 +46,24 @@ Token scan_brace(Lexer* lexer, TokenStart at) {
     return make_token(lexer, TOKEN_LBRACE, at);
 }
 
+// Lens text runs up to the first `}` outside a string. Inside a string a
+// `\` takes the next byte as it is, a line feed too, so a quoted argument
+// may carry an escaped line break; the reader keeps the line count right.
 Token scan_lens_text(Lexer* lexer) {
     lexer->lens_pending = 0;
     TokenStart at = token_start(lexer);
-    const char* p = lexer->cur;
     bool in_string = false;
-    for (;; ++p) {
-        char c = *p;
-        if (c == '\0' || c == '\n') break;
-        if (in_string) {
-            if (c == '"') {
-                in_string = false;
-            } else if (c == '\\') {
-                // Lens text stays on its line: an escaped line feed still
-                // ends it.
-                if (p[1] == '\0' || p[1] == '\n') {
-                    ++p;
-                    break;
-                }
-                ++p;
-            }
-        } else if (c == '"') {
-            in_string = true;
-        } else if (c == '}') {
-            advance_to(lexer, p);
-            return make_token(lexer, TOKEN_LENS_CONTENT, at);
+    for (;;) {
+        char c = peek(lexer);
+        if (c == '\0' || c == '\n') return error_token(lexer, at);
+        if (c == '}' && !in_string) return make_token(lexer, TOKEN_LENS_CONTENT, at);
+        advance(lexer);
+        if (c == '"') {
+            in_string = !in_string;
+        } else if (c == '\\' && in_string) {
+            advance(lexer);  // at the end of the text this consumes nothing
         }
     }
-    advance_to(lexer, p);
-    return error_token(lexer, at);
 }
 
 }  // namespace scanner

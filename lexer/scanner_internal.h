@@ -1,6 +1,6 @@
 // Internals shared by the scanner's files: byte classes, the character
 // reader, the bracket stack and token construction. Not for use outside
-// lexer/.
+// lexer/ and its tests.
 #ifndef TOVEL_LEXER_SCANNER_INTERNAL_H
 #define TOVEL_LEXER_SCANNER_INTERNAL_H
 
@@ -139,6 +139,13 @@ static inline Token error_token(const Lexer* lexer, TokenStart at) {
 
 // An ERROR token carrying `message`, stored cut to the buffer size.
 Token error_with_message(Lexer* lexer, TokenStart at, const char* message);
+
+// The `}` that closes a brace prefix, searched from `from` to the end of
+// its line (quoted parts skipped, nested pairs matched), or null.
+const char* find_prefix_close(const Lexer* lexer, const char* from);
+
+// Drops what find_prefix_close remembers about the lines of earlier texts.
+void forget_prefix_closes();
 
 Token scan_word(Lexer* lexer, TokenStart at);
 Token scan_number(Lexer* lexer, TokenStart at);

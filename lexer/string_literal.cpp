@@ -35,12 +35,51 @@ SourceSpan token_span(int32_t line, int32_t column, const char* text, int32_t le
     return span;
 }
 
+// The range of one literal, walked out on the first diagnostic that needs
+// it and reused by every later one: a literal full of unknown escapes
+// costs one walk, not one per warning.
+struct LiteralRange {
+    const char* text;
+    int32_t length;
+    int32_t line;
+    int32_t column;
+    bool known;
+    SourceSpan span;
+};
+
+const SourceSpan& literal_range_span(LiteralRange* range) {
+    if (!range->known) {
+        range->span = token_span(range->line, range->column, range->text, range->length);
+        range->known = true;
+    }
+    return range->span;
+}
+
 DiagnosticList* context_list(const ParseContext* context) {
     return context ? context->diagnostics : nullptr;
 }
 
 const char* context_path(const ParseContext* context) {
     return context ? context->path : nullptr;
+}
+
+void add_span_error(ParseContext* context, DiagnosticKind kind, const SourceSpan& span,
+                    const char* message) {
+    diag_add_error(context_list(context), kind, 0, context_path(context), span, message);
+}
+
+void add_span_warning(ParseContext* context, DiagnosticKind kind, const SourceSpan& span,
+                      const char* message) {
+    DiagnosticList* list = context_list(context);
+    if (list) {
+        diag_list_push(list, SEVERITY_WARNING, kind, 0, context_path(context), span, message);
+        return;
+    }
+    // Without a list a warning is written like an error would be: one text
+    // line on standard error. The record only borrows its strings here.
+    Diagnostic diagnostic{SEVERITY_WARNING, kind, 0, const_cast<char*>(context_path(context)),
+                          span, const_cast<char*>(message ? message : "")};
+    diag_render_text(stderr, &diagnostic);
 }
 
 char* empty_string() {
@@ -89,13 +128,12 @@ char simple_escape_value(char escaped) {
     }
 }
 
-void warn_unknown_escape(ParseContext* context, const char* text, int32_t length, int32_t line,
-                         int32_t column, char escaped) {
+void warn_unknown_escape(ParseContext* context, LiteralRange* range, char escaped) {
     char message[96];
     snprintf(message, sizeof message,
              "unknown escape \\%c kept as the two characters; write \\\\%c to say so", escaped,
              escaped);
-    add_token_warning(context, TV_DIAG_STRING_LITERAL, line, column, text, length, message);
+    add_span_warning(context, TV_DIAG_STRING_LITERAL, literal_range_span(range), message);
 }
 
 }  // namespace
@@ -132,23 +170,12 @@ int32_t encode_utf8(uint32_t v, char buffer[4]) {
 
 void add_token_error(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
                      const char* text, int32_t length, const char* message) {
-    diag_add_error(context_list(context), kind, 0, context_path(context),
-                   token_span(line, column, text, length), message);
+    add_span_error(context, kind, token_span(line, column, text, length), message);
 }
 
 void add_token_warning(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
                        const char* text, int32_t length, const char* message) {
-    SourceSpan span = token_span(line, column, text, length);
-    DiagnosticList* list = context_list(context);
-    if (list) {
-        diag_list_push(list, SEVERITY_WARNING, kind, 0, context_path(context), span, message);
-        return;
-    }
-    // Without a list a warning is written like an error would be: one text
-    // line on standard error. The record only borrows its strings here.
-    Diagnostic diagnostic{SEVERITY_WARNING, kind, 0, const_cast<char*>(context_path(context)),
-                          span, const_cast<char*>(message ? message : "")};
-    diag_render_text(stderr, &diagnostic);
+    add_span_warning(context, kind, token_span(line, column, text, length), message);
 }
 
 char* decode_string_literal(ParseContext* context, const char* text, int32_t length, int32_t line,
@@ -162,6 +189,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
     int32_t out = 0;
     const int32_t end = length - 1;  // index of the closing quote
     const char* error = nullptr;
+    LiteralRange range{text, length, line, column, false, {}};
     int32_t i = 1;
     while (i < end && !error) {
         char byte = text[i];
@@ -188,7 +216,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
         if (simple) {
             value[out++] = simple;
         } else {
-            warn_unknown_escape(context, text, length, line, column, escaped);
+            warn_unknown_escape(context, &range, escaped);
             value[out++] = '\\';
             value[out++] = escaped;
         }
@@ -196,7 +224,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
     }
 
     if (error) {
-        add_token_error(context, TV_DIAG_STRING_LITERAL, line, column, text, length, error);
+        add_span_error(context, TV_DIAG_STRING_LITERAL, literal_range_span(&range), error);
         *ok = 0;
         free(value);
         return nullptr;

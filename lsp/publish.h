@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include <cjson/cJSON.h>
 
 #include "lsp/position.h"
 #include "lsp/server_state.h"
+
+struct DiagnosticList;
 
 // Analyses one document text and sends all its findings in one
 // textDocument/publishDiagnostics notification (an empty list too, so fixed
@@ -18,5 +21,10 @@ void publish_diagnostics(const char* uri, cJSON* diagnostics);
 // Protocol severity: error 1, warning 2, note 3; anything else 1.
 int32_t lsp_severity(int32_t severity);
 
-// A position object: line, then character.
-cJSON* lsp_position(LineIndex* index, int32_t line, int32_t column, PositionEncoding encoding);
+// The protocol's diagnostics array for the findings on `text`, as compact
+// JSON text: the bytes cJSON would print for the equivalent tree, written
+// directly because a document can carry hundreds of thousands of findings.
+// Each item has range (start, end: line, character), severity, code,
+// source and message, in that order; messages are made valid UTF-8 first.
+std::string protocol_diagnostics_json(const DiagnosticList* list, const char* text,
+                                      PositionEncoding encoding);

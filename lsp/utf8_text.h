@@ -12,3 +12,9 @@ std::string valid_utf8(const char* text);
 // Length of the well-formed UTF-8 sequence at `bytes` (at most `available`
 // bytes long), or 0 when the bytes there do not start one.
 size_t utf8_sequence_length(const unsigned char* bytes, size_t available);
+
+// Appends `text` as a JSON string, quotes included, made valid UTF-8 as
+// valid_utf8 does and escaped byte for byte as cJSON prints strings: the
+// short escapes for the quote, the backslash, \b \f \n \r \t, \u00xx in
+// lowercase hex for the other control bytes, everything else unchanged.
+void append_json_string(std::string* out, const char* text);

@@ -277,3 +277,50 @@ TEST(AnalysisPipeline, FirstLineOffsetsEveryPosition) {
 }
 
 } // namespace
+
+namespace {
+
+// Only the literal itself is accepted as an option value; anything the block
+// would have to evaluate is refused with the kind it must have.
+TEST(AnalyzeSource, OptionValueKinds) {
+    struct Case {
+        std::string option;
+        std::string value;
+        const char* required; // null: accepted
+    };
+    const std::vector<Case> cases = {
+        {"port", "8080", nullptr},
+        {"port", "(8080)", nullptr},
+        {"workers", "2.5", nullptr},
+        {"port", "-1", "a number literal"},
+        {"port", "80 * 2", "a number literal"},
+        {"port", "base_port", "a number literal"},
+        {"workers", "count()", "a number literal"},
+        {"timeout", "30 seconds", "a number literal"},
+        {"timeout", "\"30\"", "a number literal"},
+        {"address", "\"0.0.0.0\"", nullptr},
+        {"address", "\"0.0.\" + \"0.0\"", "a string literal"},
+        {"cert", "nothing", "a string literal"},
+        {"key", "[\"k\"]", "a string literal"},
+        {"inherit", "false", nullptr},
+        {"inherit", "not false", "true or false"},
+        {"inherit", "1", "true or false"},
+    };
+    for (const Case& c : cases) {
+        std::string text = "server s(" + c.option + ": " + c.value + ")\nend server\n";
+        SCOPED_TRACE(text);
+        Analysis a = analyze(text);
+        std::vector<Finding> expected;
+        if (c.required != nullptr) {
+            expected.push_back(
+                {"server 's': option '" + c.option + "' must be " + c.required +
+                     " -- the block is registered before anything runs, so an option here has "
+                     "nowhere to evaluate an expression; set it from configuration at serve time "
+                     "with web.configure(name, { option: value })",
+                 1, 1});
+        }
+        EXPECT_EQ(a.findings, expected);
+    }
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "check/block_check.h"
+#include "check/report_limit.h"
 #include "tests/check/check_fixture.h"
 
 namespace {
@@ -249,10 +250,66 @@ TEST(ServerStatement, KeywordNameAndOrder) {
 
 TEST(ServerStatement, LabelsAreCutAt191Bytes) {
     std::string name(300, 'n');
-    auto found = check_tree(stmts({server(name.c_str(), options_of({{"colour", num(1)}}), {}, 1)}));
-    ASSERT_EQ(found.size(), 1u);
-    std::string label = ("server '" + name).substr(0, 191);
-    EXPECT_EQ(found[0].message, label + ": unknown option 'colour'");
+    auto found = check_tree(stmts({server(
+        name.c_str(), options_of({{"colour", num(1)}}),
+        {site(name.c_str(), options_of({{"host", str("h")}, {"colour", num(1)}}), {}, 3)}, 1)}));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].message, ("server '" + name).substr(0, 191) + ": unknown option 'colour'");
+    EXPECT_EQ(found[1].message, ("web '" + name).substr(0, 191) + ": unknown option 'colour'");
+}
+
+} // namespace
+
+namespace {
+
+using namespace check_test;
+
+// How many repeat messages the k-th copy (0-based) of a declaration draws.
+int32_t repeats_for(int32_t k) {
+    return k < CHECK_REPEAT_REPORT_LIMIT ? k : CHECK_REPEAT_REPORT_LIMIT;
+}
+
+// Copies of one server name, one site host and one site name: each copy
+// names the oldest earlier copies, at most CHECK_REPEAT_REPORT_LIMIT of them.
+TEST(RepeatedDeclarations, EachCopyNamesTheOldestEarlierOnes) {
+    const int32_t copies = CHECK_REPEAT_REPORT_LIMIT + 3;
+    std::vector<Stmt*> servers;
+    std::vector<Finding> expected;
+    for (int32_t k = 0; k < copies; ++k) {
+        servers.push_back(server("s", {}, {}, 1 + 2 * k));
+        for (int32_t i = 0; i < repeats_for(k); ++i) {
+            expected.push_back({"server 's' declared twice", 1 + 2 * k, 1});
+        }
+    }
+    // One server with sites h0..hN sharing a host, then sites sharing a name.
+    const int32_t base = 1 + 2 * copies;
+    ServerItemList sites = item_list_empty();
+    for (int32_t k = 0; k < copies; ++k) {
+        std::string name = "h" + std::to_string(k);
+        sites = item_list_append(sites, site(name.c_str(), host("same"), {}, base + 1 + k));
+        for (int32_t i = 0; i < repeats_for(k); ++i) {
+            expected.push_back({"web '" + name + "' repeats host \"same\" (web 'h" +
+                                    std::to_string(i) + "' already answers it)",
+                                base + 1 + k, 5});
+        }
+    }
+    for (int32_t k = 0; k < copies; ++k) {
+        std::string own_host = "n" + std::to_string(k);
+        int32_t line = base + 1 + copies + k;
+        sites = item_list_append(sites, site("twin", host(own_host.c_str()), {}, line));
+        for (int32_t i = 0; i < repeats_for(k); ++i) {
+            expected.push_back({"web 'twin' declared twice", line, 5});
+        }
+    }
+    Stmt* holder = stmt_set_span(
+        stmt_server(dup("server"), dup("hosts"), field_list_empty(), sites, dup("server")), base, 1,
+        base, 11);
+    servers.push_back(holder);
+    StmtList program = stmt_list_empty();
+    for (Stmt* stmt : servers) {
+        program = stmt_list_append(program, stmt);
+    }
+    EXPECT_EQ(check_tree(program), expected);
 }
 
 } // namespace

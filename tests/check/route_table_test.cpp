@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "ast/ast.h"
 #include "check/report_limit.h"
+#include "check/route_pattern.h"
 #include "check/route_table.h"
 #include "diag/diagnostic.h"
 #include "tests/check/check_fixture.h"
@@ -153,6 +158,103 @@ TEST(RouteTable, RepeatMessagesPerHandlerAreBounded) {
         EXPECT_EQ(f.message, "server 's': duplicate route get \"/same\" (first declared at line " +
                                  std::to_string(1 + 3 * k) + ")");
     }
+}
+
+} // namespace
+
+namespace {
+
+const char* const kPoolVerbs[] = {"get", "stream", "post", "fetch"};
+const char* const kPoolPaths[] = {"/",      "/a",     "/a/{x}", "/a/{y}", "/a/{r...}", "/{x}",
+                                  "/{y}/b", "/{z}/b", "/a/",    "/a//b",  "/ab",       "/a/b"};
+
+std::vector<std::string> path_messages(const Route& route, RoutePattern* pattern, int32_t* valid) {
+    ServerItem item{};
+    item.kind = ITEM_HANDLER;
+    item.word = const_cast<char*>(route.verb);
+    item.path = const_cast<char*>(route.path);
+    item.line = route.line;
+    item.column = 5;
+    DiagnosticList list;
+    diag_list_init(&list);
+    DiagReporter reporter{&list, "doc.tv", 0};
+    *valid = check_route_path(&reporter, &item, pattern);
+    std::vector<std::string> messages;
+    for (const Finding& f : findings_of(&list)) {
+        messages.push_back(f.message);
+    }
+    diag_list_free(&list);
+    return messages;
+}
+
+// The plain rule: every handler is compared with every earlier valid one of
+// the same conflict verb, oldest first, stopping after `limit` messages.
+std::vector<Finding> all_pairs_reference(const std::vector<Route>& routes, size_t limit) {
+    std::vector<Finding> found;
+    std::vector<RoutePattern> patterns(routes.size());
+    std::vector<int32_t> valid(routes.size(), 0);
+    for (size_t i = 0; i < routes.size(); ++i) {
+        const Route& r = routes[i];
+        if (!route_verb_known(r.verb)) {
+            found.push_back({std::string("unknown verb '") + r.verb +
+                                 "' (get, post, put, delete, patch, head, options, stream)",
+                             r.line, 5});
+            continue;
+        }
+        for (const std::string& m : path_messages(r, &patterns[i], &valid[i])) {
+            found.push_back({m, r.line, 5});
+        }
+        size_t reported = 0;
+        for (size_t j = 0; j < i && valid[i] && reported < limit; ++j) {
+            const Route& e = routes[j];
+            if (!valid[j] ||
+                std::strcmp(route_conflict_verb(e.verb), route_conflict_verb(r.verb)) != 0) {
+                continue;
+            }
+            if (std::strcmp(e.path, r.path) == 0) {
+                found.push_back({std::string("server 's': duplicate route ") + r.verb + " \"" +
+                                     r.path + "\" (first declared at line " +
+                                     std::to_string(e.line) + ")",
+                                 r.line, 5});
+            } else if (patterns_indistinguishable(&patterns[j], &patterns[i])) {
+                found.push_back({std::string("server 's': '") + e.verb + " " + e.path + "' and '" +
+                                     r.verb + " " + r.path +
+                                     "' can never be told apart; dispatch would have to guess",
+                                 r.line, 5});
+            } else {
+                continue;
+            }
+            ++reported;
+        }
+    }
+    return found;
+}
+
+// The grouped table must say exactly what the pairwise rule says, in the same
+// order, both below the repeat bound (where nothing is left out) and above it.
+TEST(RouteTable, AgreesWithThePairwiseRule) {
+    std::mt19937 random(20260);
+    int bounded_blocks = 0;
+    int unbounded_blocks = 0;
+    for (int block = 0; block < 300; ++block) {
+        // Every other block draws from a narrow pool, so that some routes
+        // repeat more than the bound allows.
+        const bool narrow = block % 2 == 0;
+        const size_t verb_count = narrow ? 2 : std::size(kPoolVerbs);
+        const size_t path_count = narrow ? 4 : std::size(kPoolPaths);
+        std::vector<Route> routes(1 + random() % 30);
+        for (size_t i = 0; i < routes.size(); ++i) {
+            routes[i] = {kPoolVerbs[random() % verb_count], kPoolPaths[random() % path_count],
+                         static_cast<int32_t>(1 + 3 * i)};
+        }
+        std::vector<Finding> bounded = all_pairs_reference(routes, CHECK_REPEAT_REPORT_LIMIT);
+        std::vector<Finding> unbounded = all_pairs_reference(routes, SIZE_MAX);
+        (bounded == unbounded ? unbounded_blocks : bounded_blocks) += 1;
+        ASSERT_EQ(check_routes(routes), bounded) << "block " << block;
+    }
+    // Both regimes were exercised.
+    EXPECT_GT(bounded_blocks, 10);
+    EXPECT_GT(unbounded_blocks, 10);
 }
 
 } // namespace

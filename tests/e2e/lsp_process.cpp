@@ -74,7 +74,7 @@ short poll_round(ChildProcess* child, std::string* output, std::string* error, b
 
 }  // namespace
 
-bool child_start(ChildProcess* child, const char* path) {
+bool child_start(ChildProcess* child, const char* path, const char* argument) {
     signal(SIGPIPE, SIG_IGN);  // the child may exit before reading all input
     int in_pipe[2], out_pipe[2], err_pipe[2];
     if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
@@ -94,7 +94,7 @@ bool child_start(ChildProcess* child, const char* path) {
         // An ignored SIGPIPE would be inherited; the program gets the
         // disposition an editor would give it.
         signal(SIGPIPE, SIG_DFL);
-        execl(path, path, static_cast<char*>(nullptr));
+        execl(path, path, argument, static_cast<char*>(nullptr));
         _exit(127);
     }
     close(in_pipe[0]);
@@ -152,6 +152,20 @@ void child_read_idle(ChildProcess* child, std::string* output, std::string* erro
             return;
         }
     }
+}
+
+bool child_read_at_least(ChildProcess* child, size_t size, std::string* output, std::string* error,
+                         int timeout_ms) {
+    long long deadline = now_ms() + timeout_ms;
+    while (output->size() < size) {
+        long long left = deadline - now_ms();
+        if (child->output_fd < 0 || left <= 0) {
+            return false;
+        }
+        bool got_data = false;
+        poll_round(child, output, error, false, static_cast<int>(left), &got_data);
+    }
+    return true;
 }
 
 void child_close_input(ChildProcess* child) {

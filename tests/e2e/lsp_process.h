@@ -13,8 +13,9 @@ struct ChildProcess {
     int error_fd = -1;   // read end of the child's standard error
 };
 
-// Starts the program without arguments. False if it could not be started.
-bool child_start(ChildProcess* child, const char* path);
+// Starts the program, without arguments or with the one given. False if it
+// could not be started.
+bool child_start(ChildProcess* child, const char* path, const char* argument = nullptr);
 
 // Writes all bytes to the child's input while draining its output and error
 // into the given strings. False on time-out or when the child stopped
@@ -25,6 +26,11 @@ bool child_write(ChildProcess* child, const std::string& bytes, std::string* out
 // Collects output until nothing more arrives for idle_ms (or the child
 // closes its output).
 void child_read_idle(ChildProcess* child, std::string* output, std::string* error, int idle_ms);
+
+// Collects output until it holds at least size bytes. False on time-out or
+// when the child closed its output first.
+bool child_read_at_least(ChildProcess* child, size_t size, std::string* output, std::string* error,
+                         int timeout_ms);
 
 void child_close_input(ChildProcess* child);
 

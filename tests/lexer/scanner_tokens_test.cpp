@@ -235,6 +235,9 @@ TEST(ScannerTokens, BracePrefixes) {
         {"close on another line", "{a b\n}\n",
          "LBRACE '{' 1:1/1\nIDENT 'a' 1:2/1\nIDENT 'b' 1:4/1\nRBRACE '}' 2:1/1\nNEWLINE '\\n' 2:2/1\n"
          "EOF '' 3:1/0"},
+        {"escaped line feed ends the search", "{a \"\\\nx}",
+         "LBRACE '{' 1:1/1\nIDENT 'a' 1:2/1\nERROR '\"\\' 1:4/2 ! \"unterminated escape sequence\"\n"
+         "IDENT 'x' 2:1/1\nRBRACE '}' 2:2/1\nEOF '' 2:3/0"},
         {"unbalanced nested pair", "{a {b}\n}",
          "LBRACE '{' 1:1/1\nIDENT 'a' 1:2/1\nMODIFIER_PREFIX 'b' 1:4/1\nRBRACE '}' 2:1/1\nEOF '' 2:2/0"},
     };
@@ -252,6 +255,11 @@ TEST(ScannerTokens, LensText) {
         {"line feed first", "a > 2\n}",
          "ERROR 'a > 2' 1:1/5\nNEWLINE '\\n' 1:6/1\nRBRACE '}' 2:1/1\nEOF '' 2:2/0"},
         {"end of text first", "a >", "ERROR 'a >' 1:1/3\nEOF '' 1:4/0"},
+        {"escaped line feed in a string", "= \"a\\\nb\" } x",
+         "LENS_CONTENT '= \"a\\\\nb\" ' 1:1/9\nRBRACE '}' 2:4/1\nIDENT 'x' 2:6/1\nEOF '' 2:7/0"},
+        {"backslash at the end inside a string", "\"a\\", "ERROR '\"a\\' 1:1/3\nEOF '' 1:4/0"},
+        {"backslash outside a string", "a\\} x",
+         "LENS_CONTENT 'a\\' 1:1/2\nRBRACE '}' 1:3/1\nIDENT 'x' 1:5/1\nEOF '' 1:6/0"},
     };
     lexer_test::RenderOptions lens_first;
     lens_first.lens_first = true;

@@ -178,6 +178,9 @@ TEST(ScannerWords, ConsiderColumns) {
          "NEWLINE IF NUMBER NEWLINE END_CONSIDER NEWLINE CONSIDER_IF NUMBER NEWLINE END_CONSIDER EOF"},
         // A consider used as a field name or member opens nothing.
         {"r.consider\nif 1", "IDENT DOT IDENT NEWLINE IF NUMBER EOF"},
+        // A branch word that became a name stays a name in the column.
+        {" consider x\n{else: 1}\n.if", "CONSIDER IDENT NEWLINE LBRACE IDENT COLON NUMBER RBRACE "
+                                         "NEWLINE DOT IDENT EOF"},
         // An extra end consider does not underflow.
         {"end consider\nend consider\nconsider\nif", "END_CONSIDER NEWLINE END_CONSIDER NEWLINE CONSIDER NEWLINE CONSIDER_IF EOF"},
     };

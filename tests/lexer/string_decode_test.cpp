@@ -193,6 +193,36 @@ TEST(StringDecode, RangeOfALiteralOverTwoLinesEndsOnTheSecond) {
     EXPECT_EQ(span.end_column, 8);
 }
 
+// Each warning carries the range of the whole literal. The range is walked
+// once per literal, so a literal packed with unknown escapes decodes in one
+// pass; walking it again for every warning would take minutes here.
+TEST(StringDecode, ManyUnknownEscapesShareOneRange) {
+    constexpr int32_t kEscapes = 200000;
+    std::string literal = "\"";
+    for (int32_t i = 0; i < kEscapes; ++i) literal += i == kEscapes / 2 ? "\n\\q" : "\\q";
+    literal += "\"";
+    DecodeFixture fx;
+    int32_t ok = -1;
+    std::string value = fx.decode(literal, &ok);
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(value, literal.substr(1, literal.size() - 2));
+    ASSERT_EQ(diag_list_count(&fx.list), static_cast<size_t>(kEscapes));
+    // The line feed splits the literal: the second line holds the second
+    // half of the escapes (2 bytes each) and the closing quote.
+    const int32_t last_line_bytes = 2 * (kEscapes - kEscapes / 2) + 1;
+    for (size_t i = 0; i < diag_list_count(&fx.list); ++i) {
+        const Diagnostic* d = diag_list_at(&fx.list, i);
+        ASSERT_EQ(d->severity, SEVERITY_WARNING) << i;
+        ASSERT_STREQ(d->message,
+                     "unknown escape \\q kept as the two characters; write \\\\q to say so")
+            << i;
+        ASSERT_EQ(d->span.start_line, 3) << i;
+        ASSERT_EQ(d->span.start_column, 5) << i;
+        ASSERT_EQ(d->span.end_line, 4) << i;
+        ASSERT_EQ(d->span.end_column, 1 + last_line_bytes) << i;
+    }
+}
+
 TEST(StringDecode, WithoutAListDiagnosticsGoToStandardError) {
     ParseContext context{};
     context.path = "p.tov";

@@ -3,8 +3,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "ast/free.h"
+#include "check/analysis.h"
+#include "diag/diagnostic.h"
 #include "lsp/json_holder.h"
 #include "lsp/publish.h"
+#include "lsp/utf8_text.h"
 
 namespace {
 
@@ -15,16 +19,110 @@ TEST(Publish, SeverityMapping) {
     }
 }
 
-TEST(Publish, PositionObjectsKeepMemberOrder) {
+// The array as a cJSON tree would print it: the reference the directly
+// written text must match byte for byte.
+std::string array_printed_by_cjson(const DiagnosticList* list, const char* text,
+                                   PositionEncoding encoding) {
     LineIndex index;
-    line_index_build(&index, "a\n\xc3\xa9x\n");
-    JsonHolder utf16(lsp_position(&index, 2, 4, POSITION_ENCODING_UTF16));
-    JsonHolder utf8(lsp_position(&index, 2, 4, POSITION_ENCODING_UTF8));
+    line_index_build(&index, text);
+    JsonHolder array(cJSON_CreateArray());
+    for (size_t i = 0; i < diag_list_count(list); ++i) {
+        const Diagnostic* record = diag_list_at(list, i);
+        cJSON* item = cJSON_CreateObject();
+        cJSON* range = cJSON_AddObjectToObject(item, "range");
+        const int32_t ends[2][2] = {{record->span.start_line, record->span.start_column},
+                                    {record->span.end_line, record->span.end_column}};
+        for (const auto& end : ends) {
+            ProtocolPosition position = position_in_index(&index, end[0], end[1], encoding);
+            cJSON* object = cJSON_AddObjectToObject(range, &end == &ends[0] ? "start" : "end");
+            cJSON_AddNumberToObject(object, "line", position.line);
+            cJSON_AddNumberToObject(object, "character", position.character);
+        }
+        cJSON_AddNumberToObject(item, "severity", lsp_severity(record->severity));
+        cJSON_AddStringToObject(item, "code", diag_kind_name(record->kind));
+        cJSON_AddStringToObject(item, "source", "tovel");
+        cJSON_AddStringToObject(item, "message", valid_utf8(record->message).c_str());
+        cJSON_AddItemToArray(array.get(), item);
+    }
     line_index_free(&index);
-    PrintedJson utf16_text(cJSON_PrintUnformatted(utf16.get()));
-    PrintedJson utf8_text(cJSON_PrintUnformatted(utf8.get()));
-    EXPECT_STREQ(utf16_text.get(), "{\"line\":1,\"character\":2}");
-    EXPECT_STREQ(utf8_text.get(), "{\"line\":1,\"character\":3}");
+    PrintedJson printed(cJSON_PrintUnformatted(array.get()));
+    return printed.get();
+}
+
+std::string every_byte_but_zero() {
+    std::string bytes;
+    for (int byte = 1; byte < 256; ++byte) {
+        bytes += static_cast<char>(byte);
+    }
+    return bytes;
+}
+
+TEST(Publish, DiagnosticsArrayMatchesTheTreeCjsonPrints) {
+    const char* text = "a\n\xc3\xa9x \xf0\x9f\x98\x80 y\r\n\xef\xbb\xbf\n";
+    struct Case {
+        Severity severity;
+        DiagnosticKind kind;
+        SourceSpan span;
+        std::string message;
+    };
+    const Case cases[] = {
+        {SEVERITY_ERROR, TV_DIAG_PARSE_ERROR, {2, 4, 2, 9}, "plain"},
+        {SEVERITY_WARNING, TV_DIAG_STRING_LITERAL, {2, 3, 2, 200}, "in \"quotes\" and \\q"},
+        {SEVERITY_NOTE, TV_DIAG_SERVER_BLOCK, {0, -3, 40, 7}, "tab\tline\nreturn\rfeed\f\b"},
+        {static_cast<Severity>(7), static_cast<DiagnosticKind>(42), {1, 1, 1, 1}, ""},
+        {SEVERITY_ERROR, TV_DIAG_LEX_ERROR, {3, 2, 3, 4}, every_byte_but_zero()},
+        {SEVERITY_ERROR, TV_DIAG_RUNTIME_ERROR, {1, 3, 2, 12}, "\xc3\xa9 \xf0\x9f\x98\x80 \xed\xa0\x80 \xc3"},
+    };
+    DiagnosticList list;
+    diag_list_init(&list);
+    for (const Case& c : cases) {
+        diag_list_push(&list, c.severity, c.kind, 0, "file:///a.tov", c.span, c.message.c_str());
+    }
+    for (PositionEncoding encoding : {POSITION_ENCODING_UTF16, POSITION_ENCODING_UTF8}) {
+        EXPECT_EQ(protocol_diagnostics_json(&list, text, encoding),
+                  array_printed_by_cjson(&list, text, encoding))
+            << "encoding " << encoding;
+    }
+    diag_list_free(&list);
+    DiagnosticList empty;
+    diag_list_init(&empty);
+    EXPECT_EQ(protocol_diagnostics_json(&empty, text, POSITION_ENCODING_UTF16), "[]");
+}
+
+// The whole notification for a text with findings after multi-byte
+// characters, against the same notification built as a cJSON tree.
+TEST(Publish, AnalysedDocumentIsPublishedAsTheTreeWouldPrint) {
+    const char* uri = "file:///caf\xc3\xa9.tov";
+    const char* text = "x = [\"\xc3\xa9\xf0\x9f\x98\x80\\q\", \"\\z\"]\n"
+                       "server s(bogus: 1)\n  get \"/a/\"(req)\n  end get\nend server\n";
+    for (PositionEncoding encoding : {POSITION_ENCODING_UTF16, POSITION_ENCODING_UTF8}) {
+        ServerState state;
+        server_state_init(&state);
+        state.position_encoding = encoding;
+        testing::internal::CaptureStdout();
+        analyze_and_publish(&state, uri, text);
+        std::string published = testing::internal::GetCapturedStdout();
+        server_state_destroy(&state);
+
+        DiagnosticList list;
+        diag_list_init(&list);
+        StmtList program = {nullptr, 0};
+        analyze_document(text, uri, &list, &program);
+        stmt_list_free(program);
+        EXPECT_GE(diag_list_count(&list), 2u);
+        JsonHolder notification(cJSON_CreateObject());
+        cJSON_AddStringToObject(notification.get(), "jsonrpc", "2.0");
+        cJSON_AddStringToObject(notification.get(), "method", "textDocument/publishDiagnostics");
+        cJSON* params = cJSON_AddObjectToObject(notification.get(), "params");
+        cJSON_AddStringToObject(params, "uri", uri);
+        cJSON_AddItemToObject(params, "diagnostics",
+                              cJSON_Parse(array_printed_by_cjson(&list, text, encoding).c_str()));
+        diag_list_free(&list);
+        PrintedJson body(cJSON_PrintUnformatted(notification.get()));
+        std::string expected = body.get();
+        EXPECT_EQ(published, "Content-Length: " + std::to_string(expected.size()) + "\r\n\r\n" + expected)
+            << "encoding " << encoding;
+    }
 }
 
 TEST(Publish, NotificationIsFramedWithMembersInOrder) {

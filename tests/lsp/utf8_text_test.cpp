@@ -33,4 +33,30 @@ TEST(ValidUtf8, KeepsValidTextAndReplacesEveryBadByte) {
     }
 }
 
+// Expected texts are the JSON string literals as written on the wire.
+TEST(AppendJsonString, EscapesAndReplacesLikeTheProtocolPrinter) {
+    const std::string r = "\xEF\xBF\xBD";
+    struct Case {
+        std::string input;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"", "\"\""},
+        {"plain", "\"plain\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"a\\q", "\"a\\\\q\""},
+        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},
+        {"\x01\x1f", "\"\\u0001\\u001f\""},
+        {"\x7f/", "\"\x7f/\""},                    // DEL and slash stay
+        {"\xC3\xA9\xF0\x9F\x98\x80", "\"\xC3\xA9\xF0\x9F\x98\x80\""},
+        {"\\\xC3\"", "\"\\\\" + r + "\\\"\""},  // cut sequence before a quote
+        {"x\xFF\n\xED\xA0\x80", "\"x" + r + "\\n" + r + r + r + "\""},
+    };
+    for (const Case& c : cases) {
+        std::string out = "prefix:";
+        append_json_string(&out, c.input.c_str());
+        EXPECT_EQ(out, "prefix:" + c.expected) << c.input;
+    }
+}
+
 }  // namespace
