@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(ReviewExprHelpers, GrowingNamesJoinTheirParts) {
+TEST(ActionHelpers, GrowingNamesJoinTheirParts) {
     const struct {
         char separator;
         std::vector<const char*> parts;
@@ -35,7 +35,7 @@ TEST(ReviewExprHelpers, GrowingNamesJoinTheirParts) {
     }
 }
 
-TEST(ReviewExprHelpers, ManyPartsMakeOneLongName) {
+TEST(ActionHelpers, ManyPartsMakeOneLongName) {
     const size_t parts = 100000;
     GrowingText name = growing_text_start(copy_string("w"));
     for (size_t i = 1; i < parts; ++i) name = growing_text_append(name, '.', copy_string("w"));
@@ -47,7 +47,7 @@ TEST(ReviewExprHelpers, ManyPartsMakeOneLongName) {
     std::free(name.text);
 }
 
-TEST(ReviewExprHelpers, LongNamesInFailedParsesAreReleased) {
+TEST(ActionHelpers, LongNamesInFailedParsesAreReleased) {
     // The syntax errors strike while the modifier name or the watched path is
     // still on the parser's stack, with spare room in its buffer; the
     // sanitizer build sees a leak or a bad free if the wrong part is released.

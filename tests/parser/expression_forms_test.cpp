@@ -29,7 +29,7 @@ struct CallCase {
     int32_t column;
 };
 
-TEST(ReviewExprParse, DottedNamesBecomeTheRightCall) {
+TEST(ExpressionForms, DottedNamesBecomeTheRightCall) {
     const CallCase cases[] = {
         // The lexer hands `obj.run` over as one qualified name when `(`
         // follows, so this is a qualified call, not a method call, and as a
@@ -62,7 +62,7 @@ TEST(ReviewExprParse, DottedNamesBecomeTheRightCall) {
     }
 }
 
-TEST(ReviewExprParse, DurationCountsStayWithinTheirRange) {
+TEST(ExpressionForms, DurationCountsStayWithinTheirRange) {
     const struct {
         const char* source;
         int32_t days;
@@ -87,7 +87,7 @@ TEST(ReviewExprParse, DurationCountsStayWithinTheirRange) {
 const char* const UNIT_LIST =
     " -- the units are year, month, week, day, hour, minute and second, singular or plural";
 
-TEST(ReviewExprParse, RejectedExpressionsReportOnceWhereTheyWentWrong) {
+TEST(ExpressionForms, RejectedExpressionsReportOnceWhereTheyWentWrong) {
     const std::string long_unit(300, 'q');
     const struct {
         std::string source;

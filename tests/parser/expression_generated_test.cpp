@@ -85,7 +85,7 @@ private:
     std::mt19937 random_;
 };
 
-TEST(ReviewExprGenerated, EveryTextEndsInATreeOrOneError) {
+TEST(GeneratedExpressions, EveryTextEndsInATreeOrOneError) {
     ExpressionGenerator generator(20261209);
     size_t accepted = 0;
     size_t rejected = 0;

@@ -101,7 +101,7 @@ std::string show(const std::vector<Link>& links) {
     return text;
 }
 
-TEST(ReviewExprLens, OnePassReadingAgreesWithTheRecursiveOne) {
+TEST(LensReading, OnePassReadingAgreesWithTheRecursiveOne) {
     // Every byte that matters to the rules, plus letters to fill names.
     const char alphabet[] = {'a', 'b', '.', ';', '"', '\\', ' ', '\t'};
     std::mt19937 random(20261209);
@@ -116,7 +116,7 @@ TEST(ReviewExprLens, OnePassReadingAgreesWithTheRecursiveOne) {
     }
 }
 
-TEST(ReviewExprLens, LensTextsThroughTheLexer) {
+TEST(LensReading, LensTextsThroughTheLexer) {
     // Raw lens text keeps its blanks; a brace prefix arrives trimmed.
     const struct {
         const char* source;

@@ -13,7 +13,7 @@ namespace {
 const char* const WIDGET = "unknown declarative block 'widget' (only 'server' exists)";
 const char* const RESERVED_TO = " -- 'to' is a reserved word and cannot be used as a name";
 
-TEST(ReviewExprReporter, RewritesApplyInTurn) {
+TEST(ReporterOrder, RewritesApplyInTurn) {
     const struct {
         const char* name;
         const char* source;

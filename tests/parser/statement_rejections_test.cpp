@@ -133,7 +133,7 @@ const RejectionCase kRejections[] = {
      {5, 5, 5, 8}, kDim},
 };
 
-TEST(ReviewStmtRejections, MessagePlacementAndRoute) {
+TEST(StatementRejections, MessagePlacementAndRoute) {
     for (const RejectionCase& c : kRejections) {
         ParseOutcome outcome = parse_text(c.source);
         EXPECT_EQ(outcome.result, 1) << c.name;
@@ -152,7 +152,7 @@ TEST(ReviewStmtRejections, MessagePlacementAndRoute) {
 
 // Names of any length: the messages are cut at their buffers (191 bytes for
 // the names and `on` messages, 255 for the closing line) and never overrun.
-TEST(ReviewStmtRejections, LongNamesAreCutNotOverrun) {
+TEST(StatementRejections, LongNamesAreCutNotOverrun) {
     const std::string name(300, 'n');
     struct LongCase {
         const char* name;
@@ -179,7 +179,7 @@ TEST(ReviewStmtRejections, LongNamesAreCutNotOverrun) {
 }
 
 // The accepted forms the checks above must let through.
-TEST(ReviewStmtRejections, ClosingLinesAndWordsThatAreAccepted) {
+TEST(StatementRejections, ClosingLinesAndWordsThatAreAccepted) {
     const char* const accepted[] = {
         "for i = 1 to 3\nnext i\n",
         "for i = 1 to 3 step 2\nnext\n",

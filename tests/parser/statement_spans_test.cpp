@@ -98,7 +98,7 @@ const Stmt* first_in_branch(const Stmt* consider) {
     return body.count ? body.items[0] : nullptr;
 }
 
-TEST(ReviewStmtSpans, TopLevelStatementsSpanTheirSyntax) {
+TEST(StatementSpans, TopLevelStatementsSpanTheirSyntax) {
     for (const FormCase& form : kForms) {
         ParsedProgram parsed(indented(form.lines));
         ASSERT_TRUE(parsed.ok) << form.name << "\n" << parsed.why;
@@ -107,7 +107,7 @@ TEST(ReviewStmtSpans, TopLevelStatementsSpanTheirSyntax) {
     }
 }
 
-TEST(ReviewStmtSpans, ConsiderBranchStatementsSpanTheirSyntax) {
+TEST(StatementSpans, ConsiderBranchStatementsSpanTheirSyntax) {
     for (const FormCase& form : kForms) {
         if (!form.in_consider) continue;
         ParsedProgram parsed("consider a\nif 1 then\n" + indented(form.lines) + "end consider\n");
@@ -118,7 +118,7 @@ TEST(ReviewStmtSpans, ConsiderBranchStatementsSpanTheirSyntax) {
     }
 }
 
-TEST(ReviewStmtSpans, ConsiderElseStatementsSpanTheirSyntax) {
+TEST(StatementSpans, ConsiderElseStatementsSpanTheirSyntax) {
     for (const FormCase& form : kForms) {
         if (!form.in_consider) continue;
         ParsedProgram parsed("consider a\nif 1 then\nelse\n" + indented(form.lines) +
@@ -135,7 +135,7 @@ TEST(ReviewStmtSpans, ConsiderElseStatementsSpanTheirSyntax) {
 
 // After `then` and after an inline `else` the statement stops before the
 // line break, which belongs to the if.
-TEST(ReviewStmtSpans, InlineStatementsSpanOnlyThemselves) {
+TEST(StatementSpans, InlineStatementsSpanOnlyThemselves) {
     const std::string then_prefix = "if a then ";
     const std::string else_prefix = "if a then\nelse ";
     for (const FormCase& form : kForms) {
@@ -165,7 +165,7 @@ TEST(ReviewStmtSpans, InlineStatementsSpanOnlyThemselves) {
 // Each `else if` is an If of its own in the else part of the one before; it
 // spans only its `if` word, whichever mix of inline and block forms the
 // chain uses.
-TEST(ReviewStmtSpans, ElseIfLinksSpanTheirIfWord) {
+TEST(StatementSpans, ElseIfLinksSpanTheirIfWord) {
     struct ChainCase {
         const char* name;
         const char* source;

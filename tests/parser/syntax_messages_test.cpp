@@ -91,7 +91,7 @@ const MessageCase CASES[] = {
     {"nested minus", "x = " + repeat("-", 12000) + "a\n", 2, "1:10000-1:10001 memory exhausted"},
 };
 
-TEST(Conform2Messages, FailedParseReportsOneLine) {
+TEST(SyntaxMessages, FailedParseReportsOneLine) {
     for (const MessageCase& c : CASES) {
         DumpOutcome outcome = parse_and_dump(c.source);
         EXPECT_EQ(outcome.result, c.result) << c.name;
