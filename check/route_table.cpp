@@ -10,9 +10,9 @@
 namespace {
 
 // Builds the group key: the conflict verb, then per segment its kind and,
-// for literals, the length-prefixed bytes. Equal keys hold exactly for
-// patterns that patterns_indistinguishable calls equal under the same
-// conflict verb.
+// for literals, the length-prefixed bytes. Two routes get equal keys exactly
+// when they share a conflict verb and match the same requests by shape:
+// capture names play no part.
 void build_group_key(std::string* key, const char* conflict_verb, const RoutePattern* pattern) {
     key->assign(conflict_verb);
     key->push_back('\0');
@@ -86,12 +86,11 @@ void check_handler(DiagReporter* reporter, const char* block_label, const Server
                      "%s \"%s\": a handler takes exactly (req)", verb, path);
     }
     RoutePattern pattern;
-    int32_t valid = check_route_path(reporter, handler, &pattern);
-    int32_t index = static_cast<int32_t>(table->entries.size());
-    table->entries.push_back(RouteEntry{handler, valid, -1});
-    if (!valid) {
+    if (!check_route_path(reporter, handler, &pattern)) {
         return;
     }
+    int32_t index = static_cast<int32_t>(table->entries.size());
+    table->entries.push_back(RouteEntry{handler, -1});
     build_group_key(&table->key_buffer, route_conflict_verb(verb), &pattern);
     auto found = table->groups.find(table->key_buffer);
     if (found == table->groups.end()) {

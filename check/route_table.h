@@ -1,6 +1,7 @@
 // Per-block route table: every handler of one server or web block with a
-// known verb, in item order, and the index that finds earlier routes with
-// the same dispatch shape without comparing against every earlier route.
+// known verb and a valid path, in item order, and the index that finds
+// earlier routes with the same dispatch shape without comparing against
+// every earlier route.
 #pragma once
 
 #include <cstdint>
@@ -13,13 +14,12 @@ struct ServerItem;
 
 struct RouteEntry {
     const ServerItem* handler;
-    int32_t path_valid;
     int32_t next_in_group; // next later entry with the same verb and shape, or -1
 };
 
-// Entries whose path is valid are chained per (conflict verb, shape) group,
-// oldest first. Two valid routes conflict exactly when they share a group, so
-// a new route visits only the routes it conflicts with.
+// Entries are chained per (conflict verb, shape) group, oldest first. Two
+// routes conflict exactly when they share a group, so a new route visits
+// only the routes it conflicts with.
 struct RouteGroup {
     int32_t first;
     int32_t last;
