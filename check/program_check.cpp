@@ -5,7 +5,6 @@
 
 int32_t check_program(StmtList program, const char* path, DiagnosticList* list) {
     DiagReporter reporter{list, path, 0};
-    ServerNames names;
-    check_top_level(&reporter, program, &names);
+    check_top_level(&reporter, program);
     return reporter.count;
 }
