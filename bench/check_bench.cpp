@@ -7,69 +7,15 @@
 #include <string>
 
 #include "ast/ast.h"
-#include "bench/pathological_source.h"
-#include "bench/realistic_source.h"
+#include "bench/bench_text.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
 #include "parser/parse.h"
 
 namespace {
 
-constexpr size_t kTextBytes = 1 << 20;
-
-// 30,000 copies of one route: every copy repeats all earlier ones, the case
-// where the number of repeat messages per handler is bounded.
-std::string repeated_route_source() {
-    std::string text = "server api()\n";
-    for (int i = 0; i < 30000; ++i) {
-        text += "    get \"/same\"(req)\n    end get\n";
-    }
-    text += "end server\n";
-    return text;
-}
-
-// Declarations repeated many times over: 10,000 servers of one name, one
-// server with 10,000 sites claiming one host and one name, and 10,000 copies
-// of one option. Each copy draws a bounded number of repeat messages.
-std::string repeated_declarations_source() {
-    std::string text;
-    for (int i = 0; i < 10000; ++i) {
-        text += "server api()\nend server\n";
-    }
-    text += "server sites()\n";
-    for (int i = 0; i < 10000; ++i) {
-        text += "    web docs(host: \"docs.example\")\n    end web\n";
-    }
-    text += "end server\nserver options(port: 1";
-    for (int i = 0; i < 10000; ++i) {
-        text += ", port: 1";
-    }
-    text += ")\nend server\n";
-    return text;
-}
-
-const std::string& text_for(int which) {
-    static const std::string realistic = realistic_tovel_source(kTextBytes);
-    static const std::string routes = many_routes_source();
-    static const std::string findings = many_findings_source();
-    static const std::string repeated = repeated_route_source();
-    static const std::string declarations = repeated_declarations_source();
-    switch (which) {
-    case 0:
-        return realistic;
-    case 1:
-        return routes;
-    case 2:
-        return findings;
-    case 3:
-        return repeated;
-    default:
-        return declarations;
-    }
-}
-
 void BM_AnalyzeDocument(benchmark::State& state) {
-    const std::string& text = text_for(static_cast<int>(state.range(0)));
+    const std::string& text = bench_text(static_cast<BenchText>(state.range(0)));
     size_t findings = 0;
     for (auto _ : state) {
         DiagnosticList list;
@@ -87,7 +33,7 @@ void BM_AnalyzeDocument(benchmark::State& state) {
 
 // The checker alone, over a tree parsed once.
 void BM_CheckProgram(benchmark::State& state) {
-    const std::string& text = text_for(static_cast<int>(state.range(0)));
+    const std::string& text = bench_text(static_cast<BenchText>(state.range(0)));
     DiagnosticList parse_list;
     diag_list_init(&parse_list);
     StmtList program{nullptr, 0};
@@ -113,7 +59,11 @@ void BM_CheckProgram(benchmark::State& state) {
 
 // 0 realistic, 1 many routes, 2 many findings, 3 one route repeated,
 // 4 repeated servers, sites and options.
-BENCHMARK(BM_AnalyzeDocument)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CheckProgram)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalyzeDocument)
+    ->DenseRange(TEXT_REALISTIC, TEXT_REPEATED_DECLARATIONS)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckProgram)
+    ->DenseRange(TEXT_REALISTIC, TEXT_REPEATED_DECLARATIONS)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

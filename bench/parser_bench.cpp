@@ -5,19 +5,14 @@
 #include <string>
 
 #include "ast/ast.h"
-#include "bench/realistic_source.h"
+#include "bench/bench_text.h"
 #include "diag/diagnostic.h"
 #include "parser/parse.h"
 
 namespace {
 
-const std::string& parser_bench_source() {
-    static const std::string source = realistic_tovel_source(1 << 20);
-    return source;
-}
-
 void BM_ParseRealisticSource(benchmark::State& state) {
-    const std::string& source = parser_bench_source();
+    const std::string& source = bench_text(TEXT_REALISTIC);
     size_t statements = 0;
     for (auto _ : state) {
         DiagnosticList diagnostics;

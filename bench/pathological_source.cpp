@@ -47,6 +47,32 @@ std::string many_findings_source() {
     return text;
 }
 
+std::string repeated_route_source() {
+    std::string text = "server api()\n";
+    for (int i = 0; i < 30000; ++i) {
+        text += "    get \"/same\"(req)\n    end get\n";
+    }
+    text += "end server\n";
+    return text;
+}
+
+std::string repeated_declarations_source() {
+    std::string text;
+    for (int i = 0; i < 10000; ++i) {
+        text += "server api()\nend server\n";
+    }
+    text += "server sites()\n";
+    for (int i = 0; i < 10000; ++i) {
+        text += "    web docs(host: \"docs.example\")\n    end web\n";
+    }
+    text += "end server\nserver options(port: 1";
+    for (int i = 0; i < 10000; ++i) {
+        text += ", port: 1";
+    }
+    text += ")\nend server\n";
+    return text;
+}
+
 std::string findings_on_one_line_source(size_t min_bytes) {
     return one_line_of_escapes(min_bytes, "");
 }

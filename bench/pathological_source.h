@@ -13,6 +13,15 @@ std::string many_routes_source();
 // unknown verbs, and routes that cannot be told apart from their neighbour.
 std::string many_findings_source();
 
+// 30,000 copies of one route: every copy repeats all earlier ones, the case
+// where the number of repeat messages per handler is bounded.
+std::string repeated_route_source();
+
+// Declarations repeated many times over: 10,000 servers of one name, one
+// server with 10,000 sites claiming one host and one name, and 10,000 copies
+// of one option. Each copy draws a bounded number of repeat messages.
+std::string repeated_declarations_source();
+
 // At least `min_bytes` bytes on a single line: one list of strings, each
 // with an unknown escape, so every finding sits on that line.
 std::string findings_on_one_line_source(size_t min_bytes);

@@ -15,8 +15,7 @@
 #include <string>
 
 #include "ast/ast.h"
-#include "bench/pathological_source.h"
-#include "bench/realistic_source.h"
+#include "bench/bench_text.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
 #include "lsp/publish.h"
@@ -24,40 +23,7 @@
 
 namespace {
 
-constexpr size_t kTextBytes = 1 << 20;
 constexpr char kUri[] = "file:///bench/document.tv";
-
-enum BenchText : int32_t {
-    TEXT_REALISTIC,
-    TEXT_MANY_ROUTES,
-    TEXT_MANY_FINDINGS,
-    TEXT_ONE_LINE,
-    TEXT_MULTIBYTE_LINES,
-    TEXT_MULTIBYTE_ONE_LINE,
-};
-
-const std::string& text_for(BenchText which) {
-    static const std::string realistic = realistic_tovel_source(kTextBytes);
-    static const std::string routes = many_routes_source();
-    static const std::string findings = many_findings_source();
-    static const std::string one_line = findings_on_one_line_source(kTextBytes);
-    static const std::string multibyte_lines = multibyte_lines_source(kTextBytes);
-    static const std::string multibyte_one_line = multibyte_one_line_source(kTextBytes);
-    switch (which) {
-    case TEXT_REALISTIC:
-        return realistic;
-    case TEXT_MANY_ROUTES:
-        return routes;
-    case TEXT_MANY_FINDINGS:
-        return findings;
-    case TEXT_ONE_LINE:
-        return one_line;
-    case TEXT_MULTIBYTE_LINES:
-        return multibyte_lines;
-    default:
-        return multibyte_one_line;
-    }
-}
 
 // Points file descriptor 1 at `target` while alive. Whatever stdio holds is
 // flushed on both edges so no byte lands on the wrong side.
@@ -106,7 +72,7 @@ long published_bytes(ServerState* server, const std::string& text) {
 }
 
 void BM_AnalyzeAndPublish(benchmark::State& state, BenchText which, PositionEncoding encoding) {
-    const std::string& text = text_for(which);
+    const std::string& text = bench_text(which);
     ServerState server;
     server_state_init(&server);
     server.position_encoding = encoding;
