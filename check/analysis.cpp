@@ -1,5 +1,7 @@
 #include "check/analysis.h"
 
+#include "check/nesting_walk.h"
+#include "diag/diagnostic.h"
 #include "parser/parse.h"
 
 int32_t analyze_document(const char* text, const char* path, DiagnosticList* list,
@@ -14,4 +16,10 @@ int32_t analyze_document_from_line(const char* text, const char* path, int32_t f
         return parsed;
     }
     return check_program(*program_out, path, list) > 0 ? 1 : 0;
+}
+
+int32_t check_program(StmtList program, const char* path, DiagnosticList* list) {
+    DiagReporter reporter{list, path, 0};
+    check_top_level(&reporter, program);
+    return reporter.count;
 }
