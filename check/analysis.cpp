@@ -20,6 +20,7 @@ int32_t analyze_document_from_line(const char* text, const char* path, int32_t f
 
 int32_t check_program(StmtList program, const char* path, DiagnosticList* list) {
     DiagReporter reporter{list, path, 0};
-    check_top_level(&reporter, program);
+    ServerNames names;
+    check_top_level(&reporter, program, &names);
     return reporter.count;
 }

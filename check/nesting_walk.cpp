@@ -1,7 +1,5 @@
 #include "check/nesting_walk.h"
 
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "ast/ast.h"
@@ -70,9 +68,7 @@ struct Frame {
 
 struct Walk {
     DiagReporter* reporter;
-    // Names of the top-level servers met so far, with how often each was met.
-    // Keys borrow the tree's strings.
-    std::unordered_map<std::string_view, int32_t> server_names;
+    ServerNames* names;
     std::vector<Frame> stack;
 
     void push(StmtList list, bool top_level, const char* context) {
@@ -119,7 +115,7 @@ struct Walk {
 
     void visit_top_level_server(const Stmt* stmt) {
         const char* name = stmt->server.name ? stmt->server.name : "";
-        int32_t& seen = server_names[name];
+        int32_t& seen = names->counts[name];
         int32_t times = seen < CHECK_REPEAT_REPORT_LIMIT ? seen : CHECK_REPEAT_REPORT_LIMIT;
         for (int32_t i = 0; i < times; ++i) {
             diag_reportf(reporter, stmt->span.start_line, stmt->span.start_column,
@@ -226,8 +222,14 @@ struct Walk {
 
 } // namespace
 
-void check_top_level(DiagReporter* reporter, StmtList statements) {
-    Walk walk{reporter, {}, {}};
+void check_top_level(DiagReporter* reporter, StmtList statements, ServerNames* server_names) {
+    Walk walk{reporter, server_names, {}};
     walk.push(statements, true, nullptr);
+    walk.run();
+}
+
+void check_nested(DiagReporter* reporter, StmtList statements, const char* context) {
+    Walk walk{reporter, nullptr, {}};
+    walk.push_nested(statements, context);
     walk.run();
 }

@@ -3,9 +3,23 @@
 // inside functions, loops, handlers and other bodies.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+
 #include "ast/lists.h"
 
 struct DiagReporter;
 
-// The walk over a whole program; program blocks count as program level.
-void check_top_level(DiagReporter* reporter, StmtList statements);
+// Names of the server statements met by the top-level walk (program blocks
+// included), with how often each was met. Keys borrow the tree's strings.
+struct ServerNames {
+    std::unordered_map<std::string_view, int32_t> counts;
+};
+
+// The walk at program level and inside program blocks.
+void check_top_level(DiagReporter* reporter, StmtList statements, ServerNames* server_names);
+
+// The walk inside bodies where a server statement is not allowed; `context`
+// names the construct ("a function", "a loop", ...).
+void check_nested(DiagReporter* reporter, StmtList statements, const char* context);

@@ -177,11 +177,17 @@ TEST(NestingWalk, UnknownBlockHandlersAreStillWalked) {
     EXPECT_EQ(found[1], (Finding{nested("a handler"), 3, 1}));
 }
 
-TEST(NestingWalk, HandlerPhraseHoldsAtEveryDepthOfItsBody) {
+TEST(NestingWalk, CheckNestedAloneUsesTheGivenPhrase) {
     StmtList body = stmts({at(stmt_while(cond(), one(good_server(2))), 1), good_server(3)});
-    auto found = check_tree(one(server("s", {}, {handler("get", "/", 1, 1, nullptr, body)}, 1)));
+    DiagnosticList list;
+    diag_list_init(&list);
+    DiagReporter reporter{&list, "doc.tv", 0};
+    check_nested(&reporter, body, "a handler");
     std::vector<Finding> expected = {{nested("a handler"), 2, 1}, {nested("a handler"), 3, 1}};
-    EXPECT_EQ(found, expected);
+    EXPECT_EQ(findings_of(&list), expected);
+    EXPECT_EQ(reporter.count, 2);
+    diag_list_free(&list);
+    stmt_list_free(body);
 }
 
 // Blocks may nest as deeply as the parser allows; the walk must not use the
