@@ -192,3 +192,20 @@ int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, Rout
     }
     return check_segments(reporter, handler, path, path + n, pattern) ? 1 : 0;
 }
+
+int32_t patterns_indistinguishable(const RoutePattern* a, const RoutePattern* b) {
+    if (a->segment_count != b->segment_count) {
+        return 0;
+    }
+    for (int32_t i = 0; i < a->segment_count; ++i) {
+        const RouteSegment& x = a->segments[i];
+        const RouteSegment& y = b->segments[i];
+        if (x.kind != y.kind) {
+            return 0;
+        }
+        if (x.kind == SEGMENT_LITERAL && !same_bytes(x.text, x.length, y.text, y.length)) {
+            return 0;
+        }
+    }
+    return 1;
+}

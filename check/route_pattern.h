@@ -1,5 +1,6 @@
 // Route path patterns of server and web blocks: the verb vocabulary, the
-// parsed shape of a path and its validation.
+// parsed shape of a path, its validation and the shape comparison used to
+// find routes that dispatch could never tell apart.
 #pragma once
 
 #include <cstdint>
@@ -39,3 +40,7 @@ int32_t is_capture_identifier(const char* text, int32_t length);
 // Fills `pattern` from the handler's path. Returns 1 when the path is valid;
 // otherwise reports the first problem at the handler and returns 0.
 int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, RoutePattern* pattern);
+
+// True when two valid patterns match the same requests by shape: capture
+// names play no part.
+int32_t patterns_indistinguishable(const RoutePattern* a, const RoutePattern* b);

@@ -180,4 +180,34 @@ TEST(RouteVerbs, KnownVerbsAndConflictVerb) {
     EXPECT_STREQ(route_conflict_verb("get"), "get");
 }
 
+TEST(RoutePattern, IndistinguishableByShapeOnly) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"/", "/", 1},
+        {"/u/{id}", "/u/{name}", 1},
+        {"/{a...}", "/{b...}", 1},
+        {"/a/b", "/a/b", 1},
+        {"/u/{id}", "/u/{rest...}", 0},
+        {"/u/{id}", "/u/id", 0},
+        {"/a/b", "/a/c", 0},
+        {"/a", "/ab", 0},
+        {"/a", "/a/b", 0},
+        {"/", "/a", 0},
+    };
+    for (const auto& c : cases) {
+        PathResult a = check_path(c.a);
+        PathResult b = check_path(c.b);
+        ASSERT_EQ(a.valid, 1);
+        ASSERT_EQ(b.valid, 1);
+        EXPECT_EQ(patterns_indistinguishable(&a.pattern, &b.pattern), c.expected)
+            << c.a << " vs " << c.b;
+        EXPECT_EQ(patterns_indistinguishable(&b.pattern, &a.pattern), c.expected)
+            << c.b << " vs " << c.a;
+    }
+}
+
 } // namespace

@@ -5,7 +5,6 @@
 #include <iterator>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "ast/ast.h"
@@ -127,41 +126,6 @@ TEST(RouteTable, ConflictsAndHandlerChecks) {
     }
 }
 
-// 1 when `second`, checked after `first` as another get route of the same
-// block, draws exactly one conflict message; 0 when nothing is reported;
-// -1 for anything else (an invalid path, say).
-int32_t second_conflicts(const char* first, const char* second) {
-    std::vector<Finding> found = check_routes({{"get", first, 1}, {"get", second, 4}});
-    if (found.empty()) {
-        return 0;
-    }
-    return found.size() == 1 && found[0].line == 4 ? 1 : -1;
-}
-
-TEST(RouteTable, RoutesConflictByShapeOnly) {
-    struct Case {
-        const char* a;
-        const char* b;
-        int32_t expected;
-    };
-    const Case cases[] = {
-        {"/", "/", 1},
-        {"/u/{id}", "/u/{name}", 1},
-        {"/{a...}", "/{b...}", 1},
-        {"/a/b", "/a/b", 1},
-        {"/u/{id}", "/u/{rest...}", 0},
-        {"/u/{id}", "/u/id", 0},
-        {"/a/b", "/a/c", 0},
-        {"/a", "/ab", 0},
-        {"/a", "/a/b", 0},
-        {"/", "/a", 0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(second_conflicts(c.a, c.b), c.expected) << c.a << " vs " << c.b;
-        EXPECT_EQ(second_conflicts(c.b, c.a), c.expected) << c.b << " vs " << c.a;
-    }
-}
-
 TEST(RouteTable, ThirdCopyDrawsOneMessagePerEarlierCopy) {
     auto found = check_routes({{"get", "/a", 1}, {"get", "/a", 4}, {"get", "/a", 7}});
     std::vector<Finding> expected = {
@@ -203,24 +167,6 @@ namespace {
 const char* const kPoolVerbs[] = {"get", "stream", "post", "fetch"};
 const char* const kPoolPaths[] = {"/",      "/a",     "/a/{x}", "/a/{y}", "/a/{r...}", "/{x}",
                                   "/{y}/b", "/{z}/b", "/a/",    "/a//b",  "/ab",       "/a/b"};
-
-// Whether two valid patterns match the same requests: the same segment
-// count, kinds and literal bytes; capture names play no part.
-bool patterns_indistinguishable(const RoutePattern* a, const RoutePattern* b) {
-    if (a->segment_count != b->segment_count) {
-        return false;
-    }
-    for (int32_t i = 0; i < a->segment_count; ++i) {
-        const RouteSegment& x = a->segments[i];
-        const RouteSegment& y = b->segments[i];
-        if (x.kind != y.kind ||
-            (x.kind == SEGMENT_LITERAL &&
-             std::string_view(x.text, x.length) != std::string_view(y.text, y.length))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::vector<std::string> path_messages(const Route& route, RoutePattern* pattern, int32_t* valid) {
     ServerItem item{};
