@@ -1,15 +1,12 @@
 #include "ast/expr.h"
 
-#include <cstring>
-
 #include "ast/alloc.h"
 
 namespace {
 
 // One zero-filled block per node, whatever its kind.
 Expr* expr_new(ExprKind kind) {
-    Expr* expr = static_cast<Expr*>(alloc_or_abort(sizeof(Expr)));
-    std::memset(expr, 0, sizeof(Expr));
+    Expr* expr = static_cast<Expr*>(alloc_zeroed_or_abort(sizeof(Expr)));
     expr->kind = kind;
     return expr;
 }

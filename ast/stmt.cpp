@@ -9,17 +9,9 @@ namespace {
 
 // One zero-filled block per node; the span stays zero until stmt_set_span.
 Stmt* stmt_new(StmtKind kind) {
-    Stmt* stmt = static_cast<Stmt*>(alloc_or_abort(sizeof(Stmt)));
-    std::memset(stmt, 0, sizeof(Stmt));
+    Stmt* stmt = static_cast<Stmt*>(alloc_zeroed_or_abort(sizeof(Stmt)));
     stmt->kind = kind;
     return stmt;
-}
-
-char* copy_bytes(const char* start, size_t length) {
-    char* text = static_cast<char*>(alloc_or_abort(length + 1));
-    std::memcpy(text, start, length);
-    text[length] = '\0';
-    return text;
 }
 
 Stmt* stmt_with_expr(StmtKind kind, Expr* value) {
@@ -106,8 +98,8 @@ Stmt* stmt_function(char* name, ParamList params, StmtList body) {
         return stmt;
     }
     // cache.get.fresh attaches `get.fresh` to `cache`: split at the first dot.
-    stmt->function.attach_target = copy_bytes(name, static_cast<size_t>(dot - name));
-    stmt->function.attach_member = copy_bytes(dot + 1, std::strlen(dot + 1));
+    stmt->function.attach_target = copy_text_or_abort(name, static_cast<size_t>(dot - name));
+    stmt->function.attach_member = copy_text_or_abort(dot + 1, std::strlen(dot + 1));
     std::free(name);
     return stmt;
 }

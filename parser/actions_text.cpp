@@ -5,12 +5,7 @@
 
 #include "parser/actions.h"
 
-char* copy_string(const char* text) {
-    size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(alloc_or_abort(length + 1));
-    std::memcpy(copy, text, length + 1);
-    return copy;
-}
+char* copy_string(const char* text) { return copy_text_or_abort(text, std::strlen(text)); }
 
 void split_qualified_name(char* text, char** head, char** tail) {
     char* dot = std::strchr(text, '.');
