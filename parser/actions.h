@@ -138,7 +138,7 @@ Stmt* if_with_else(Expr* condition, StmtList then_body, StmtList else_body);
 StmtList else_if_link(Expr* condition, StmtList then_body, StmtList else_body, SourceSpan if_at);
 
 // on <channel> goto next / stop / print: the channel must be "warning".
-int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, int32_t mode,
+int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, WarningMode mode,
                    Stmt** out);
 // on <channel> <word>: the only word form is "ignore".
 int32_t on_warning_mode(ParseContext* context, char* channel, SourceSpan channel_at, char* word,

@@ -163,10 +163,10 @@ static int32_t check_channel(ParseContext* context, char* channel, SourceSpan ch
     return known ? 1 : 0;
 }
 
-int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, int32_t mode,
+int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, WarningMode mode,
                    Stmt** out) {
     if (!check_channel(context, channel, channel_at)) return 0;
-    *out = stmt_on_warning(static_cast<WarningMode>(mode));
+    *out = stmt_on_warning(mode);
     return 1;
 }
 
