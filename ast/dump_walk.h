@@ -7,6 +7,7 @@
 #include "ast/lists.h"
 #include "ast/server_node.h"
 #include "ast/stmt.h"
+#include "ast/work_list.h"
 
 // Internal to the dump. Every printed line is one task: a node, a heading,
 // a record field or a parameter-name line, each with its depth. The walker
@@ -31,11 +32,7 @@ struct DumpTask {
     const char* text;
 };
 
-struct DumpTasks {
-    DumpTask* items;
-    size_t count;
-    size_t capacity;
-};
+using DumpTasks = AstWorkList<DumpTask>;
 
 void dump_tasks_push(DumpTasks* tasks, DumpTaskKind kind, int depth, const void* node,
                      const char* text);

@@ -11,9 +11,9 @@
 namespace {
 
 struct Reclaimer {
-    AstWorkList exprs;
-    AstWorkList stmts;
-    AstWorkList items;
+    AstWorkList<Expr*> exprs;
+    AstWorkList<Stmt*> stmts;
+    AstWorkList<ServerItem*> items;
 };
 
 void take_expr(Reclaimer* r, Expr* expr) {
@@ -249,11 +249,11 @@ void release_item(Reclaimer* r, ServerItem* item) {
 void drain(Reclaimer* r) {
     for (;;) {
         if (r->exprs.count > 0) {
-            release_expr(r, static_cast<Expr*>(ast_work_pop(&r->exprs)));
+            release_expr(r, ast_work_pop(&r->exprs));
         } else if (r->stmts.count > 0) {
-            release_stmt(r, static_cast<Stmt*>(ast_work_pop(&r->stmts)));
+            release_stmt(r, ast_work_pop(&r->stmts));
         } else if (r->items.count > 0) {
-            release_item(r, static_cast<ServerItem*>(ast_work_pop(&r->items)));
+            release_item(r, ast_work_pop(&r->items));
         } else {
             break;
         }
@@ -266,7 +266,7 @@ void drain(Reclaimer* r) {
 // Releases `value` through its take_* function and everything it brings.
 template <typename T>
 void reclaim(void (*take)(Reclaimer*, T), T value) {
-    Reclaimer r{ast_work_list_empty(), ast_work_list_empty(), ast_work_list_empty()};
+    Reclaimer r{};
     take(&r, value);
     drain(&r);
 }
