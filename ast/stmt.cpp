@@ -1,6 +1,5 @@
 #include "ast/stmt.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "ast/alloc.h"
@@ -92,15 +91,15 @@ Stmt* stmt_function(char* name, ParamList params, StmtList body) {
     Stmt* stmt = stmt_new(STMT_FUNCTION);
     stmt->function.params = params;
     stmt->function.body = body;
-    const char* dot = name != nullptr ? std::strchr(name, '.') : nullptr;
+    char* dot = name != nullptr ? std::strchr(name, '.') : nullptr;
     if (dot == nullptr) {
         stmt->function.name = name;
         return stmt;
     }
-    // cache.get.fresh attaches `get.fresh` to `cache`: split at the first dot.
-    stmt->function.attach_target = copy_text_or_abort(name, static_cast<size_t>(dot - name));
+    // cache.get.fresh attaches `get.fresh` to `cache`: cut at the first dot.
     stmt->function.attach_member = copy_text_or_abort(dot + 1, std::strlen(dot + 1));
-    std::free(name);
+    *dot = '\0';
+    stmt->function.attach_target = name;
     return stmt;
 }
 
