@@ -31,6 +31,19 @@ void dump_child_heading(DumpTasks* kids, const char* text, int depth) {
     dump_tasks_push(kids, DUMP_TASK_HEADING, depth, nullptr, text);
 }
 
+void dump_child_under_heading(DumpTasks* kids, const char* heading, const Expr* expr, int depth) {
+    dump_child_heading(kids, heading, depth + 1);
+    dump_child_expr(kids, expr, depth + 2);
+}
+
+void dump_lens_suffix(FILE* out, const ModifierRef* lens) {
+    if (lens->name != nullptr && lens->qualifier != nullptr) {
+        std::fprintf(out, " modifier(%s.%s)", lens->qualifier, lens->name);
+    } else if (lens->name != nullptr) {
+        std::fprintf(out, " modifier(%s)", lens->name);
+    }
+}
+
 namespace {
 
 const char* policy_suffix(FieldPolicy policy) {
