@@ -77,10 +77,8 @@ Expr* expr_field_access(Expr* object, char* field) {
 
 Expr* expr_call(char* name, ExprList args) {
     Expr* expr = expr_new(EXPR_CALL);
-    expr->call.qualifier = nullptr;
     expr->call.name = name;
     expr->call.args = args;
-    expr->call.receiver = nullptr;
     return expr;
 }
 

@@ -194,7 +194,6 @@ Stmt* stmt_if(Expr* condition, StmtList then_body) {
     Stmt* stmt = stmt_new(STMT_IF);
     stmt->if_stmt.condition = condition;
     stmt->if_stmt.then_body = then_body;
-    stmt->if_stmt.else_body = stmt_list_empty();
     return stmt;
 }
 
