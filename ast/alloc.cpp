@@ -1,6 +1,7 @@
 #include "ast/alloc.h"
 
 #include <cstdlib>
+#include <cstring>
 
 void* alloc_or_abort(size_t size) {
     // A zero-byte request may legitimately return null; ask for one byte so
@@ -10,8 +11,21 @@ void* alloc_or_abort(size_t size) {
     return block;
 }
 
+void* alloc_zeroed_or_abort(size_t size) {
+    void* block = std::calloc(1, size == 0 ? 1 : size);
+    if (block == nullptr) std::abort();
+    return block;
+}
+
 void* realloc_or_abort(void* block, size_t size) {
     void* resized = std::realloc(block, size == 0 ? 1 : size);
     if (resized == nullptr) std::abort();
     return resized;
+}
+
+char* copy_text_or_abort(const char* start, size_t length) {
+    char* text = static_cast<char*>(alloc_or_abort(length + 1));
+    std::memcpy(text, start, length);
+    text[length] = '\0';
+    return text;
 }

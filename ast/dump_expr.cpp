@@ -10,14 +10,9 @@ namespace {
 // Its arguments come before the operands, and only when it names a modifier.
 void print_binary(FILE* out, const Expr* e, int d, DumpTasks* kids) {
     const ModifierRef* mod = &e->binary.modifier;
-    const char* op = dump_text(e->binary.op);
-    if (mod->name != nullptr && mod->qualifier != nullptr) {
-        std::fprintf(out, "Binary %s modifier(%s.%s)\n", op, mod->qualifier, mod->name);
-    } else if (mod->name != nullptr) {
-        std::fprintf(out, "Binary %s modifier(%s)\n", op, mod->name);
-    } else {
-        std::fprintf(out, "Binary %s\n", op);
-    }
+    std::fprintf(out, "Binary %s", dump_text(e->binary.op));
+    dump_lens_suffix(out, mod);
+    std::fputc('\n', out);
     if (mod->name != nullptr) dump_child_exprs(kids, mod->args, d + 1);
     dump_child_expr(kids, e->binary.left, d + 1);
     dump_child_expr(kids, e->binary.right, d + 1);
@@ -51,11 +46,6 @@ void list_record_fields(RecordFieldList fields, int d, DumpTasks* kids) {
     }
 }
 
-void under_heading(DumpTasks* kids, const char* heading, const Expr* expr, int d) {
-    dump_child_heading(kids, heading, d + 1);
-    dump_child_expr(kids, expr, d + 2);
-}
-
 }  // namespace
 
 void dump_expr_line(FILE* out, const Expr* e, int d, DumpTasks* kids) {
@@ -82,8 +72,8 @@ void dump_expr_line(FILE* out, const Expr* e, int d, DumpTasks* kids) {
     }
     case EXPR_INDEX:
         std::fputs("Index\n", out);
-        under_heading(kids, "Array", e->index.target, d);
-        under_heading(kids, "Subscript", e->index.index, d);
+        dump_child_under_heading(kids, "Array", e->index.target, d);
+        dump_child_under_heading(kids, "Subscript", e->index.index, d);
         break;
     case EXPR_FIELD_ACCESS:
         std::fprintf(out, "FieldAccess %s\n", dump_text(e->field_access.field));
@@ -97,8 +87,10 @@ void dump_expr_line(FILE* out, const Expr* e, int d, DumpTasks* kids) {
         break;
     case EXPR_NEW:
         std::fputs("New\n", out);
-        under_heading(kids, "Prototype", e->new_object.prototype, d);
-        if (e->new_object.with != nullptr) under_heading(kids, "With", e->new_object.with, d);
+        dump_child_under_heading(kids, "Prototype", e->new_object.prototype, d);
+        if (e->new_object.with != nullptr) {
+            dump_child_under_heading(kids, "With", e->new_object.with, d);
+        }
         break;
     case EXPR_SPAWN:
         std::fprintf(out, "Spawn %s\n", dump_text(e->spawn.name));

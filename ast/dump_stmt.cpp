@@ -13,11 +13,6 @@ void body(DumpTasks* kids, StmtList list, int d) {
     dump_child_stmts(kids, list, d + 2);
 }
 
-void under_heading(DumpTasks* kids, const char* heading, const Expr* expr, int d) {
-    dump_child_heading(kids, heading, d + 1);
-    dump_child_expr(kids, expr, d + 2);
-}
-
 void param_names(DumpTasks* kids, const char* label, const ParamList* params, int d) {
     dump_tasks_push(kids, DUMP_TASK_NAMES, d + 1, params, label);
 }
@@ -30,14 +25,10 @@ void else_part(DumpTasks* kids, StmtList else_body, int d) {
 
 void print_assign(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
     const ModifierRef* mod = &s->assign.modifier;
-    if (mod->name != nullptr && mod->qualifier != nullptr) {
-        std::fprintf(out, "Assign modifier(%s.%s)\n", mod->qualifier, mod->name);
-    } else if (mod->name != nullptr) {
-        std::fprintf(out, "Assign modifier(%s)\n", mod->name);
-    } else {
-        std::fputs("Assign\n", out);
-    }
-    under_heading(kids, "Target", s->assign.target, d);
+    std::fputs("Assign", out);
+    dump_lens_suffix(out, mod);
+    std::fputc('\n', out);
+    dump_child_under_heading(kids, "Target", s->assign.target, d);
     if (mod->name != nullptr) dump_child_exprs(kids, mod->args, d + 1);
     dump_child_expr(kids, s->assign.value, d + 1);
 }
@@ -67,10 +58,10 @@ void print_use(FILE* out, const Stmt* s) {
 
 void print_consider(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
     std::fputs("Consider\n", out);
-    under_heading(kids, "Subject", s->consider.subject, d);
+    dump_child_under_heading(kids, "Subject", s->consider.subject, d);
     for (size_t i = 0; i < s->consider.branches.count; i++) {
         const ConsiderBranch* branch = &s->consider.branches.items[i];
-        under_heading(kids, "Case", branch->match, d);
+        dump_child_under_heading(kids, "Case", branch->match, d);
         body(kids, branch->body, d);
     }
     else_part(kids, s->consider.else_body, d);
@@ -89,9 +80,9 @@ void print_function(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
 
 void print_for_range(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
     std::fprintf(out, "ForRange %s\n", dump_text(s->for_range.variable));
-    under_heading(kids, "Start", s->for_range.start, d);
-    under_heading(kids, "Limit", s->for_range.limit, d);
-    if (s->for_range.step != nullptr) under_heading(kids, "Step", s->for_range.step, d);
+    dump_child_under_heading(kids, "Start", s->for_range.start, d);
+    dump_child_under_heading(kids, "Limit", s->for_range.limit, d);
+    if (s->for_range.step != nullptr) dump_child_under_heading(kids, "Step", s->for_range.step, d);
     body(kids, s->for_range.body, d);
 }
 
@@ -101,7 +92,7 @@ void print_for_each(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
     } else {
         std::fprintf(out, "ForEach %s\n", dump_text(s->for_each.element));
     }
-    under_heading(kids, "Iterable", s->for_each.iterable, d);
+    dump_child_under_heading(kids, "Iterable", s->for_each.iterable, d);
     body(kids, s->for_each.body, d);
 }
 
@@ -126,12 +117,12 @@ void dump_stmt_line(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
     case STMT_EXPRESSION: print_with_value(out, "ExpressionStatement", s->expression.expr, d, kids); break;
     case STMT_WITH_LOCK:
         std::fputs("WithLock\n", out);
-        under_heading(kids, "File", s->with_lock.resource, d);
+        dump_child_under_heading(kids, "File", s->with_lock.resource, d);
         body(kids, s->with_lock.body, d);
         break;
     case STMT_WITH_PRINCIPAL:
         std::fputs("WithPrincipal\n", out);
-        under_heading(kids, "Principal", s->with_principal.principal, d);
+        dump_child_under_heading(kids, "Principal", s->with_principal.principal, d);
         body(kids, s->with_principal.body, d);
         break;
     case STMT_FOR_EACH: print_for_each(out, s, d, kids); break;
@@ -174,19 +165,19 @@ void dump_stmt_line(FILE* out, const Stmt* s, int d, DumpTasks* kids) {
     case STMT_USE: print_use(out, s); break;
     case STMT_IF:
         std::fputs("If\n", out);
-        under_heading(kids, "Condition", s->if_stmt.condition, d);
+        dump_child_under_heading(kids, "Condition", s->if_stmt.condition, d);
         body(kids, s->if_stmt.then_body, d);
         else_part(kids, s->if_stmt.else_body, d);
         break;
     case STMT_WHILE:
         std::fputs("While\n", out);
-        under_heading(kids, "Condition", s->while_stmt.condition, d);
+        dump_child_under_heading(kids, "Condition", s->while_stmt.condition, d);
         body(kids, s->while_stmt.body, d);
         break;
     case STMT_DO_LOOP:
         std::fputs("DoLoop until\n", out);
         body(kids, s->do_loop.body, d);
-        under_heading(kids, "Condition", s->do_loop.condition, d);
+        dump_child_under_heading(kids, "Condition", s->do_loop.condition, d);
         break;
     case STMT_CONSIDER: print_consider(out, s, d, kids); break;
     case STMT_BREAK: print_optional_label(out, "Break", s->break_stmt.label); break;

@@ -1,18 +1,10 @@
 #include "ast/dump_walk.h"
 
-#include <cstdlib>
-
-#include "ast/alloc.h"
 #include "ast/dump.h"
 
 void dump_tasks_push(DumpTasks* tasks, DumpTaskKind kind, int depth, const void* node,
                      const char* text) {
-    if (tasks->count == tasks->capacity) {
-        tasks->capacity = tasks->capacity == 0 ? 32 : tasks->capacity * 2;
-        tasks->items = static_cast<DumpTask*>(
-            realloc_or_abort(tasks->items, tasks->capacity * sizeof(DumpTask)));
-    }
-    tasks->items[tasks->count++] = DumpTask{kind, depth, node, text};
+    ast_work_push(tasks, DumpTask{kind, depth, node, text});
 }
 
 void dump_child_expr(DumpTasks* kids, const Expr* expr, int depth) {
@@ -37,6 +29,19 @@ void dump_child_items(DumpTasks* kids, ServerItemList list, int depth) {
 
 void dump_child_heading(DumpTasks* kids, const char* text, int depth) {
     dump_tasks_push(kids, DUMP_TASK_HEADING, depth, nullptr, text);
+}
+
+void dump_child_under_heading(DumpTasks* kids, const char* heading, const Expr* expr, int depth) {
+    dump_child_heading(kids, heading, depth + 1);
+    dump_child_expr(kids, expr, depth + 2);
+}
+
+void dump_lens_suffix(FILE* out, const ModifierRef* lens) {
+    if (lens->name != nullptr && lens->qualifier != nullptr) {
+        std::fprintf(out, " modifier(%s.%s)", lens->qualifier, lens->name);
+    } else if (lens->name != nullptr) {
+        std::fprintf(out, " modifier(%s)", lens->name);
+    }
 }
 
 namespace {
@@ -84,19 +89,15 @@ void print_task(FILE* out, const DumpTask& task, DumpTasks* kids) {
 void dump_run(FILE* out, DumpTasks* pending) {
     DumpTasks kids{nullptr, 0, 0};
     while (pending->count > 0) {
-        DumpTask task = pending->items[--pending->count];
+        DumpTask task = ast_work_pop(pending);
         print_task(out, task, &kids);
         // Children were listed in print order; stacked in reverse they come
         // off first-to-last.
-        for (size_t i = kids.count; i > 0; i--) {
-            const DumpTask& kid = kids.items[i - 1];
-            dump_tasks_push(pending, kid.kind, kid.depth, kid.node, kid.text);
-        }
+        for (size_t i = kids.count; i > 0; i--) ast_work_push(pending, kids.items[i - 1]);
         kids.count = 0;
     }
-    std::free(kids.items);
-    std::free(pending->items);
-    *pending = DumpTasks{nullptr, 0, 0};
+    ast_work_list_release(&kids);
+    ast_work_list_release(pending);
 }
 
 // Deep lines carry long indentation; write it in blocks rather than two

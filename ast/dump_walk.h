@@ -7,6 +7,7 @@
 #include "ast/lists.h"
 #include "ast/server_node.h"
 #include "ast/stmt.h"
+#include "ast/work_list.h"
 
 // Internal to the dump. Every printed line is one task: a node, a heading,
 // a record field or a parameter-name line, each with its depth. The walker
@@ -31,11 +32,7 @@ struct DumpTask {
     const char* text;
 };
 
-struct DumpTasks {
-    DumpTask* items;
-    size_t count;
-    size_t capacity;
-};
+using DumpTasks = AstWorkList<DumpTask>;
 
 void dump_tasks_push(DumpTasks* tasks, DumpTaskKind kind, int depth, const void* node,
                      const char* text);
@@ -46,6 +43,12 @@ void dump_child_exprs(DumpTasks* kids, ExprList list, int depth);
 void dump_child_stmts(DumpTasks* kids, StmtList list, int depth);
 void dump_child_items(DumpTasks* kids, ServerItemList list, int depth);
 void dump_child_heading(DumpTasks* kids, const char* text, int depth);
+// A heading at depth + 1 with the expression under it at depth + 2.
+void dump_child_under_heading(DumpTasks* kids, const char* heading, const Expr* expr, int depth);
+
+// " modifier(name)" or " modifier(qualifier.name)" for a lens that names a
+// modifier; nothing otherwise. Only the first reference is shown.
+void dump_lens_suffix(FILE* out, const ModifierRef* lens);
 
 // Node printers: each writes the node's own line (the indentation is already
 // out) and lists its children.

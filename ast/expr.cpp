@@ -1,15 +1,12 @@
 #include "ast/expr.h"
 
-#include <cstring>
-
 #include "ast/alloc.h"
 
 namespace {
 
 // One zero-filled block per node, whatever its kind.
 Expr* expr_new(ExprKind kind) {
-    Expr* expr = static_cast<Expr*>(alloc_or_abort(sizeof(Expr)));
-    std::memset(expr, 0, sizeof(Expr));
+    Expr* expr = static_cast<Expr*>(alloc_zeroed_or_abort(sizeof(Expr)));
     expr->kind = kind;
     return expr;
 }
@@ -80,10 +77,8 @@ Expr* expr_field_access(Expr* object, char* field) {
 
 Expr* expr_call(char* name, ExprList args) {
     Expr* expr = expr_new(EXPR_CALL);
-    expr->call.qualifier = nullptr;
     expr->call.name = name;
     expr->call.args = args;
-    expr->call.receiver = nullptr;
     return expr;
 }
 

@@ -11,9 +11,9 @@
 namespace {
 
 struct Reclaimer {
-    AstWorkList exprs;
-    AstWorkList stmts;
-    AstWorkList items;
+    AstWorkList<Expr*> exprs;
+    AstWorkList<Stmt*> stmts;
+    AstWorkList<ServerItem*> items;
 };
 
 void take_expr(Reclaimer* r, Expr* expr) {
@@ -60,26 +60,24 @@ void take_branch_list(Reclaimer* r, ConsiderBranchList list) {
     std::free(list.items);
 }
 
+void take_item(Reclaimer* r, ServerItem* item) {
+    if (item != nullptr) ast_work_push(&r->items, item);
+}
+
 void take_item_list(Reclaimer* r, ServerItemList list) {
-    for (size_t i = 0; i < list.count; i++) {
-        if (list.items[i] != nullptr) ast_work_push(&r->items, list.items[i]);
-    }
+    for (size_t i = 0; i < list.count; i++) take_item(r, list.items[i]);
     std::free(list.items);
 }
 
 // The first reference lives inside its node; only the chained links are
 // blocks of their own. Each link's `next` is read before the link goes.
 void take_modifier(Reclaimer* r, ModifierRef ref) {
-    std::free(ref.qualifier);
-    std::free(ref.name);
-    take_expr_list(r, ref.args);
-    ModifierRef* link = ref.next;
-    while (link != nullptr) {
+    for (ModifierRef* link = &ref; link != nullptr;) {
         ModifierRef* next = link->next;
         std::free(link->qualifier);
         std::free(link->name);
         take_expr_list(r, link->args);
-        std::free(link);
+        if (link != &ref) std::free(link);
         link = next;
     }
 }
@@ -251,11 +249,11 @@ void release_item(Reclaimer* r, ServerItem* item) {
 void drain(Reclaimer* r) {
     for (;;) {
         if (r->exprs.count > 0) {
-            release_expr(r, static_cast<Expr*>(ast_work_pop(&r->exprs)));
+            release_expr(r, ast_work_pop(&r->exprs));
         } else if (r->stmts.count > 0) {
-            release_stmt(r, static_cast<Stmt*>(ast_work_pop(&r->stmts)));
+            release_stmt(r, ast_work_pop(&r->stmts));
         } else if (r->items.count > 0) {
-            release_item(r, static_cast<ServerItem*>(ast_work_pop(&r->items)));
+            release_item(r, ast_work_pop(&r->items));
         } else {
             break;
         }
@@ -265,65 +263,35 @@ void drain(Reclaimer* r) {
     ast_work_list_release(&r->items);
 }
 
-Reclaimer reclaimer_empty() {
-    return Reclaimer{ast_work_list_empty(), ast_work_list_empty(), ast_work_list_empty()};
+// Releases `value` through its take_* function and everything it brings.
+template <typename T>
+void reclaim(void (*take)(Reclaimer*, T), T value) {
+    Reclaimer r{};
+    take(&r, value);
+    drain(&r);
 }
 
 }  // namespace
 
-void expr_free(Expr* expr) {
-    Reclaimer r = reclaimer_empty();
-    take_expr(&r, expr);
-    drain(&r);
-}
+void expr_free(Expr* expr) { reclaim(take_expr, expr); }
 
-void stmt_free(Stmt* stmt) {
-    Reclaimer r = reclaimer_empty();
-    take_stmt(&r, stmt);
-    drain(&r);
-}
+void stmt_free(Stmt* stmt) { reclaim(take_stmt, stmt); }
 
-void stmt_list_free(StmtList list) {
-    Reclaimer r = reclaimer_empty();
-    take_stmt_list(&r, list);
-    drain(&r);
-}
+void stmt_list_free(StmtList list) { reclaim(take_stmt_list, list); }
 
-void expr_list_free(ExprList list) {
-    Reclaimer r = reclaimer_empty();
-    take_expr_list(&r, list);
-    drain(&r);
-}
+void expr_list_free(ExprList list) { reclaim(take_expr_list, list); }
 
-void field_list_free(RecordFieldList list) {
-    Reclaimer r = reclaimer_empty();
-    take_field_list(&r, list);
-    drain(&r);
-}
+void field_list_free(RecordFieldList list) { reclaim(take_field_list, list); }
 
-void param_list_free(ParamList list) {
-    Reclaimer r = reclaimer_empty();
-    take_param_list(&r, list);
-    drain(&r);
-}
+void param_list_free(ParamList list) { reclaim(take_param_list, list); }
 
-void branch_list_free(ConsiderBranchList list) {
-    Reclaimer r = reclaimer_empty();
-    take_branch_list(&r, list);
-    drain(&r);
-}
+void branch_list_free(ConsiderBranchList list) { reclaim(take_branch_list, list); }
 
-void item_list_free(ServerItemList list) {
-    Reclaimer r = reclaimer_empty();
-    take_item_list(&r, list);
-    drain(&r);
-}
+void item_free(ServerItem* item) { reclaim(take_item, item); }
 
-void modifier_ref_free(ModifierRef ref) {
-    Reclaimer r = reclaimer_empty();
-    take_modifier(&r, ref);
-    drain(&r);
-}
+void item_list_free(ServerItemList list) { reclaim(take_item_list, list); }
+
+void modifier_ref_free(ModifierRef ref) { reclaim(take_modifier, ref); }
 
 void modifier_signature_free(ModifierSignature sig) {
     std::free(sig.name);

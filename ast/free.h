@@ -16,6 +16,7 @@ void expr_list_free(ExprList list);
 void field_list_free(RecordFieldList list);
 void param_list_free(ParamList list);
 void branch_list_free(ConsiderBranchList list);
+void item_free(ServerItem* item);
 void item_list_free(ServerItemList list);
 // Frees the strings and arguments of an embedded reference and every chained link.
 void modifier_ref_free(ModifierRef ref);

@@ -1,6 +1,5 @@
 #include "ast/stmt.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "ast/alloc.h"
@@ -9,17 +8,9 @@ namespace {
 
 // One zero-filled block per node; the span stays zero until stmt_set_span.
 Stmt* stmt_new(StmtKind kind) {
-    Stmt* stmt = static_cast<Stmt*>(alloc_or_abort(sizeof(Stmt)));
-    std::memset(stmt, 0, sizeof(Stmt));
+    Stmt* stmt = static_cast<Stmt*>(alloc_zeroed_or_abort(sizeof(Stmt)));
     stmt->kind = kind;
     return stmt;
-}
-
-char* copy_bytes(const char* start, size_t length) {
-    char* text = static_cast<char*>(alloc_or_abort(length + 1));
-    std::memcpy(text, start, length);
-    text[length] = '\0';
-    return text;
 }
 
 Stmt* stmt_with_expr(StmtKind kind, Expr* value) {
@@ -100,15 +91,15 @@ Stmt* stmt_function(char* name, ParamList params, StmtList body) {
     Stmt* stmt = stmt_new(STMT_FUNCTION);
     stmt->function.params = params;
     stmt->function.body = body;
-    const char* dot = name != nullptr ? std::strchr(name, '.') : nullptr;
+    char* dot = name != nullptr ? std::strchr(name, '.') : nullptr;
     if (dot == nullptr) {
         stmt->function.name = name;
         return stmt;
     }
-    // cache.get.fresh attaches `get.fresh` to `cache`: split at the first dot.
-    stmt->function.attach_target = copy_bytes(name, static_cast<size_t>(dot - name));
-    stmt->function.attach_member = copy_bytes(dot + 1, std::strlen(dot + 1));
-    std::free(name);
+    // cache.get.fresh attaches `get.fresh` to `cache`: cut at the first dot.
+    stmt->function.attach_member = copy_text_or_abort(dot + 1, std::strlen(dot + 1));
+    *dot = '\0';
+    stmt->function.attach_target = name;
     return stmt;
 }
 
@@ -203,7 +194,6 @@ Stmt* stmt_if(Expr* condition, StmtList then_body) {
     Stmt* stmt = stmt_new(STMT_IF);
     stmt->if_stmt.condition = condition;
     stmt->if_stmt.then_body = then_body;
-    stmt->if_stmt.else_body = stmt_list_empty();
     return stmt;
 }
 

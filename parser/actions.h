@@ -27,10 +27,6 @@ char* copy_string(const char* text);
 // Without a dot *head is the whole text and *tail a new empty string.
 void split_qualified_name(char* text, char** head, char** tail);
 
-// "a b" and "a.b" as new strings; both parts are freed.
-char* join_with_space(char* a, char* b);
-char* join_with_dot(char* a, char* b);
-
 // A growing name holding `word`, which it takes over.
 GrowingText growing_text_start(char* word);
 
@@ -138,7 +134,7 @@ Stmt* if_with_else(Expr* condition, StmtList then_body, StmtList else_body);
 StmtList else_if_link(Expr* condition, StmtList then_body, StmtList else_body, SourceSpan if_at);
 
 // on <channel> goto next / stop / print: the channel must be "warning".
-int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, int32_t mode,
+int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, WarningMode mode,
                    Stmt** out);
 // on <channel> <word>: the only word form is "ignore".
 int32_t on_warning_mode(ParseContext* context, char* channel, SourceSpan channel_at, char* word,

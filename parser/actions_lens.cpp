@@ -13,11 +13,7 @@
 static bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 static char* copy_range(const char* begin, const char* end) {
-    size_t length = static_cast<size_t>(end - begin);
-    char* copy = static_cast<char*>(alloc_or_abort(length + 1));
-    std::memcpy(copy, begin, length);
-    copy[length] = '\0';
-    return copy;
+    return copy_text_or_abort(begin, static_cast<size_t>(end - begin));
 }
 
 // The first ';' outside double-quoted strings, or null.

@@ -20,8 +20,7 @@ StmtList finish_program(ParseContext* context, StmtList list) {
 StmtList stmt_list_single(Stmt* stmt) { return stmt_list_append(stmt_list_empty(), stmt); }
 
 void reject_dim(ParseContext* context, SourceSpan where) {
-    report_parse_error(context, where.start_line, where.start_column, where.end_line,
-                       where.end_column,
+    report_parse_error(context, where,
                        "`dim` is not a Tovel statement; assign to create a variable (x = 0)");
 }
 
@@ -46,10 +45,14 @@ Expr* error_member_call(char* name, ExprList args) {
     return expr_call(full, args);
 }
 
-// Reported through the reporter at a single point, start equal to end.
+// The single point where `at` starts: start equal to end.
+static SourceSpan start_point(SourceSpan at) {
+    return SourceSpan{at.start_line, at.start_column, at.start_line, at.start_column};
+}
+
+// Reported through the reporter at a single point.
 static void report_at_point(ParseContext* context, SourceSpan at, const char* message) {
-    report_parse_error(context, at.start_line, at.start_column, at.start_line, at.start_column,
-                       message);
+    report_parse_error(context, start_point(at), message);
 }
 
 // A `next` line that names a variable must name the loop's own. Reported at
@@ -132,8 +135,7 @@ StmtList else_if_link(Expr* condition, StmtList then_body, StmtList else_body, S
 // Added as is, at a single point: these messages carry their own advice,
 // so the reporter's rewriting must not touch them.
 static void add_direct_error(ParseContext* context, SourceSpan at, const char* message) {
-    add_parse_error(context, TV_DIAG_PARSE_ERROR, at.start_line, at.start_column, at.start_line,
-                    at.start_column, message);
+    add_parse_error(context, TV_DIAG_PARSE_ERROR, start_point(at), message);
 }
 
 // The same for a message naming the word it rejects; a very long word is
@@ -161,10 +163,10 @@ static int32_t check_channel(ParseContext* context, char* channel, SourceSpan ch
     return known ? 1 : 0;
 }
 
-int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, int32_t mode,
+int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, WarningMode mode,
                    Stmt** out) {
     if (!check_channel(context, channel, channel_at)) return 0;
-    *out = stmt_on_warning(static_cast<WarningMode>(mode));
+    *out = stmt_on_warning(mode);
     return 1;
 }
 

@@ -5,12 +5,7 @@
 
 #include "parser/actions.h"
 
-char* copy_string(const char* text) {
-    size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(alloc_or_abort(length + 1));
-    std::memcpy(copy, text, length + 1);
-    return copy;
-}
+char* copy_string(const char* text) { return copy_text_or_abort(text, std::strlen(text)); }
 
 void split_qualified_name(char* text, char** head, char** tail) {
     char* dot = std::strchr(text, '.');
@@ -22,10 +17,6 @@ void split_qualified_name(char* text, char** head, char** tail) {
     *tail = copy_string(dot + 1);
     *dot = '\0';
 }
-
-char* join_with_space(char* a, char* b) { return growing_text_append(growing_text_start(a), ' ', b).text; }
-
-char* join_with_dot(char* a, char* b) { return growing_text_append(growing_text_start(a), '.', b).text; }
 
 GrowingText growing_text_start(char* word) {
     GrowingText name;

@@ -435,10 +435,10 @@ on_error_statement
     : ON ERROR_VALUE GOTO IDENT             { $$ = stmt_on_error_goto($4); }
     | ON ERROR_VALUE GOTO NEXT              { $$ = stmt_on_error_goto_next(); }
     | ON ERROR_VALUE STOP                   { $$ = stmt_on_error_stop(); }
-    | ON IDENT GOTO NEXT                    { if (!on_warning(context, $2, @2, 3, &$$)) YYERROR; }
+    | ON IDENT GOTO NEXT                    { if (!on_warning(context, $2, @2, WARNING_MODE_GOTO_NEXT, &$$)) YYERROR; }
     | ON IDENT GOTO IDENT                   { $$ = nullptr; reject_on_warning_goto(context, $2, @2, $4, @3); YYERROR; }
-    | ON IDENT STOP                         { if (!on_warning(context, $2, @2, 4, &$$)) YYERROR; }
-    | ON IDENT PRINT                        { if (!on_warning(context, $2, @2, 1, &$$)) YYERROR; }
+    | ON IDENT STOP                         { if (!on_warning(context, $2, @2, WARNING_MODE_STOP, &$$)) YYERROR; }
+    | ON IDENT PRINT                        { if (!on_warning(context, $2, @2, WARNING_MODE_PRINT, &$$)) YYERROR; }
     | ON IDENT IDENT                        { if (!on_warning_mode(context, $2, @2, $3, @3, &$$)) YYERROR; }
     ;
 

@@ -111,8 +111,7 @@ void parser_value_discard(int symbol, ParseValue* value) {
         item_list_free(value->items);
         break;
     case SYM_SERVER_ITEM:
-        // A lone item is released the way a list releases its items.
-        item_list_free(item_list_append(item_list_empty(), value->item));
+        item_free(value->item);
         break;
 
     case SYM_IDENT_SUFFIX:

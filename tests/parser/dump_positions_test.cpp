@@ -28,6 +28,9 @@ const Expr* target0(const ParsedProgram& p) {
 const Expr* call0(const ParsedProgram& p) {
     return p.at(0) && p.at(0)->kind == STMT_EXPRESSION ? p.at(0)->expression.expr : nullptr;
 }
+const Expr* default0(const ParsedProgram& p) {
+    return p.at(0) ? p.at(0)->function.params.defaults[0] : nullptr;
+}
 const Expr* receiver(const Expr* e) {
     return e && e->kind == EXPR_CALL ? e->call.receiver : nullptr;
 }
@@ -38,8 +41,7 @@ const Expr* index_target(const Expr* e) { return e && e->kind == EXPR_INDEX ? e-
 
 const PlacedCase kPlaced[] = {
     {"binary at its operator", "x = a + b\n", value0, EXPR_BINARY, 1, 7},
-    {"binary on a later line", "\n  x = a or b\n", [](const ParsedProgram& p) { return p.assigned(0); },
-     EXPR_BINARY, 2, 9},
+    {"binary on a later line", "\n  x = a or b\n", value0, EXPR_BINARY, 2, 9},
     {"comparison with lens at the operator", "x = a {approx} = b\n", value0, EXPR_BINARY, 1, 16},
     {"parentheses keep the inner position", "x = (a + b)\n", value0, EXPR_BINARY, 1, 8},
     {"not at the keyword", "x = not a\n", value0, EXPR_UNARY, 1, 5},
@@ -83,15 +85,9 @@ const PlacedCase kPlaced[] = {
     {"field under a qualified method call statement", "a.b.c(1)\n",
      [](const ParsedProgram& p) { return receiver(call0(p)); }, EXPR_FIELD_ACCESS, 1, 2},
     {"negative default at its sign", "function f(a = -2)\nend function\n",
-     [](const ParsedProgram& p) {
-         return p.at(0) ? p.at(0)->function.params.defaults[0] : nullptr;
-     },
-     EXPR_NUMBER, 1, 16},
+     default0, EXPR_NUMBER, 1, 16},
     {"signed default at its sign", "function f(a = +2)\nend function\n",
-     [](const ParsedProgram& p) {
-         return p.at(0) ? p.at(0)->function.params.defaults[0] : nullptr;
-     },
-     EXPR_NUMBER, 1, 16},
+     default0, EXPR_NUMBER, 1, 16},
 };
 
 TEST(DumpPositions, ExpressionsStandAtTheirLocatingToken) {

@@ -221,6 +221,20 @@ TEST(ParseRobustness, SampleProgramParses) {
     }
 }
 
+// Either a tree handed out without errors (true), or result 1 with nothing
+// handed out and exactly one error (false).
+bool expect_tree_or_one_error(const ParseOutcome& outcome) {
+    if (outcome.result == 0) {
+        EXPECT_TRUE(outcome.program_handed_out);
+        EXPECT_EQ(outcome.error_count(), 0u);
+        return true;
+    }
+    EXPECT_EQ(outcome.result, 1);
+    EXPECT_FALSE(outcome.program_handed_out);
+    EXPECT_EQ(outcome.error_count(), 1u);
+    return false;
+}
+
 TEST(ParseRobustness, MutatedProgramsEndInATreeOrOneError) {
     const std::string base = sample_program();
     std::mt19937 rng(20261209);
@@ -230,15 +244,10 @@ TEST(ParseRobustness, MutatedProgramsEndInATreeOrOneError) {
         std::string text = mutate(base, rng);
         ParseOutcome outcome = parse_text(text);
         SCOPED_TRACE(text);
-        if (outcome.result == 0) {
+        if (expect_tree_or_one_error(outcome)) {
             ++accepted;
-            EXPECT_TRUE(outcome.program_handed_out);
-            EXPECT_EQ(outcome.error_count(), 0u);
         } else {
             ++rejected;
-            EXPECT_EQ(outcome.result, 1);
-            EXPECT_FALSE(outcome.program_handed_out);
-            EXPECT_EQ(outcome.error_count(), 1u);
         }
         if (HasFailure()) {
             break;
@@ -274,14 +283,8 @@ TEST(ParseRobustness, MutatedWindowsOfTheRealisticProgram) {
         std::string text = (i % 4 == 0) ? window : mutate(window, rng);
         ParseOutcome outcome = parse_text(text);
         SCOPED_TRACE(text);
-        if (outcome.result == 0) {
-            EXPECT_TRUE(outcome.program_handed_out);
-            EXPECT_EQ(outcome.error_count(), 0u);
-        } else {
+        if (!expect_tree_or_one_error(outcome)) {
             ++rejected;
-            EXPECT_EQ(outcome.result, 1);
-            EXPECT_FALSE(outcome.program_handed_out);
-            EXPECT_EQ(outcome.error_count(), 1u);
         }
         if (HasFailure()) {
             break;
