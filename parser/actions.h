@@ -27,6 +27,10 @@ char* copy_string(const char* text);
 // Without a dot *head is the whole text and *tail a new empty string.
 void split_qualified_name(char* text, char** head, char** tail);
 
+// "a b" and "a.b" as new strings; both parts are freed.
+char* join_with_space(char* a, char* b);
+char* join_with_dot(char* a, char* b);
+
 // A growing name holding `word`, which it takes over.
 GrowingText growing_text_start(char* word);
 

@@ -98,7 +98,8 @@ void report_unknown_unit(ParseContext* context, char* unit, SourceSpan where) {
                       unit);
     }
     std::free(unit);
-    report_parse_error(context, where, message);
+    report_parse_error(context, where.start_line, where.start_column, where.end_line,
+                       where.end_column, message);
 }
 
 int32_t duration_term(ParseContext* context, Duration base, NumberValue number, char* unit,

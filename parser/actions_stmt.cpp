@@ -20,7 +20,8 @@ StmtList finish_program(ParseContext* context, StmtList list) {
 StmtList stmt_list_single(Stmt* stmt) { return stmt_list_append(stmt_list_empty(), stmt); }
 
 void reject_dim(ParseContext* context, SourceSpan where) {
-    report_parse_error(context, where,
+    report_parse_error(context, where.start_line, where.start_column, where.end_line,
+                       where.end_column,
                        "`dim` is not a Tovel statement; assign to create a variable (x = 0)");
 }
 
@@ -45,14 +46,10 @@ Expr* error_member_call(char* name, ExprList args) {
     return expr_call(full, args);
 }
 
-// The single point where `at` starts: start equal to end.
-static SourceSpan start_point(SourceSpan at) {
-    return SourceSpan{at.start_line, at.start_column, at.start_line, at.start_column};
-}
-
-// Reported through the reporter at a single point.
+// Reported through the reporter at a single point, start equal to end.
 static void report_at_point(ParseContext* context, SourceSpan at, const char* message) {
-    report_parse_error(context, start_point(at), message);
+    report_parse_error(context, at.start_line, at.start_column, at.start_line, at.start_column,
+                       message);
 }
 
 // A `next` line that names a variable must name the loop's own. Reported at
@@ -135,7 +132,8 @@ StmtList else_if_link(Expr* condition, StmtList then_body, StmtList else_body, S
 // Added as is, at a single point: these messages carry their own advice,
 // so the reporter's rewriting must not touch them.
 static void add_direct_error(ParseContext* context, SourceSpan at, const char* message) {
-    add_parse_error(context, TV_DIAG_PARSE_ERROR, start_point(at), message);
+    add_parse_error(context, TV_DIAG_PARSE_ERROR, at.start_line, at.start_column, at.start_line,
+                    at.start_column, message);
 }
 
 // The same for a message naming the word it rejects; a very long word is

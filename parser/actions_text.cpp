@@ -18,6 +18,10 @@ void split_qualified_name(char* text, char** head, char** tail) {
     *dot = '\0';
 }
 
+char* join_with_space(char* a, char* b) { return growing_text_append(growing_text_start(a), ' ', b).text; }
+
+char* join_with_dot(char* a, char* b) { return growing_text_append(growing_text_start(a), '.', b).text; }
+
 GrowingText growing_text_start(char* word) {
     GrowingText name;
     name.text = word;

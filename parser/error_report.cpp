@@ -152,19 +152,23 @@ int32_t is_reserved_word(const char* word) {
     return keyword_lookup(word, std::strlen(word)) != TOKEN_IDENT ? 1 : 0;
 }
 
-void add_parse_error(ParseContext* context, DiagnosticKind kind, SourceSpan at,
+void add_parse_error(ParseContext* context, DiagnosticKind kind, int32_t start_line,
+                     int32_t start_column, int32_t end_line, int32_t end_column,
                      const char* message) {
+    SourceSpan span = {start_line, start_column, end_line, end_column};
     diag_add_error(context != nullptr ? context->diagnostics : nullptr, kind, 0,
-                   context != nullptr ? context->path : nullptr, at, message);
+                   context != nullptr ? context->path : nullptr, span, message);
 }
 
-void report_parse_error(ParseContext* context, SourceSpan at, const char* message) {
+void report_parse_error(ParseContext* context, int32_t start_line, int32_t start_column,
+                        int32_t end_line, int32_t end_column, const char* message) {
     if (context == nullptr || context->failed) {
         return;
     }
     if (message == nullptr) {
         message = "syntax error";
     }
+    SourceSpan at = {start_line, start_column, end_line, end_column};
 
     char block_message[UNKNOWN_BLOCK_MESSAGE_SIZE];
     if (context->pending_block[0] != '\0') {
@@ -183,16 +187,21 @@ void report_parse_error(ParseContext* context, SourceSpan at, const char* messag
     }
 
     clamp_location(context, &at);
-    add_parse_error(context, TV_DIAG_PARSE_ERROR, at, message);
+    add_parse_error(context, TV_DIAG_PARSE_ERROR, at.start_line, at.start_column, at.end_line,
+                    at.end_column, message);
 }
 
 void report_at_token(ParseContext* context, const char* message) {
     if (context == nullptr) {
         return;
     }
-    report_parse_error(context, context->token_location, message);
+    const SourceSpan& at = context->token_location;
+    report_parse_error(context, at.start_line, at.start_column, at.end_line, at.end_column,
+                       message);
 }
 
 void yyerror(SourceSpan* location, ParseContext* context, const char* message) {
-    report_parse_error(context, location != nullptr ? *location : SourceSpan{0, 0, 0, 0}, message);
+    SourceSpan at = location != nullptr ? *location : SourceSpan{0, 0, 0, 0};
+    report_parse_error(context, at.start_line, at.start_column, at.end_line, at.end_column,
+                       message);
 }

@@ -21,14 +21,16 @@ void yyerror(SourceSpan* location, ParseContext* context, const char* message);
 
 // Rewrites the message with the reporter's hints and adds it as a parse
 // error; does nothing once the parse has failed.
-void report_parse_error(ParseContext* context, SourceSpan at, const char* message);
+void report_parse_error(ParseContext* context, int32_t start_line, int32_t start_column,
+                        int32_t end_line, int32_t end_column, const char* message);
 
 // report_parse_error at the last token the bridge delivered.
 void report_at_token(ParseContext* context, const char* message);
 
 // Adds one error with the given kind and span as it is: no hints, and not
 // suppressed by an earlier failure.
-void add_parse_error(ParseContext* context, DiagnosticKind kind, SourceSpan at,
+void add_parse_error(ParseContext* context, DiagnosticKind kind, int32_t start_line,
+                     int32_t start_column, int32_t end_line, int32_t end_column,
                      const char* message);
 
 // "unknown declarative block '<word>' (only 'server' exists)", with a hint

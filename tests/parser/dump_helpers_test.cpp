@@ -86,15 +86,10 @@ TEST(DumpHelpers, SplitQualifiedName) {
     }
 }
 
-// a, the separator and b as a new string, built the way the grammar builds names.
-char* join_with(const char* a, char separator, const char* b) {
-    return growing_text_append(growing_text_start(copy_string(a)), separator, copy_string(b)).text;
-}
-
 TEST(DumpHelpers, JoinWithSpaceAndDot) {
-    char* spaced = join_with("approximately", ' ', "equal");
+    char* spaced = join_with_space(copy_string("approximately"), copy_string("equal"));
     EXPECT_EQ(str(spaced), "approximately equal");
-    char* dotted = join_with("a.b", '.', "");
+    char* dotted = join_with_dot(copy_string("a.b"), copy_string(""));
     EXPECT_EQ(str(dotted), "a.b.");
     std::free(spaced);
     std::free(dotted);

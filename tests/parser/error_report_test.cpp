@@ -104,12 +104,12 @@ TEST(ReservedWord, KeywordsInAnyCaseOnly) {
 
 TEST_F(ReporterFixture, FailedParseAddsNothingButDirectErrorsStillGoThrough) {
     context.failed = 1;
-    report_parse_error(&context, {1, 1, 1, 2}, "syntax error, unexpected NUMBER");
+    report_parse_error(&context, 1, 1, 1, 2, "syntax error, unexpected NUMBER");
     report_at_token(&context, "expected from in use statement");
     yyerror(nullptr, &context, "memory exhausted");
     EXPECT_EQ(diag_list_count(&list), 0u);
 
-    add_parse_error(&context, TV_DIAG_PARSE_ERROR, {3, 4, 3, 4}, "unknown warning mode 'x'");
+    add_parse_error(&context, TV_DIAG_PARSE_ERROR, 3, 4, 3, 4, "unknown warning mode 'x'");
     const Diagnostic* d = only();
     ASSERT_NE(d, nullptr);
     EXPECT_STREQ(d->message, "unknown warning mode 'x'");
@@ -123,7 +123,7 @@ TEST_F(ReporterFixture, DirectErrorsTakeNoHints) {
     // A `let` line and a keyword before `=` would both be rewritten by the
     // reporter; a direct error keeps its text.
     read_up_to("let to = 1\n", 6, "to", "let", TOKEN_TO);
-    add_parse_error(&context, TV_DIAG_LEX_DETAIL, {1, 5, 1, 7}, "plain");
+    add_parse_error(&context, TV_DIAG_LEX_DETAIL, 1, 5, 1, 7, "plain");
     EXPECT_STREQ(only()->message, "plain");
     EXPECT_EQ(only()->kind, TV_DIAG_LEX_DETAIL);
 }
@@ -131,7 +131,7 @@ TEST_F(ReporterFixture, DirectErrorsTakeNoHints) {
 TEST_F(ReporterFixture, BeforeTheFirstTokenNoHintApplies) {
     lexer_init(&lexer, "let x = 1\n", 1);
     context.lexer = &lexer;
-    report_parse_error(&context, {1, 1, 1, 4}, "syntax error, unexpected IDENT");
+    report_parse_error(&context, 1, 1, 1, 4, "syntax error, unexpected IDENT");
     EXPECT_STREQ(only()->message, "syntax error, unexpected IDENT");
 }
 
@@ -171,7 +171,7 @@ TEST_F(ReporterFixture, LetAndRemLineHints) {
         diag_list_free(&list);
         diag_list_init(&list);
         read_up_to(c.source, c.token_end, "", "", TOKEN_IDENT);
-        report_parse_error(&context, {1, 7, 1, 8}, PLAIN);
+        report_parse_error(&context, 1, 7, 1, 8, PLAIN);
         const Diagnostic* d = only();
         ASSERT_NE(d, nullptr);
         EXPECT_STREQ(d->message, c.expected) << c.source;
@@ -213,7 +213,7 @@ TEST_F(ReporterFixture, ReservedWordUsedAsName) {
         diag_list_free(&list);
         diag_list_init(&list);
         read_up_to(c.source, c.token_end, c.word, c.prev_word, c.kind);
-        report_parse_error(&context, {1, 1, 1, 2}, c.message);
+        report_parse_error(&context, 1, 1, 1, 2, c.message);
         const Diagnostic* d = only();
         ASSERT_NE(d, nullptr);
         std::string expected = c.message;
@@ -228,7 +228,7 @@ TEST_F(ReporterFixture, ReservedWordUsedAsName) {
 TEST_F(ReporterFixture, ReservedWordMessageIsCutAt511Bytes) {
     read_up_to("to = 1\n", 2, "to", "", TOKEN_TO);
     std::string long_message(600, 'm');
-    report_parse_error(&context, {1, 1, 1, 3}, long_message.c_str());
+    report_parse_error(&context, 1, 1, 1, 3, long_message.c_str());
     EXPECT_EQ(std::strlen(only()->message), 511u);
     EXPECT_EQ(std::string(only()->message), std::string(511, 'm'));
 }
@@ -238,7 +238,7 @@ TEST_F(ReporterFixture, PendingBlockReplacesMessageAndLocationOnce) {
     std::snprintf(context.pending_block, sizeof context.pending_block, "sub");
     context.pending_line = 1;
     context.pending_column = 1;
-    report_parse_error(&context, {2, 3, 2, 4}, "syntax error, unexpected IDENT");
+    report_parse_error(&context, 2, 3, 2, 4, "syntax error, unexpected IDENT");
     const Diagnostic* d = only();
     ASSERT_NE(d, nullptr);
     EXPECT_STREQ(d->message,
@@ -248,7 +248,7 @@ TEST_F(ReporterFixture, PendingBlockReplacesMessageAndLocationOnce) {
     EXPECT_EQ(context.pending_block[0], '\0');
 
     // The keyword is used up: the next report keeps its own text.
-    report_parse_error(&context, {2, 3, 2, 4}, "second");
+    report_parse_error(&context, 2, 3, 2, 4, "second");
     ASSERT_EQ(diag_list_count(&list), 2u);
     EXPECT_STREQ(diag_list_at(&list, 1)->message, "second");
 }
@@ -281,7 +281,7 @@ TEST_F(ReporterFixture, LocationIsClamped) {
 }
 
 TEST_F(ReporterFixture, WithoutLexerAStartLineBelowOneBecomesOne) {
-    report_parse_error(&context, {0, 0, 0, 0}, "syntax error");
+    report_parse_error(&context, 0, 0, 0, 0, "syntax error");
     expect_span(only(), 1, 1, 1, 1);
 }
 
