@@ -2,19 +2,13 @@
 
 #include <cjson/cJSON.h>
 
-#include <memory>
-
+#include "lsp/json_holder.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
 namespace {
 
 constexpr int kTimeoutMs = 60000;
-
-struct JsonDelete {
-    void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using JsonHolder = std::unique_ptr<cJSON, JsonDelete>;
 
 const cJSON* member(const cJSON* object, const char* name) {
     return cJSON_GetObjectItemCaseSensitive(object, name);
