@@ -179,12 +179,13 @@ ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t colum
     size_t start = index->starts[line_index];
     size_t end = line_index + 1 < index->count ? index->starts[line_index + 1] - 1 : index->length;
     size_t line_length = end - start;
-    if (line_length <= kWalkedLineBytes) {
-        result.character = characters_from(index->text + start, result.character);
-        return result;
-    }
     size_t offset = static_cast<size_t>(result.character);
-    result.character = characters_in_long_line(index, line_index, index->text + start, line_length,
-                                               offset < line_length ? offset : line_length);
+    if (offset > line_length) {
+        offset = line_length;
+    }
+    result.character = line_length <= kWalkedLineBytes
+                           ? utf16_units(index->text + start, offset)
+                           : characters_in_long_line(index, line_index, index->text + start,
+                                                     line_length, offset);
     return result;
 }
