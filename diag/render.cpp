@@ -1,5 +1,7 @@
 #include "diag/render.h"
 
+#include <cstring>
+
 namespace {
 
 const char* line_label(const Diagnostic* diagnostic) {
@@ -48,24 +50,36 @@ void diag_render_json(FILE* stream, const Diagnostic* diagnostic) {
 }
 
 void json_write_string(FILE* stream, const char* text) {
-    fputc('"', stream);
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
-        unsigned char byte = *p;
+    std::string literal = "\"";
+    json_append_escaped(&literal, text, strlen(text));
+    literal += '"';
+    fwrite(literal.data(), 1, literal.size(), stream);
+}
+
+// Copied in runs between the bytes that need an escape.
+void json_append_escaped(std::string* out, const char* bytes, size_t length) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    size_t copied = 0;
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 32 && byte != '"' && byte != '\\') {
+            continue;
+        }
+        out->append(bytes + copied, i - copied);
+        copied = i + 1;
         switch (byte) {
-        case '\b': fputs("\\b", stream); break;
-        case '\t': fputs("\\t", stream); break;
-        case '\n': fputs("\\n", stream); break;
-        case '\f': fputs("\\f", stream); break;
-        case '\r': fputs("\\r", stream); break;
-        case '"': fputs("\\\"", stream); break;
-        case '\\': fputs("\\\\", stream); break;
-        default:
-            if (byte < 32) {
-                fprintf(stream, "\\u%04x", byte);
-            } else {
-                fputc(byte, stream);
-            }
+        case '\b': *out += "\\b"; break;
+        case '\t': *out += "\\t"; break;
+        case '\n': *out += "\\n"; break;
+        case '\f': *out += "\\f"; break;
+        case '\r': *out += "\\r"; break;
+        case '"': *out += "\\\""; break;
+        case '\\': *out += "\\\\"; break;
+        default: {
+            const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+            out->append(escape, sizeof escape);
+        }
         }
     }
-    fputc('"', stream);
+    out->append(bytes + copied, length - copied);
 }

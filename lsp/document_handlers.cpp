@@ -52,5 +52,5 @@ void on_did_close(ServerState* state, const cJSON* params) {
         return;
     }
     document_store_remove(&state->documents, uri->valuestring);
-    publish_diagnostics(uri->valuestring, cJSON_CreateArray());
+    publish_diagnostics(uri->valuestring, "[]");
 }

@@ -130,18 +130,19 @@ void line_index_free(LineIndex* index) {
 
 namespace {
 
-// Units before every character boundary of one line, walked the way
-// utf16_units walks the whole line; -1 marks bytes inside a character.
+// The UTF-16 count of every prefix of one line: units[k] is
+// utf16_units(line, k). A prefix that ends inside a sequence walks like the
+// whole line up to the sequence's start, then counts the cut bytes afresh.
 int32_t* build_line_units(const char* line, size_t length) {
     int32_t* units = static_cast<int32_t*>(alloc_or_abort((length + 1) * sizeof(int32_t)));
-    for (size_t i = 0; i <= length; ++i) {
-        units[i] = -1;
-    }
     int32_t count = 0;
     size_t position = 0;
     while (position < length) {
-        units[position] = count;
         size_t sequence = sequence_at(line, position, length);
+        units[position] = count;
+        for (size_t cut = 1; cut < sequence; ++cut) {
+            units[position + cut] = count + utf16_units(line + position, cut);
+        }
         count += units_of_sequence(sequence);
         position += sequence;
     }
@@ -149,8 +150,6 @@ int32_t* build_line_units(const char* line, size_t length) {
     return units;
 }
 
-// A prefix of k bytes walks like the whole line up to the last boundary at
-// or before k; only the bytes after that boundary are walked again.
 int32_t characters_in_long_line(LineIndex* index, size_t line, const char* start, size_t length,
                                 size_t offset) {
     if (index->line_units == nullptr) {
@@ -162,12 +161,7 @@ int32_t characters_in_long_line(LineIndex* index, size_t line, const char* start
     if (index->line_units[line] == nullptr) {
         index->line_units[line] = build_line_units(start, length);
     }
-    const int32_t* units = index->line_units[line];
-    size_t boundary = offset;
-    while (units[boundary] < 0) {
-        --boundary;
-    }
-    return units[boundary] + utf16_units(start + boundary, offset - boundary);
+    return index->line_units[line][offset];
 }
 
 }  // namespace
@@ -185,12 +179,13 @@ ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t colum
     size_t start = index->starts[line_index];
     size_t end = line_index + 1 < index->count ? index->starts[line_index + 1] - 1 : index->length;
     size_t line_length = end - start;
-    if (line_length <= kWalkedLineBytes) {
-        result.character = characters_from(index->text + start, result.character);
-        return result;
-    }
     size_t offset = static_cast<size_t>(result.character);
-    result.character = characters_in_long_line(index, line_index, index->text + start, line_length,
-                                               offset < line_length ? offset : line_length);
+    if (offset > line_length) {
+        offset = line_length;
+    }
+    result.character = line_length <= kWalkedLineBytes
+                           ? utf16_units(index->text + start, offset)
+                           : characters_in_long_line(index, line_index, index->text + start,
+                                                     line_length, offset);
     return result;
 }

@@ -28,14 +28,14 @@ ProtocolPosition position_character(const char* text, int32_t line, int32_t colu
 
 // Where each line starts, built once per publication so that converting
 // many positions costs one pass over the text instead of one per position.
-// Long lines also get, when first needed, the UTF-16 count at every
-// character boundary, so many positions on one long line stay cheap.
+// Long lines also get, when first needed, the UTF-16 count of every prefix,
+// so many positions on one long line stay cheap.
 struct LineIndex {
     const char* text;
     size_t* starts;        // byte offset of the first byte of line i + 1
     size_t count;
     size_t length;         // bytes of text before its terminating zero
-    int32_t** line_units;  // per line: units before each boundary byte, -1 inside a character
+    int32_t** line_units;  // per long line: [k] = utf16_units of its first k bytes
 };
 
 // Lines up to this many bytes are simply walked for every position.

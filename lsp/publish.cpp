@@ -1,11 +1,12 @@
 #include "lsp/publish.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "ast/free.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
-#include "lsp/json_holder.h"
+#include "diag/render.h"
 #include "lsp/transport.h"
 #include "lsp/utf8_text.h"
 
@@ -19,14 +20,6 @@ struct DiagnosticListHolder {
     DiagnosticListHolder(const DiagnosticListHolder&) = delete;
     DiagnosticListHolder& operator=(const DiagnosticListHolder&) = delete;
 };
-
-// When cJSON cannot take a member (it ran out of memory, or the parent is
-// missing for that reason), the member is dropped rather than leaked.
-void add_owned_member(cJSON* object, const char* name, cJSON* item) {
-    if (item != nullptr && !cJSON_AddItemToObject(object, name, item)) {
-        cJSON_Delete(item);
-    }
-}
 
 // Positions and severities are small integers, which cJSON prints with no
 // exponent and no fraction: plain decimal digits.
@@ -62,16 +55,37 @@ void append_protocol_diagnostic(std::string* out, const Diagnostic* record, Line
     *out += '}';
 }
 
-// A raw member that borrows its text instead of copying it, the raw
-// counterpart of cJSON_CreateStringReference: the text can be tens of
-// megabytes and must outlive the item.
-cJSON* raw_json_reference(const char* json) {
-    cJSON* item = cJSON_CreateNull();
-    if (item != nullptr) {
-        item->type = cJSON_Raw | cJSON_IsReference;
-        item->valuestring = const_cast<char*>(json);
+void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, const char* text,
+                                 PositionEncoding encoding) {
+    *out += '[';
+    size_t count = diag_list_count(list);
+    if (count > 0) {
+        LineIndex index;
+        line_index_build(&index, text);
+        for (size_t i = 0; i < count; ++i) {
+            if (i > 0) {
+                *out += ',';
+            }
+            append_protocol_diagnostic(out, diag_list_at(list, i), &index, encoding);
+        }
+        line_index_free(&index);
     }
-    return item;
+    *out += ']';
+}
+
+// The notification up to its diagnostics array, which the caller appends
+// before closing params and the notification with "}}".
+std::string notification_start(const char* uri) {
+    std::string out =
+        "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":\"";
+    json_append_escaped(&out, uri, strlen(uri));
+    out += "\",\"diagnostics\":";
+    return out;
+}
+
+void send_notification(std::string* message) {
+    *message += "}}";
+    send_body(message->data(), message->size());
 }
 
 }  // namespace
@@ -89,35 +103,15 @@ int32_t lsp_severity(int32_t severity) {
 
 std::string protocol_diagnostics_json(const DiagnosticList* list, const char* text,
                                       PositionEncoding encoding) {
-    std::string out = "[";
-    size_t count = diag_list_count(list);
-    if (count > 0) {
-        LineIndex index;
-        line_index_build(&index, text);
-        for (size_t i = 0; i < count; ++i) {
-            if (i > 0) {
-                out += ',';
-            }
-            append_protocol_diagnostic(&out, diag_list_at(list, i), &index, encoding);
-        }
-        line_index_free(&index);
-    }
-    out += ']';
+    std::string out;
+    append_protocol_diagnostics(&out, list, text, encoding);
     return out;
 }
 
-void publish_diagnostics(const char* uri, cJSON* diagnostics) {
-    JsonHolder notification(cJSON_CreateObject());
-    if (!notification) {
-        cJSON_Delete(diagnostics);
-        return;
-    }
-    cJSON_AddStringToObject(notification.get(), "jsonrpc", "2.0");
-    cJSON_AddStringToObject(notification.get(), "method", "textDocument/publishDiagnostics");
-    cJSON* params = cJSON_AddObjectToObject(notification.get(), "params");
-    cJSON_AddStringToObject(params, "uri", uri);
-    add_owned_member(params, "diagnostics", diagnostics);
-    send_message(notification.get());
+void publish_diagnostics(const char* uri, const char* diagnostics) {
+    std::string message = notification_start(uri);
+    message += diagnostics;
+    send_notification(&message);
 }
 
 void analyze_and_publish(ServerState* state, const char* uri, const char* text) {
@@ -125,8 +119,10 @@ void analyze_and_publish(ServerState* state, const char* uri, const char* text) 
     StmtList program = {nullptr, 0};
     analyze_document(text, uri, &diagnostics.list, &program);
     stmt_list_free(program);
-    // The array is spliced into the notification as ready-made JSON: a tree
-    // of cJSON objects per finding costs several times the analysis itself.
-    std::string array = protocol_diagnostics_json(&diagnostics.list, text, state->position_encoding);
-    publish_diagnostics(uri, raw_json_reference(array.c_str()));
+    // The array is written straight into the notification: a tree of cJSON
+    // objects per finding costs several times the analysis itself, and a
+    // document can carry hundreds of thousands of findings.
+    std::string message = notification_start(uri);
+    append_protocol_diagnostics(&message, &diagnostics.list, text, state->position_encoding);
+    send_notification(&message);
 }

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include <cjson/cJSON.h>
-
 #include "lsp/position.h"
 #include "lsp/server_state.h"
 
@@ -15,8 +13,11 @@ struct DiagnosticList;
 // problems disappear in the editor).
 void analyze_and_publish(ServerState* state, const char* uri, const char* text);
 
-// Sends the notification for `uri`; takes ownership of the array.
-void publish_diagnostics(const char* uri, cJSON* diagnostics);
+// Sends the notification for `uri` with `diagnostics`, the protocol's
+// array as JSON text. The notification is written directly, byte for byte
+// as cJSON prints the tree: members jsonrpc, method, params (uri,
+// diagnostics) in that order, the uri escaped as cJSON escapes strings.
+void publish_diagnostics(const char* uri, const char* diagnostics);
 
 // Protocol severity: error 1, warning 2, note 3; anything else 1.
 int32_t lsp_severity(int32_t severity);

@@ -119,8 +119,11 @@ void send_message(const cJSON* json) {
     if (!text) {
         return;
     }
-    size_t length = strlen(text.get());
+    send_body(text.get(), strlen(text.get()));
+}
+
+void send_body(const char* body, size_t length) {
     printf("Content-Length: %zu\r\n\r\n", length);
-    fwrite(text.get(), 1, length, stdout);
+    fwrite(body, 1, length, stdout);
     fflush(stdout);
 }

@@ -22,3 +22,6 @@ char* read_message();
 // Writes the object as one framed message and flushes. Does not take
 // ownership; an object that cannot be serialised is not sent.
 void send_message(const cJSON* json);
+
+// Writes `length` bytes of ready JSON text as one framed message and flushes.
+void send_body(const char* body, size_t length);

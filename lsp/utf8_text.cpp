@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "diag/render.h"
+
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
@@ -11,48 +13,16 @@ bool is_continuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// One ASCII byte inside a JSON string, escaped as cJSON escapes it: the
-// short forms where JSON has them, \u00xx for the other control bytes.
-void append_escaped_ascii(std::string* out, unsigned char byte) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    switch (byte) {
-    case '"': *out += "\\\""; return;
-    case '\\': *out += "\\\\"; return;
-    case '\b': *out += "\\b"; return;
-    case '\f': *out += "\\f"; return;
-    case '\n': *out += "\\n"; return;
-    case '\r': *out += "\\r"; return;
-    case '\t': *out += "\\t"; return;
-    default:
-        break;
-    }
-    if (byte < 0x20) {
-        const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-        out->append(escape, sizeof escape);
-    } else {
-        *out += static_cast<char>(byte);
-    }
-}
-
-// How many bytes from `bytes` go into a JSON string unchanged: printable
-// ASCII other than the quote and the backslash, and whole well-formed UTF-8
-// sequences. Escaping only concerns ASCII bytes, which are never part of a
-// longer sequence, so one scan serves both.
-size_t verbatim_run(const unsigned char* bytes, size_t length) {
+// How many bytes from `bytes` are whole well-formed UTF-8 sequences (ASCII
+// included), up to the first byte that starts none.
+size_t well_formed_run(const unsigned char* bytes, size_t length) {
     size_t run = 0;
     while (run < length) {
-        unsigned char byte = bytes[run];
-        if (byte >= 0x80) {
-            size_t sequence = utf8_sequence_length(bytes + run, length - run);
-            if (sequence == 0) {
-                break;
-            }
-            run += sequence;
-        } else if (byte < 0x20 || byte == '"' || byte == '\\') {
+        size_t sequence = utf8_sequence_length(bytes + run, length - run);
+        if (sequence == 0) {
             break;
-        } else {
-            run += 1;
         }
+        run += sequence;
     }
     return run;
 }
@@ -109,24 +79,20 @@ std::string valid_utf8(const char* text) {
     return result;
 }
 
-// Copied in runs between the bytes that need a change.
+// Escaped in runs of well-formed text between the bytes that are replaced.
 void append_json_string(std::string* out, const char* text) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     size_t length = strlen(text);
     *out += '"';
     size_t position = 0;
     for (;;) {
-        size_t run = verbatim_run(bytes + position, length - position);
-        out->append(text + position, run);
+        size_t run = well_formed_run(bytes + position, length - position);
+        json_append_escaped(out, text + position, run);
         position += run;
         if (position == length) {
             break;
         }
-        if (bytes[position] < 0x80) {
-            append_escaped_ascii(out, bytes[position]);
-        } else {
-            *out += kReplacement;
-        }
+        *out += kReplacement;
         position += 1;
     }
     *out += '"';

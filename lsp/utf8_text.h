@@ -14,7 +14,6 @@ std::string valid_utf8(const char* text);
 size_t utf8_sequence_length(const unsigned char* bytes, size_t available);
 
 // Appends `text` as a JSON string, quotes included, made valid UTF-8 as
-// valid_utf8 does and escaped byte for byte as cJSON prints strings: the
-// short escapes for the quote, the backslash, \b \f \n \r \t, \u00xx in
-// lowercase hex for the other control bytes, everything else unchanged.
+// valid_utf8 does and escaped byte for byte as cJSON prints strings
+// (json_append_escaped).
 void append_json_string(std::string* out, const char* text);

@@ -35,4 +35,5 @@ private:
     std::vector<std::string> files_;
 };
 
+// The whole file, or nothing when it cannot be read.
 std::string read_file_bytes(const std::string& path);

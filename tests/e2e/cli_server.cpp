@@ -2,39 +2,13 @@
 
 #include <cjson/cJSON.h>
 
-#include <cstdio>
-#include <memory>
-
+#include "lsp/json_holder.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
 namespace {
 
 constexpr int kTimeoutMs = 60000;
-
-struct JsonDelete {
-    void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using JsonHolder = std::unique_ptr<cJSON, JsonDelete>;
-
-// Every byte as it is except the ones JSON cannot carry raw, so invalid
-// UTF-8 reaches the server untouched, just as an editor's bytes would.
-std::string json_string(const std::string& bytes) {
-    std::string out = "\"";
-    for (unsigned char byte : bytes) {
-        if (byte == '"' || byte == '\\') {
-            out += '\\';
-            out += static_cast<char>(byte);
-        } else if (byte < 0x20) {
-            char escape[8];
-            snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += static_cast<char>(byte);
-        }
-    }
-    return out + "\"";
-}
 
 const cJSON* member(const cJSON* object, const char* name) {
     return cJSON_GetObjectItemCaseSensitive(object, name);

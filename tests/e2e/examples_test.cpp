@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/cli_run.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
@@ -23,13 +22,6 @@ struct Published {
     std::vector<std::string> codes;
     std::vector<int> severities;
 };
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 std::vector<std::string> tov_files(const std::string& dir) {
     std::vector<std::string> files;
@@ -90,7 +82,7 @@ TEST(Examples, ValidProgramsPublishNothing) {
     }
     ASSERT_GE(files.size(), 2u);
     for (const std::string& file : files) {
-        Published published = publish(read_file(file));
+        Published published = publish(read_file_bytes(file));
         ASSERT_TRUE(published.ok) << file;
         EXPECT_EQ(published.codes, std::vector<std::string>{}) << file;
     }
@@ -117,7 +109,7 @@ TEST(Examples, MistakesPublishFindingsOfTheirStage) {
             if (name.rfind(candidate.prefix, 0) == 0) stage = &candidate;
         }
         ASSERT_NE(stage, nullptr) << "no stage for " << name;
-        Published published = publish(read_file(file));
+        Published published = publish(read_file_bytes(file));
         ASSERT_TRUE(published.ok) << file;
         EXPECT_FALSE(published.codes.empty()) << file;
         for (size_t i = 0; i < published.codes.size(); ++i) {

@@ -1,9 +1,5 @@
 #include "tests/e2e/framing.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include "diag/render.h"
 
 namespace {
@@ -47,12 +43,7 @@ std::string frame(const std::string& body) {
 }
 
 std::string json_string(const std::string& text) {
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
-    json_write_string(stream, text.c_str());
-    fclose(stream);
-    std::string result(data, size);
-    free(data);
-    return result;
+    std::string literal = "\"";
+    json_append_escaped(&literal, text.data(), text.size());
+    return literal + "\"";
 }

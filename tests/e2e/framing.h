@@ -11,5 +11,7 @@ bool split_frames(const std::string& output, std::vector<std::string>* bodies, s
 // One framed message around a body.
 std::string frame(const std::string& body);
 
-// A text as a JSON string literal, for putting documents into messages.
+// A text as a JSON string literal, for putting documents into messages:
+// every byte as it is except the ones JSON cannot carry raw, so invalid
+// UTF-8 reaches the server untouched, and a NUL byte is sent as \u0000.
 std::string json_string(const std::string& text);

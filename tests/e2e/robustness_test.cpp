@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/cli_run.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
@@ -15,13 +14,6 @@ namespace {
 
 constexpr int kTimeoutMs = 60000;
 constexpr int kDocuments = 40;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // A few edits with bytes that matter to the front end: brackets, quotes,
 // escapes, line breaks, keywords and bytes that are not UTF-8.
@@ -45,7 +37,7 @@ std::string damage(std::string text, std::mt19937* random) {
 }
 
 TEST(Robustness, DamagedProgramsEachGetOnePublication) {
-    std::string program = read_file(std::string(TOVEL_SOURCE_DIR) + "/examples/inventory_service.tov");
+    std::string program = read_file_bytes(std::string(TOVEL_SOURCE_DIR) + "/examples/inventory_service.tov");
     ASSERT_FALSE(program.empty());
     std::mt19937 random(20261209);
     std::string input;

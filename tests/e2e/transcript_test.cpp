@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/cli_run.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 #include "tests/e2e/transcript.h"
@@ -34,17 +33,10 @@ std::vector<std::string> transcript_names() {
     return names;
 }
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 class TranscriptTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(TranscriptTest, ServerAnswersAsRecorded) {
-    std::string text = read_file(transcript_dir() + "/" + GetParam() + ".txt");
+    std::string text = read_file_bytes(transcript_dir() + "/" + GetParam() + ".txt");
     ASSERT_FALSE(text.empty());
     Transcript transcript;
     std::string problem;

@@ -127,11 +127,39 @@ TEST(Publish, AnalysedDocumentIsPublishedAsTheTreeWouldPrint) {
 
 TEST(Publish, NotificationIsFramedWithMembersInOrder) {
     testing::internal::CaptureStdout();
-    publish_diagnostics("file:///a%20b.tov", cJSON_CreateArray());
+    publish_diagnostics("file:///a%20b.tov", "[]");
     std::string body = "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\","
                        "\"params\":{\"uri\":\"file:///a%20b.tov\",\"diagnostics\":[]}}";
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+}
+
+// The notification is written as text; whatever bytes the editor put in the
+// uri, they come back escaped exactly as the cJSON tree would print them.
+TEST(Publish, UriIsEscapedAsTheTreeWouldPrint) {
+    const char* const uris[] = {
+        "file:///plain.tov",
+        "file:///q\"b\\s.tov",
+        "file:///\t\n\r\b\f\x01\x1f\x7f.tov",
+        "file:///caf\xc3\xa9 \xf0\x9f\x98\x80.tov",
+        "file:///\xff\xc3\xed\xa0\x80.tov",
+        "",
+    };
+    for (const char* uri : uris) {
+        JsonHolder notification(cJSON_CreateObject());
+        cJSON_AddStringToObject(notification.get(), "jsonrpc", "2.0");
+        cJSON_AddStringToObject(notification.get(), "method", "textDocument/publishDiagnostics");
+        cJSON* params = cJSON_AddObjectToObject(notification.get(), "params");
+        cJSON_AddStringToObject(params, "uri", uri);
+        cJSON_AddItemToObject(params, "diagnostics", cJSON_CreateArray());
+        PrintedJson body(cJSON_PrintUnformatted(notification.get()));
+        std::string expected = body.get();
+        testing::internal::CaptureStdout();
+        publish_diagnostics(uri, "[]");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "Content-Length: " + std::to_string(expected.size()) + "\r\n\r\n" + expected)
+            << uri;
+    }
 }
 
 }  // namespace
