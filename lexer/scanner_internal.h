@@ -60,9 +60,6 @@ static inline const char* skip_class(const char* p, uint8_t cls) {
 
 static inline bool at_end(const Lexer* lexer) { return *lexer->cur == '\0'; }
 static inline char peek(const Lexer* lexer) { return *lexer->cur; }
-static inline char peek_next(const Lexer* lexer) {
-    return at_end(lexer) ? '\0' : lexer->cur[1];
-}
 
 static inline char advance(Lexer* lexer) {
     char c = *lexer->cur;
