@@ -13,7 +13,8 @@ namespace {
 bool take_consider_after_end(Lexer* lexer) {
     const char* word = skip_class(lexer->cur, CLASS_BLANK);
     const char* word_end = skip_class(word, CLASS_NAME);
-    if (keyword_lookup(word, static_cast<size_t>(word_end - word)) != TOKEN_CONSIDER) return false;
+    size_t length = static_cast<size_t>(word_end - word);
+    if (length != 8 || keyword_lookup(word, length) != TOKEN_CONSIDER) return false;
     advance_to(lexer, word_end);
     return true;
 }
