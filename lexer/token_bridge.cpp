@@ -160,6 +160,26 @@ bool is_digit_of_base(char byte, int base) {
     return base == 16 ? scanner::is_hex_digit(byte) : scanner::is_digit(byte);
 }
 
+// A whole decimal or 0x-hexadecimal integer within the signed 64-bit range.
+bool read_integer(const char* numeral, int64_t* value) {
+    int base = 10;
+    const char* rest = numeral;
+    if (numeral[0] == '0' && (numeral[1] == 'x' || numeral[1] == 'X')) {
+        base = 16;
+        rest += 2;
+    }
+    if (rest[0] == '\0') return false;
+    for (const char* p = rest; *p; ++p) {
+        if (!is_digit_of_base(*p, base)) return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    long long integer = strtoll(rest, &end, base);
+    if (errno != 0 || *end != '\0') return false;
+    *value = integer;
+    return true;
+}
+
 int lexical_error(ParseContext* context, const Token& token) {
     const char* detail = context->lexer->error_message;
     if (detail[0] != '\0') {
@@ -183,27 +203,14 @@ void convert_number_token(const char* text, int32_t length, NumberValue* number)
     memcpy(buffer, text, used);
     buffer[used] = '\0';
 
-    number->value = strtod(buffer, nullptr);
     number->integer_value = 0;
     number->is_integer = 0;
-
-    int base = 10;
-    const char* rest = buffer;
-    if (buffer[0] == '0' && (buffer[1] == 'x' || buffer[1] == 'X')) {
-        base = 16;
-        rest += 2;
+    if (read_integer(buffer, &number->integer_value)) {
+        number->is_integer = 1;
+        number->value = static_cast<double>(number->integer_value);
+    } else {
+        number->value = strtod(buffer, nullptr);
     }
-    if (rest[0] == '\0') return;
-    for (const char* p = rest; *p; ++p) {
-        if (!is_digit_of_base(*p, base)) return;
-    }
-    errno = 0;
-    char* end = nullptr;
-    long long integer = strtoll(rest, &end, base);
-    if (errno != 0 || *end != '\0') return;
-    number->integer_value = integer;
-    number->is_integer = 1;
-    number->value = static_cast<double>(integer);
 }
 
 int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
