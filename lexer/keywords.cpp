@@ -5,7 +5,6 @@
 // longer keywords are compared byte by byte. This sits on the scanner's hot
 // path: every name in a program goes through it.
 #include <cstdint>
-#include <cstring>
 
 #include "lexer/lexer.h"
 

@@ -7,7 +7,7 @@
 #include "lexer/scanner_internal.h"
 
 void lexer_init(Lexer* lexer, const char* text, int32_t first_line) {
-    std::memset(lexer, 0, sizeof *lexer);
+    *lexer = Lexer{};
     lexer->source = text;
     lexer->cur = text;
     // A byte-order mark is not part of the program; the first real byte
@@ -16,9 +16,6 @@ void lexer_init(Lexer* lexer, const char* text, int32_t first_line) {
     if (bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) lexer->cur = text + 3;
     lexer->line = first_line;
     lexer->column = 1;
-    // Answers kept about the lines of an earlier text must not survive into
-    // a new one, even one at the same address.
-    scanner::forget_prefix_closes();
 }
 
 void lexer_begin_lens(Lexer* lexer) { lexer->lens_pending = 1; }

@@ -1,9 +1,9 @@
 // The Tovel lexer: source text to tokens, one token per call.
 //
 // The lexer reads a NUL-terminated text in place; tokens point into the
-// text, which must outlive every token. It needs no releasing: the only
-// memory it takes is a per-thread scratch table for lines with several
-// unclosed brace prefixes (lexer/prefix_close.cpp). Besides the
+// text, which must outlive every token. It needs no releasing call: the
+// only memory it may take, a table for a line with several unclosed brace
+// prefixes (lexer/prefix_close.cpp), goes with the record. Besides the
 // read position it tracks open brackets (line breaks inside them continue a
 // statement), the columns of open `consider` statements (branch keywords are
 // recognised by their column) and the parser's request for raw lens text.
@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 enum TokenKind : int32_t {
     TOKEN_EOF = 0,
@@ -134,6 +135,13 @@ struct Lexer {
     int32_t bracket_depth;
     int32_t bracket_lines[LEXER_STACK_LIMIT];
     char bracket_chars[LEXER_STACK_LIMIT];
+    // Brace prefixes (lexer/prefix_close.cpp): the stretch from the start of
+    // a failed close search to its line's end (null until a search fails);
+    // after a second failure on it, the stretch starts there and
+    // prefix_closes holds the close found from each start on it.
+    const char* prefix_failed_from;
+    const char* prefix_failed_end;
+    std::vector<int32_t> prefix_closes;
 };
 
 // Prepares `lexer` to scan `text` (NUL-terminated); a leading UTF-8

@@ -6,9 +6,10 @@
 // then consumes. A search that fails has walked to the end of the line and
 // consumed nothing, and one line may hold many such braces, as in
 // `(x {a {b} > 1) and (y {a {b} > 2) and ...`, each searching to the same
-// line end. So the end of a line where a search failed is remembered, and
-// a second failure there works out the answer for every later start on the
-// line in one right-to-left pass; the searches after it look theirs up.
+// line end. So the lexer remembers where a search failed and where that
+// line ends, and a second failure there works out the answer for every
+// later start on the line in one right-to-left pass; the searches after it
+// look theirs up. Only such lines cost memory.
 #include <cstdint>
 #include <vector>
 
@@ -17,21 +18,9 @@
 namespace scanner {
 namespace {
 
+// In prefix_closes: a search from that start finds no close. Otherwise an
+// entry is the offset of the close from prefix_failed_from.
 constexpr int32_t kNoClose = -1;
-
-// What is known about the line of the last failed search.
-struct FailedLine {
-    const Lexer* lexer;   // null when nothing is remembered
-    const char* source;
-    const char* from;     // start of the first failed search, or of the table
-    const char* end;      // the line feed or NUL that ends the line
-    bool has_table;
-    // With has_table: for each start offset from `from`, the offset of the
-    // close that a search from there finds, or kNoClose.
-    std::vector<int32_t> closes;
-};
-
-thread_local FailedLine t_failed_line;
 
 // The plain search from `p`: returns the close, or null after storing in
 // *line_end where the line ends.
@@ -71,9 +60,9 @@ const char* search_close(const char* p, const char** line_end) {
 // is its own close; a `{` first needs the close of its nested pair, then
 // the close searched from just after that; a `"` needs the end of its
 // quoted part, then the close searched from just after that.
-void build_table(FailedLine* line, const char* from) {
-    const int32_t length = static_cast<int32_t>(line->end - from);
-    std::vector<int32_t>& closes = line->closes;
+void build_table(Lexer* lexer, const char* from) {
+    const int32_t length = static_cast<int32_t>(lexer->prefix_failed_end - from);
+    std::vector<int32_t>& closes = lexer->prefix_closes;
     closes.assign(static_cast<size_t>(length) + 1, kNoClose);
     // The closing quote found by a walk inside a quoted part from offset
     // i + 1 and i + 2; the end of the line closes nothing.
@@ -98,43 +87,31 @@ void build_table(FailedLine* line, const char* from) {
         quote_from_second = quote_from_next;
         quote_from_next = quote_here;
     }
-    line->from = from;
-    line->has_table = true;
+    lexer->prefix_failed_from = from;
 }
 
-bool on_failed_line(const FailedLine& line, const Lexer* lexer, const char* from) {
-    return line.lexer == lexer && line.source == lexer->source && from >= line.from &&
-           from <= line.end;
+bool on_failed_line(const Lexer* lexer, const char* from) {
+    return lexer->prefix_failed_end != nullptr && from >= lexer->prefix_failed_from &&
+           from <= lexer->prefix_failed_end;
 }
 
 }  // namespace
 
-const char* find_prefix_close(const Lexer* lexer, const char* from) {
-    FailedLine& line = t_failed_line;
-    if (on_failed_line(line, lexer, from)) {
-        if (!line.has_table) build_table(&line, from);
-        int32_t close = line.closes[static_cast<size_t>(from - line.from)];
-        return close == kNoClose ? nullptr : line.from + close;
+const char* find_prefix_close(Lexer* lexer, const char* from) {
+    if (on_failed_line(lexer, from)) {
+        // The table is never empty once built: it has an entry for the end.
+        if (lexer->prefix_closes.empty()) build_table(lexer, from);
+        int32_t close = lexer->prefix_closes[static_cast<size_t>(from - lexer->prefix_failed_from)];
+        return close == kNoClose ? nullptr : lexer->prefix_failed_from + close;
     }
     const char* line_end = nullptr;
     const char* close = search_close(from, &line_end);
     if (close == nullptr && line_end - from < INT32_MAX) {
-        line.lexer = lexer;
-        line.source = lexer->source;
-        line.from = from;
-        line.end = line_end;
-        line.has_table = false;
+        lexer->prefix_failed_from = from;
+        lexer->prefix_failed_end = line_end;
+        lexer->prefix_closes.clear();
     }
     return close;
-}
-
-void forget_prefix_closes() {
-    FailedLine& line = t_failed_line;
-    line.lexer = nullptr;
-    line.has_table = false;
-    // A table for one huge line is not worth keeping for the next text.
-    constexpr size_t kKeptCapacity = size_t{1} << 16;
-    if (line.closes.capacity() > kKeptCapacity) std::vector<int32_t>().swap(line.closes);
 }
 
 }  // namespace scanner

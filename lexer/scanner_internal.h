@@ -60,9 +60,6 @@ static inline const char* skip_class(const char* p, uint8_t cls) {
 
 static inline bool at_end(const Lexer* lexer) { return *lexer->cur == '\0'; }
 static inline char peek(const Lexer* lexer) { return *lexer->cur; }
-static inline char peek_next(const Lexer* lexer) {
-    return at_end(lexer) ? '\0' : lexer->cur[1];
-}
 
 static inline char advance(Lexer* lexer) {
     char c = *lexer->cur;
@@ -141,11 +138,9 @@ static inline Token error_token(const Lexer* lexer, TokenStart at) {
 Token error_with_message(Lexer* lexer, TokenStart at, const char* message);
 
 // The `}` that closes a brace prefix, searched from `from` to the end of
-// its line (quoted parts skipped, nested pairs matched), or null.
-const char* find_prefix_close(const Lexer* lexer, const char* from);
-
-// Drops what find_prefix_close remembers about the lines of earlier texts.
-void forget_prefix_closes();
+// its line (quoted parts skipped, nested pairs matched), or null. Failed
+// searches are remembered in the lexer.
+const char* find_prefix_close(Lexer* lexer, const char* from);
 
 Token scan_word(Lexer* lexer, TokenStart at);
 Token scan_number(Lexer* lexer, TokenStart at);

@@ -8,22 +8,13 @@
 namespace scanner {
 namespace {
 
-bool is_word(const char* text, const char* end, const char* lowered, int32_t length) {
-    if (end - text != length) return false;
-    for (int32_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowered[i]) return false;
-    }
-    return true;
-}
-
 // After `end`: the next word on the same line, across blanks, decides
 // whether this is `end consider`. Nothing is consumed unless it is.
 bool take_consider_after_end(Lexer* lexer) {
     const char* word = skip_class(lexer->cur, CLASS_BLANK);
     const char* word_end = skip_class(word, CLASS_NAME);
-    if (!is_word(word, word_end, "consider", 8)) return false;
+    size_t length = static_cast<size_t>(word_end - word);
+    if (length != 8 || keyword_lookup(word, length) != TOKEN_CONSIDER) return false;
     advance_to(lexer, word_end);
     return true;
 }
@@ -69,12 +60,12 @@ Token scan_word(Lexer* lexer, TokenStart at) {
     advance_to(lexer, skip_class(lexer->cur, CLASS_NAME));
     size_t length = static_cast<size_t>(lexer->cur - at.start);
 
-    if (length == 3 && is_word(at.start, lexer->cur, "end", 3) && take_consider_after_end(lexer)) {
+    TokenKind kind = keyword_lookup(at.start, length);
+    if (kind == TOKEN_END && take_consider_after_end(lexer)) {
         if (lexer->consider_depth > 0) --lexer->consider_depth;
         return make_token(lexer, TOKEN_END_CONSIDER, at);
     }
 
-    TokenKind kind = keyword_lookup(at.start, length);
     if (kind != TOKEN_IDENT && at.start > lexer->source && at.start[-1] == '.') kind = TOKEN_IDENT;
     if (kind != TOKEN_IDENT && is_field_name_position(lexer)) kind = TOKEN_IDENT;
     if (kind == TOKEN_IDENT) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "ast/alloc.h"
 #include "diag/render.h"
@@ -33,26 +34,6 @@ SourceSpan token_span(int32_t line, int32_t column, const char* text, int32_t le
         }
     }
     return span;
-}
-
-// The range of one literal, walked out on the first diagnostic that needs
-// it and reused by every later one: a literal full of unknown escapes
-// costs one walk, not one per warning.
-struct LiteralRange {
-    const char* text;
-    int32_t length;
-    int32_t line;
-    int32_t column;
-    bool known;
-    SourceSpan span;
-};
-
-const SourceSpan& literal_range_span(LiteralRange* range) {
-    if (!range->known) {
-        range->span = token_span(range->line, range->column, range->text, range->length);
-        range->known = true;
-    }
-    return range->span;
 }
 
 DiagnosticList* context_list(const ParseContext* context) {
@@ -128,12 +109,12 @@ char simple_escape_value(char escaped) {
     }
 }
 
-void warn_unknown_escape(ParseContext* context, LiteralRange* range, char escaped) {
+void warn_unknown_escape(ParseContext* context, const SourceSpan& span, char escaped) {
     char message[96];
     snprintf(message, sizeof message,
              "unknown escape \\%c kept as the two characters; write \\\\%c to say so", escaped,
              escaped);
-    add_span_warning(context, TV_DIAG_STRING_LITERAL, literal_range_span(range), message);
+    add_span_warning(context, TV_DIAG_STRING_LITERAL, span, message);
 }
 
 }  // namespace
@@ -189,7 +170,14 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
     int32_t out = 0;
     const int32_t end = length - 1;  // index of the closing quote
     const char* error = nullptr;
-    LiteralRange range{text, length, line, column, false, {}};
+    // The literal's range is walked out on the first diagnostic that needs
+    // it and reused by every later one: a literal full of unknown escapes
+    // costs one walk, not one per warning.
+    std::optional<SourceSpan> range;
+    auto literal_span = [&]() -> const SourceSpan& {
+        if (!range) range = token_span(line, column, text, length);
+        return *range;
+    };
     int32_t i = 1;
     while (i < end && !error) {
         char byte = text[i];
@@ -216,7 +204,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
         if (simple) {
             value[out++] = simple;
         } else {
-            warn_unknown_escape(context, &range, escaped);
+            warn_unknown_escape(context, literal_span(), escaped);
             value[out++] = '\\';
             value[out++] = escaped;
         }
@@ -224,7 +212,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
     }
 
     if (error) {
-        add_span_error(context, TV_DIAG_STRING_LITERAL, literal_range_span(&range), error);
+        add_span_error(context, TV_DIAG_STRING_LITERAL, literal_span(), error);
         *ok = 0;
         free(value);
         return nullptr;

@@ -7,6 +7,7 @@
 
 #include "ast/alloc.h"
 #include "lexer/lexer.h"
+#include "lexer/scanner_internal.h"
 #include "lexer/string_literal.h"
 #include "parser/parse_context.h"
 #include "parser/parse_value.h"
@@ -140,10 +141,6 @@ char* copy_text(const char* text, int32_t length) {
     return copy;
 }
 
-bool starts_word(char byte) {
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || byte == '_';
-}
-
 // Shifts the current facts to the previous ones and records the new token.
 void record_token_facts(ParseContext* context, const Token& token, const SourceSpan& span) {
     context->token_location = span;
@@ -151,7 +148,7 @@ void record_token_facts(ParseContext* context, const Token& token, const SourceS
     memcpy(context->prev_token_word, context->token_word, sizeof context->prev_token_word);
     context->token_kind = token.kind;
     context->token_end = token.start + token.length;
-    if (token.length >= 1 && token.length < PARSE_WORD_SIZE && starts_word(token.start[0])) {
+    if (token.length >= 1 && token.length < PARSE_WORD_SIZE && scanner::is_name_start(token.start[0])) {
         memcpy(context->token_word, token.start, static_cast<size_t>(token.length));
         context->token_word[token.length] = '\0';
     } else {
@@ -160,8 +157,27 @@ void record_token_facts(ParseContext* context, const Token& token, const SourceS
 }
 
 bool is_digit_of_base(char byte, int base) {
-    if (byte >= '0' && byte <= '9') return true;
-    return base == 16 && hex_digit_value(static_cast<unsigned char>(byte)) >= 0;
+    return base == 16 ? scanner::is_hex_digit(byte) : scanner::is_digit(byte);
+}
+
+// A whole decimal or 0x-hexadecimal integer within the signed 64-bit range.
+bool read_integer(const char* numeral, int64_t* value) {
+    int base = 10;
+    const char* rest = numeral;
+    if (numeral[0] == '0' && (numeral[1] == 'x' || numeral[1] == 'X')) {
+        base = 16;
+        rest += 2;
+    }
+    if (rest[0] == '\0') return false;
+    for (const char* p = rest; *p; ++p) {
+        if (!is_digit_of_base(*p, base)) return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    long long integer = strtoll(rest, &end, base);
+    if (errno != 0 || *end != '\0') return false;
+    *value = integer;
+    return true;
 }
 
 int lexical_error(ParseContext* context, const Token& token) {
@@ -179,11 +195,6 @@ int lexical_error(ParseContext* context, const Token& token) {
 
 }  // namespace
 
-int32_t parser_token_for_kind(int32_t kind) {
-    if (kind < 0 || kind >= TOKEN_KIND_COUNT) return kNoParserToken;
-    return kCodeOfKind[kind];
-}
-
 void convert_number_token(const char* text, int32_t length, NumberValue* number) {
     // Numerals longer than the buffer are read from their first 63 bytes.
     char buffer[kNumberBufferSize];
@@ -192,27 +203,14 @@ void convert_number_token(const char* text, int32_t length, NumberValue* number)
     memcpy(buffer, text, used);
     buffer[used] = '\0';
 
-    number->value = strtod(buffer, nullptr);
     number->integer_value = 0;
     number->is_integer = 0;
-
-    int base = 10;
-    const char* rest = buffer;
-    if (buffer[0] == '0' && (buffer[1] == 'x' || buffer[1] == 'X')) {
-        base = 16;
-        rest += 2;
+    if (read_integer(buffer, &number->integer_value)) {
+        number->is_integer = 1;
+        number->value = static_cast<double>(number->integer_value);
+    } else {
+        number->value = strtod(buffer, nullptr);
     }
-    if (rest[0] == '\0') return;
-    for (const char* p = rest; *p; ++p) {
-        if (!is_digit_of_base(*p, base)) return;
-    }
-    errno = 0;
-    char* end = nullptr;
-    long long integer = strtoll(rest, &end, base);
-    if (errno != 0 || *end != '\0') return;
-    number->integer_value = integer;
-    number->is_integer = 1;
-    number->value = static_cast<double>(integer);
 }
 
 int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
@@ -247,14 +245,7 @@ int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
         case TOKEN_ERROR:
             return lexical_error(context, token);
         default:
-            break;
+            // Every other kind has a parser token (checked at compile time).
+            return kCodeOfKind[token.kind];
     }
-    int32_t code = parser_token_for_kind(token.kind);
-    if (code == kNoParserToken) {
-        add_token_error(context, TV_DIAG_PARSE_ERROR, token.line, token.column, token.start,
-                        token.length, "token has no place in the grammar");
-        context->failed = 1;
-        return PTOK_END_OF_INPUT;
-    }
-    return code;
 }

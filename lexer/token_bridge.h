@@ -17,10 +17,6 @@ struct NumberValue;
 // the parse failed and is reported to the parser as the end of input (0).
 int yylex(ParseValue* value, SourceSpan* location, ParseContext* context);
 
-// The parser token number for a lexer TokenKind; 0 for TOKEN_EOF and -1
-// for TOKEN_ERROR or any value that is not a token kind.
-int32_t parser_token_for_kind(int32_t kind);
-
 // Fills the number triple from a numeral as written: the double value, and
 // when the text is a whole decimal or 0x-hexadecimal integer within the
 // signed 64-bit range, also the integer value with is_integer 1.

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "diag/diagnostic.h"
 #include "lexer/lexer.h"
@@ -53,17 +52,6 @@ public:
             free(value.text);
         }
         return out;
-    }
-
-    // Every code up to and including the first 0.
-    std::vector<int> codes() {
-        std::vector<int> result;
-        for (int guard = 0; guard < 10000; ++guard) {
-            Delivered d = next();
-            result.push_back(d.code);
-            if (d.code == 0) break;
-        }
-        return result;
     }
 
     ParseContext& context() { return context_; }

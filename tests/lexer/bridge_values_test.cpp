@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/lexer/bridge_harness.h"
 
