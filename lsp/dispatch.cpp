@@ -12,18 +12,13 @@ namespace {
 // Full-text synchronisation: every change carries the whole document.
 constexpr int kTextDocumentSyncFull = 1;
 
-const cJSON* member(const cJSON* object, const char* name) {
-    if (object == nullptr) {
-        return nullptr;
-    }
-    return cJSON_GetObjectItemCaseSensitive(object, name);
-}
-
 // "utf-8" anywhere in the offered list wins; the client's order of
 // preference is not consulted and nothing but utf-8 or utf-16 is chosen.
 bool offers_utf8(const cJSON* params) {
-    const cJSON* encodings =
-        member(member(member(params, "capabilities"), "general"), "positionEncodings");
+    // A missing step yields null, and a lookup in null yields null again.
+    const cJSON* capabilities = cJSON_GetObjectItemCaseSensitive(params, "capabilities");
+    const cJSON* general = cJSON_GetObjectItemCaseSensitive(capabilities, "general");
+    const cJSON* encodings = cJSON_GetObjectItemCaseSensitive(general, "positionEncodings");
     if (!cJSON_IsArray(encodings)) {
         return false;
     }
@@ -71,12 +66,12 @@ void on_shutdown(ServerState* state, const cJSON* id) {
 }
 
 int32_t dispatch_message(ServerState* state, const cJSON* message, int* exit_code) {
-    const cJSON* method = member(message, "method");
+    const cJSON* method = cJSON_GetObjectItemCaseSensitive(message, "method");
     if (!cJSON_IsString(method)) {
         return 1;  // client responses, batches and stray values get no answer
     }
-    const cJSON* id = member(message, "id");
-    const cJSON* params = member(message, "params");
+    const cJSON* id = cJSON_GetObjectItemCaseSensitive(message, "id");
+    const cJSON* params = cJSON_GetObjectItemCaseSensitive(message, "params");
     bool is_request = id != nullptr && !cJSON_IsNull(id);
     const char* name = method->valuestring;
 

@@ -4,10 +4,6 @@
 
 namespace {
 
-const cJSON* member(const cJSON* object, const char* name) {
-    return object != nullptr ? cJSON_GetObjectItemCaseSensitive(object, name) : nullptr;
-}
-
 void store_and_publish(ServerState* state, const cJSON* uri, const cJSON* text) {
     if (!cJSON_IsString(uri) || !cJSON_IsString(text)) {
         return;
@@ -20,17 +16,19 @@ void store_and_publish(ServerState* state, const cJSON* uri, const cJSON* text) 
 }  // namespace
 
 const cJSON* text_document_uri(const cJSON* params) {
-    return member(member(params, "textDocument"), "uri");
+    const cJSON* document = cJSON_GetObjectItemCaseSensitive(params, "textDocument");
+    return cJSON_GetObjectItemCaseSensitive(document, "uri");
 }
 
 void on_did_open(ServerState* state, const cJSON* params) {
-    const cJSON* document = member(params, "textDocument");
-    store_and_publish(state, member(document, "uri"), member(document, "text"));
+    const cJSON* document = cJSON_GetObjectItemCaseSensitive(params, "textDocument");
+    store_and_publish(state, cJSON_GetObjectItemCaseSensitive(document, "uri"),
+                      cJSON_GetObjectItemCaseSensitive(document, "text"));
 }
 
 void on_did_change(ServerState* state, const cJSON* params) {
     const cJSON* uri = text_document_uri(params);
-    const cJSON* changes = member(params, "contentChanges");
+    const cJSON* changes = cJSON_GetObjectItemCaseSensitive(params, "contentChanges");
     if (!cJSON_IsString(uri) || !cJSON_IsArray(changes)) {
         return;
     }
@@ -43,7 +41,7 @@ void on_did_change(ServerState* state, const cJSON* params) {
     while (last->next != nullptr) {
         last = last->next;
     }
-    store_and_publish(state, uri, member(last, "text"));
+    store_and_publish(state, uri, cJSON_GetObjectItemCaseSensitive(last, "text"));
 }
 
 void on_did_close(ServerState* state, const cJSON* params) {
