@@ -8,7 +8,10 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:det
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
                 LSAN_OPTIONS=exitcode=23
 
-.PHONY: all build setup test test-normal test-asan build-asan demo bench clean
+VSCODE_DIR     = editors/vscode
+VSCODE_DEPS    = $(VSCODE_DIR)/node_modules/.package-lock.json
+
+.PHONY: all build setup test test-normal test-asan build-asan demo bench package clean
 
 all: build
 
@@ -28,7 +31,11 @@ build: setup $(BUILD_DIR)/build.ninja
 build-asan: setup $(ASAN_BUILD_DIR)/build.ninja
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 
-test-normal: build
+# The VS Code extension's npm packages, exactly as package-lock.json pins them.
+$(VSCODE_DEPS): $(VSCODE_DIR)/package-lock.json | setup
+	cd $(VSCODE_DIR) && npm ci --no-audit --no-fund
+
+test-normal: build $(VSCODE_DEPS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 test-asan: build-asan
@@ -39,8 +46,11 @@ test: test-normal test-asan
 demo: build
 	./scripts/demo.sh $(BUILD_DIR)
 
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
 bench: build
 	./$(BUILD_DIR)/bench/tovel_bench
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(VSCODE_DIR)/node_modules $(VSCODE_DIR)/out

@@ -4,7 +4,9 @@
 # no network work at all.
 set -eu
 
+# Build and unit tests, then the editors the end-to-end editor tests drive.
 PACKAGES="g++ cmake ninja-build make pkg-config bison libcjson-dev googletest libgtest-dev libbenchmark-dev"
+PACKAGES="$PACKAGES neovim emacs-nox elpa-eglot"
 
 missing=""
 for package in $PACKAGES; do
@@ -14,6 +16,13 @@ for package in $PACKAGES; do
         *) missing="$missing $package" ;;
     esac
 done
+
+# The VS Code extension's grammar tests and packaging run on Node.js. A
+# machine may already carry a Node.js from elsewhere; only when there is no
+# npm at all do Debian's packages come in.
+if ! command -v npm >/dev/null 2>&1; then
+    missing="$missing nodejs npm"
+fi
 
 if [ -z "$missing" ]; then
     exit 0

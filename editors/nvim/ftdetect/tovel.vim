@@ -1,0 +1,2 @@
+" Tovel source files.
+autocmd BufRead,BufNewFile *.tov setfiletype tovel
