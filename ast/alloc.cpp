@@ -11,12 +11,6 @@ void* alloc_or_abort(size_t size) {
     return block;
 }
 
-void* alloc_zeroed_or_abort(size_t size) {
-    void* block = std::calloc(1, size == 0 ? 1 : size);
-    if (block == nullptr) std::abort();
-    return block;
-}
-
 void* realloc_or_abort(void* block, size_t size) {
     void* resized = std::realloc(block, size == 0 ? 1 : size);
     if (resized == nullptr) std::abort();

@@ -7,9 +7,6 @@
 // on with half a tree, so no caller ever sees a failed allocation.
 void* alloc_or_abort(size_t size);
 
-// A zero-filled block: a new node whose unused fields read as null and 0.
-void* alloc_zeroed_or_abort(size_t size);
-
 // Resizes `block` (a null block allocates), aborting when the allocator fails.
 void* realloc_or_abort(void* block, size_t size);
 

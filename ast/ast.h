@@ -6,5 +6,6 @@
 #include "ast/expr.h"
 #include "ast/free.h"
 #include "ast/lists.h"
+#include "ast/region.h"
 #include "ast/server_node.h"
 #include "ast/stmt.h"

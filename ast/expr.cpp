@@ -1,12 +1,12 @@
 #include "ast/expr.h"
 
-#include "ast/alloc.h"
+#include "ast/region.h"
 
 namespace {
 
 // One zero-filled block per node, whatever its kind.
 Expr* expr_new(ExprKind kind) {
-    Expr* expr = static_cast<Expr*>(alloc_zeroed_or_abort(sizeof(Expr)));
+    Expr* expr = static_cast<Expr*>(tree_alloc_zeroed(sizeof(Expr)));
     expr->kind = kind;
     return expr;
 }

@@ -2,12 +2,17 @@
 
 #include <cstdlib>
 
+#include "ast/region.h"
 #include "ast/work_list.h"
 
 // Destruction never recurses: a left-deep chain of a million operators or a
 // deep nest of blocks would overflow the C stack. Instead every owned child
 // node is pushed onto one of three work lists and released in a loop; strings
 // and list arrays are freed as soon as their entries have been taken over.
+//
+// A tree built in a region goes back with its region, all at once: the
+// public operations see that from the block they are handed and return.
+// Whatever they walk is therefore heap memory from top to bottom.
 namespace {
 
 struct Reclaimer {
@@ -263,9 +268,12 @@ void drain(Reclaimer* r) {
     ast_work_list_release(&r->items);
 }
 
-// Releases `value` through its take_* function and everything it brings.
+// Releases `value` through its take_* function and everything it brings,
+// unless `block`, the value's first block, tells that a region owns it.
 template <typename T>
-void reclaim(void (*take)(Reclaimer*, T), T value) {
+void reclaim(void (*take)(Reclaimer*, T), T value, const void* block) {
+    // An empty value owns nothing; a region's value goes back with its region.
+    if (block == nullptr || ast_region_owns(block)) return;
     Reclaimer r{};
     take(&r, value);
     drain(&r);
@@ -273,27 +281,34 @@ void reclaim(void (*take)(Reclaimer*, T), T value) {
 
 }  // namespace
 
-void expr_free(Expr* expr) { reclaim(take_expr, expr); }
+void expr_free(Expr* expr) { reclaim(take_expr, expr, expr); }
 
-void stmt_free(Stmt* stmt) { reclaim(take_stmt, stmt); }
+void stmt_free(Stmt* stmt) { reclaim(take_stmt, stmt, stmt); }
 
-void stmt_list_free(StmtList list) { reclaim(take_stmt_list, list); }
+void stmt_list_free(StmtList list) { reclaim(take_stmt_list, list, list.items); }
 
-void expr_list_free(ExprList list) { reclaim(take_expr_list, list); }
+void expr_list_free(ExprList list) { reclaim(take_expr_list, list, list.items); }
 
-void field_list_free(RecordFieldList list) { reclaim(take_field_list, list); }
+void field_list_free(RecordFieldList list) { reclaim(take_field_list, list, list.items); }
 
-void param_list_free(ParamList list) { reclaim(take_param_list, list); }
+void param_list_free(ParamList list) { reclaim(take_param_list, list, list.names); }
 
-void branch_list_free(ConsiderBranchList list) { reclaim(take_branch_list, list); }
+void branch_list_free(ConsiderBranchList list) { reclaim(take_branch_list, list, list.items); }
 
-void item_free(ServerItem* item) { reclaim(take_item, item); }
+void item_free(ServerItem* item) { reclaim(take_item, item, item); }
 
-void item_list_free(ServerItemList list) { reclaim(take_item_list, list); }
+void item_list_free(ServerItemList list) { reclaim(take_item_list, list, list.items); }
 
-void modifier_ref_free(ModifierRef ref) { reclaim(take_modifier, ref); }
+// A reference sits inside its node; any block it owns tells where it was built.
+void modifier_ref_free(ModifierRef ref) {
+    const void* block = ref.name;
+    if (block == nullptr) block = ref.qualifier;
+    if (block == nullptr) block = ref.args.items;
+    if (block == nullptr) block = ref.next;
+    reclaim(take_modifier, ref, block);
+}
 
 void modifier_signature_free(ModifierSignature sig) {
-    std::free(sig.name);
+    tree_free(sig.name);
     param_list_free(sig.params);
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ast/alloc.h"
+#include "ast/region.h"
 #include "ast/expr.h"
 #include "ast/server_node.h"
 #include "ast/stmt.h"
@@ -13,14 +13,27 @@
 // for one more entry, and then to twice its entries: n appends copy O(n)
 // entries in all, where resizing to exactly count + 1 every time copies
 // O(n^2) whenever the block cannot grow in place.
+//
+// In a region the allocator keeps no sizes, so a list there always has room
+// for exactly the next power of two of its count: it is full when its count
+// is zero or a power of two, and then doubles. A list is appended to only in
+// the place where it was built (inside or outside the region).
 namespace {
 
 template <typename T>
+T* grow_in_region(T* items, size_t count) {
+    if (count != 0 && (count & (count - 1)) != 0) return items;  // not a power of two: room left
+    size_t entries = count == 0 ? 1 : count * 2;
+    return static_cast<T*>(tree_resize(items, count * sizeof(T), entries * sizeof(T)));
+}
+
+template <typename T>
 T* grow_by_one(T* items, size_t count) {
+    if (ast_region_current() != nullptr) return grow_in_region(items, count);
     size_t needed = (count + 1) * sizeof(T);
     if (items != nullptr && malloc_usable_size(items) >= needed) return items;
     size_t entries = count == 0 ? 1 : count * 2;
-    return static_cast<T*>(realloc_or_abort(items, entries * sizeof(T)));
+    return static_cast<T*>(tree_resize(items, count * sizeof(T), entries * sizeof(T)));
 }
 
 }  // namespace

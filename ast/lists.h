@@ -3,9 +3,9 @@
 #include <cstddef>
 
 // The growable lists of the syntax tree. Each is a plain items/count pair,
-// kept and passed by value; there is no spare capacity, so every append
-// reallocates the items block to exactly count + 1 entries. The pair handed
-// to an append is dead afterwards: keep only the returned one.
+// kept and passed by value; an append may move the items block (growth is
+// geometric, so n appends copy O(n) entries). The pair handed to an append
+// is dead afterwards: keep only the returned one.
 //
 // The empty list of every kind is {nullptr, 0}.
 

@@ -1,10 +1,10 @@
 #include "ast/server_node.h"
 
-#include "ast/alloc.h"
+#include "ast/region.h"
 
 Stmt* stmt_server(char* keyword, char* name, RecordFieldList options, ServerItemList items,
                   char* end_word) {
-    Stmt* stmt = static_cast<Stmt*>(alloc_zeroed_or_abort(sizeof(Stmt)));
+    Stmt* stmt = static_cast<Stmt*>(tree_alloc_zeroed(sizeof(Stmt)));
     stmt->kind = STMT_SERVER;
     stmt->server.keyword = keyword;
     stmt->server.name = name;
@@ -15,7 +15,7 @@ Stmt* stmt_server(char* keyword, char* name, RecordFieldList options, ServerItem
 }
 
 ServerItem* item_new(ServerItemKind kind, int32_t line, int32_t column) {
-    ServerItem* item = static_cast<ServerItem*>(alloc_zeroed_or_abort(sizeof(ServerItem)));
+    ServerItem* item = static_cast<ServerItem*>(tree_alloc_zeroed(sizeof(ServerItem)));
     item->kind = kind;
     item->line = line;
     item->column = column;

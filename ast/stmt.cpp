@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "ast/alloc.h"
+#include "ast/region.h"
 
 namespace {
 
 // One zero-filled block per node; the span stays zero until stmt_set_span.
 Stmt* stmt_new(StmtKind kind) {
-    Stmt* stmt = static_cast<Stmt*>(alloc_zeroed_or_abort(sizeof(Stmt)));
+    Stmt* stmt = static_cast<Stmt*>(tree_alloc_zeroed(sizeof(Stmt)));
     stmt->kind = kind;
     return stmt;
 }
@@ -97,7 +97,7 @@ Stmt* stmt_function(char* name, ParamList params, StmtList body) {
         return stmt;
     }
     // cache.get.fresh attaches `get.fresh` to `cache`: cut at the first dot.
-    stmt->function.attach_member = copy_text_or_abort(dot + 1, std::strlen(dot + 1));
+    stmt->function.attach_member = tree_copy_text(dot + 1, std::strlen(dot + 1));
     *dot = '\0';
     stmt->function.attach_target = name;
     return stmt;

@@ -1,7 +1,7 @@
 #include "cli/check_source.h"
 
 #include "ast/dump.h"
-#include "ast/free.h"
+#include "ast/region.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
 #include "diag/render.h"
@@ -29,6 +29,10 @@ bool print_diagnostics(const DiagnosticList* list, OutputFormat format, FILE* ou
 bool check_source(const char* text, const char* path, const CheckOptions* options, FILE* out) {
     DiagnosticList list;
     diag_list_init(&list);
+    // One region per file: the tree is dropped in one step once printed.
+    AstRegion tree_region;
+    ast_region_init(&tree_region);
+    AstRegionScope tree_memory(&tree_region);
     Program program = {nullptr, 0};
     int32_t result = analyze_document(text, path, &list, &program);
     bool any_error = print_diagnostics(&list, options->format, out);
@@ -40,7 +44,7 @@ bool check_source(const char* text, const char* path, const CheckOptions* option
     if (options->dump && parsed) {
         dump_program(out, program);
     }
-    stmt_list_free(program);
+    ast_region_release(&tree_region);
     diag_list_free(&list);
     return any_error;
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "ast/alloc.h"
+#include "ast/region.h"
 #include "diag/render.h"
 #include "parser/parse_context.h"
 
@@ -64,7 +64,7 @@ void add_span_warning(ParseContext* context, DiagnosticKind kind, const SourceSp
 }
 
 char* empty_string() {
-    char* value = static_cast<char*>(alloc_or_abort(1));
+    char* value = static_cast<char*>(tree_alloc(1));
     value[0] = '\0';
     return value;
 }
@@ -166,7 +166,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
 
     // Decoding never lengthens a literal, so the text between the quotes
     // plus a terminator always fits.
-    char* value = static_cast<char*>(alloc_or_abort(static_cast<size_t>(length) - 1));
+    char* value = static_cast<char*>(tree_alloc(static_cast<size_t>(length) - 1));
     int32_t out = 0;
     const int32_t end = length - 1;  // index of the closing quote
     const char* error = nullptr;
@@ -214,7 +214,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
     if (error) {
         add_span_error(context, TV_DIAG_STRING_LITERAL, literal_span(), error);
         *ok = 0;
-        free(value);
+        tree_free(value);
         return nullptr;
     }
     value[out] = '\0';

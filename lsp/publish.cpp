@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "ast/free.h"
+#include "ast/region.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
 #include "diag/render.h"
@@ -116,13 +116,18 @@ void publish_diagnostics(const char* uri, const char* diagnostics) {
 
 void analyze_and_publish(ServerState* state, const char* uri, const char* text) {
     DiagnosticListHolder diagnostics;
-    StmtList program = {nullptr, 0};
-    analyze_document(text, uri, &diagnostics.list, &program);
-    stmt_list_free(program);
+    {
+        // The tree lives in the state's region and goes back with it below,
+        // in one step instead of node by node.
+        AstRegionScope tree_memory(&state->tree_region);
+        StmtList program = {nullptr, 0};
+        analyze_document(text, uri, &diagnostics.list, &program);
+    }
     // The array is written straight into the notification: a tree of cJSON
     // objects per finding costs several times the analysis itself, and a
     // document can carry hundreds of thousands of findings.
     std::string message = notification_start(uri);
     append_protocol_diagnostics(&message, &diagnostics.list, text, state->position_encoding);
     send_notification(&message);
+    ast_region_reset(&state->tree_region);
 }

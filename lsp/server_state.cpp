@@ -4,8 +4,10 @@ void server_state_init(ServerState* state) {
     state->shutdown_requested = false;
     state->position_encoding = POSITION_ENCODING_UTF16;
     document_store_init(&state->documents);
+    ast_region_init(&state->tree_region);
 }
 
 void server_state_destroy(ServerState* state) {
     document_store_destroy(&state->documents);
+    ast_region_release(&state->tree_region);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "ast/region.h"
 #include "lsp/document_store.h"
 
 // How protocol positions count characters within a line.
@@ -15,8 +16,9 @@ struct ServerState {
     bool shutdown_requested;
     PositionEncoding position_encoding;
     DocumentStore documents;
+    AstRegion tree_region;  // the syntax tree of the analysis under way
 };
 
 void server_state_init(ServerState* state);
-// Frees every stored document.
+// Frees every stored document and the tree region.
 void server_state_destroy(ServerState* state);

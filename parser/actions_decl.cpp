@@ -11,7 +11,7 @@
 int32_t with_block(ParseContext* context, char* word, Expr* subject, StmtList body, Stmt** out) {
     bool lock = std::strcmp(word, "lock") == 0;
     bool principal = std::strcmp(word, "principal") == 0;
-    std::free(word);
+    tree_free(word);
     if (!lock && !principal) {
         expr_free(subject);
         stmt_list_free(body);
@@ -27,11 +27,11 @@ int32_t with_block(ParseContext* context, char* word, Expr* subject, StmtList bo
 int32_t use_from(ParseContext* context, const char* message, char* name, char* word, char* from,
                  char* alias, Stmt** out) {
     bool is_from = std::strcmp(word, "from") == 0;
-    std::free(word);
+    tree_free(word);
     if (!is_from) {
-        std::free(name);
-        std::free(from);
-        std::free(alias);
+        tree_free(name);
+        tree_free(from);
+        tree_free(alias);
         report_at_token(context, message);
         return 0;
     }

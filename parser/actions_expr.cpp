@@ -69,7 +69,7 @@ Expr* name_with_suffix(char* name, NameSuffix suffix, SourceSpan name_at, Source
                                     suffix.args, suffix_at);
     default:
         // SUFFIX_NONE never carries a name or arguments.
-        std::free(suffix.name);
+        tree_free(suffix.name);
         expr_list_free(suffix.args);
         return expr_at(expr_identifier(name), name_at);
     }

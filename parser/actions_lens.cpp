@@ -13,7 +13,7 @@
 static bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 static char* copy_range(const char* begin, const char* end) {
-    return copy_text_or_abort(begin, static_cast<size_t>(end - begin));
+    return tree_copy_text(begin, static_cast<size_t>(end - begin));
 }
 
 // The first ';' outside double-quoted strings, or null.
@@ -49,7 +49,7 @@ static ModifierRef single_reference(char* text) {
     if (left_end == left_begin || *right == '\0') return ref;
     ref.qualifier = copy_range(left_begin, left_end);
     ref.name = copy_string(right);
-    std::free(text);
+    tree_free(text);
     return ref;
 }
 
@@ -68,7 +68,7 @@ ModifierRef parse_lens(char* text) {
         const char* end = separator;
         while (end > begin && is_blank(end[-1])) --end;
         *slot = single_reference(copy_range(begin, end));
-        slot->next = static_cast<ModifierRef*>(alloc_or_abort(sizeof(ModifierRef)));
+        slot->next = static_cast<ModifierRef*>(tree_alloc(sizeof(ModifierRef)));
         slot = slot->next;
         current = separator + 1;
         while (is_blank(*current)) ++current;
@@ -76,6 +76,6 @@ ModifierRef parse_lens(char* text) {
         if (!separator) break;
     }
     *slot = single_reference(copy_string(current));
-    std::free(text);
+    tree_free(text);
     return first;
 }

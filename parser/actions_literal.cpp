@@ -60,14 +60,14 @@ Duration add_duration_term(Duration duration, NumberValue number, char* unit, ch
     int32_t* count = unit_count(&duration, unit);
     if (!count) {
         if (*bad_unit) {
-            std::free(unit);
+            tree_free(unit);
         } else {
             *bad_unit = unit;
         }
         return duration;
     }
     *count = saturating_add(*count, term_count(number.value));
-    std::free(unit);
+    tree_free(unit);
     return duration;
 }
 
@@ -97,7 +97,7 @@ void report_unknown_unit(ParseContext* context, char* unit, SourceSpan where) {
                       "minute and second, singular or plural",
                       unit);
     }
-    std::free(unit);
+    tree_free(unit);
     report_parse_error(context, where.start_line, where.start_column, where.end_line,
                        where.end_column, message);
 }
@@ -121,14 +121,14 @@ int32_t policy_word(ParseContext* context, char* word, PolicySpec* out) {
     } policies[] = {{"copy", FIELD_COPY}, {"link", FIELD_LINK}, {"exclude", FIELD_EXCLUDE}};
     for (const auto& entry : policies) {
         if (std::strcmp(word, entry.word) == 0) {
-            std::free(word);
+            tree_free(word);
             out->policy = entry.policy;
             out->reset_value = nullptr;
             return 1;
         }
     }
     bool is_reset = std::strcmp(word, "reset") == 0;
-    std::free(word);
+    tree_free(word);
     report_at_token(context, is_reset
                                  ? "reset policy requires a value, e.g. (reset 0)"
                                  : "unknown field policy (expected copy, link, reset, or exclude)");
@@ -137,7 +137,7 @@ int32_t policy_word(ParseContext* context, char* word, PolicySpec* out) {
 
 int32_t policy_with_value(ParseContext* context, char* word, Expr* value, PolicySpec* out) {
     bool is_reset = std::strcmp(word, "reset") == 0;
-    std::free(word);
+    tree_free(word);
     if (!is_reset) {
         expr_free(value);
         report_at_token(context, "only the reset policy takes a value");

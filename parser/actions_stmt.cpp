@@ -40,9 +40,9 @@ int32_t lens_assign(ParseContext* context, Expr* target, ModifierRef lens, Expr*
 
 Expr* error_member_call(char* name, ExprList args) {
     size_t size = std::strlen(name) + sizeof "error.";
-    char* full = static_cast<char*>(alloc_or_abort(size));
+    char* full = static_cast<char*>(tree_alloc(size));
     std::snprintf(full, size, "error.%s", name);
-    std::free(name);
+    tree_free(name);
     return expr_call(full, args);
 }
 
@@ -66,7 +66,7 @@ static int32_t check_closing_name(ParseContext* context, const char* variable, c
                       closing, variable ? variable : "another variable", variable ? variable : "");
         report_at_point(context, closing_at, message);
     }
-    std::free(closing);
+    tree_free(closing);
     return matches ? 1 : 0;
 }
 
@@ -92,11 +92,11 @@ int32_t for_each_loop(ParseContext* context, char* element, char* index, Expr* i
     if (ok) {
         ok = check_closing_name(context, element, closing, closing_at);
     } else {
-        std::free(closing);
+        tree_free(closing);
     }
     if (!ok) {
-        std::free(element);
-        std::free(index);
+        tree_free(element);
+        tree_free(index);
         expr_free(iterable);
         stmt_list_free(body);
         return 0;
@@ -108,7 +108,7 @@ int32_t for_each_loop(ParseContext* context, char* element, char* index, Expr* i
 int32_t for_range_loop(ParseContext* context, char* variable, Expr* start, Expr* limit, Expr* step,
                        StmtList body, char* closing, SourceSpan closing_at, Stmt** out) {
     if (!check_closing_name(context, variable, closing, closing_at)) {
-        std::free(variable);
+        tree_free(variable);
         expr_free(start);
         expr_free(limit);
         expr_free(step);
@@ -157,7 +157,7 @@ static int32_t check_channel(ParseContext* context, char* channel, SourceSpan ch
                           "unknown diagnostic channel '%s'; `on` takes `error` or `warning`",
                           channel);
     }
-    std::free(channel);
+    tree_free(channel);
     return known ? 1 : 0;
 }
 
@@ -171,7 +171,7 @@ int32_t on_warning(ParseContext* context, char* channel, SourceSpan channel_at, 
 int32_t on_warning_mode(ParseContext* context, char* channel, SourceSpan channel_at, char* word,
                         SourceSpan word_at, Stmt** out) {
     if (!check_channel(context, channel, channel_at)) {
-        std::free(word);
+        tree_free(word);
         return 0;
     }
     bool ignore = std::strcmp(word, "ignore") == 0;
@@ -180,7 +180,7 @@ int32_t on_warning_mode(ParseContext* context, char* channel, SourceSpan channel
                           "unknown warning mode '%s'; expected print, ignore, stop, or goto next",
                           word);
     }
-    std::free(word);
+    tree_free(word);
     if (!ignore) return 0;
     *out = stmt_on_warning(WARNING_MODE_IGNORE);
     return 1;
@@ -188,7 +188,7 @@ int32_t on_warning_mode(ParseContext* context, char* channel, SourceSpan channel
 
 void reject_on_warning_goto(ParseContext* context, char* channel, SourceSpan channel_at,
                             char* label, SourceSpan goto_at) {
-    std::free(label);
+    tree_free(label);
     if (!check_channel(context, channel, channel_at)) return;
     add_direct_error(context, goto_at,
                      "on warning has no goto-label form: a warning does not abandon its "

@@ -5,7 +5,7 @@
 
 #include "parser/actions.h"
 
-char* copy_string(const char* text) { return copy_text_or_abort(text, std::strlen(text)); }
+char* copy_string(const char* text) { return tree_copy_text(text, std::strlen(text)); }
 
 void split_qualified_name(char* text, char** head, char** tail) {
     char* dot = std::strchr(text, '.');
@@ -36,13 +36,13 @@ GrowingText growing_text_append(GrowingText name, char separator, char* word) {
     if (needed > name.capacity) {
         size_t capacity = name.capacity * 2;
         if (capacity < needed) capacity = needed;
-        name.text = static_cast<char*>(realloc_or_abort(name.text, capacity));
+        name.text = static_cast<char*>(tree_resize(name.text, name.capacity, capacity));
         name.capacity = capacity;
     }
     name.text[name.length] = separator;
     std::memcpy(name.text + name.length + 1, word, added + 1);
     name.length += 1 + added;
-    std::free(word);
+    tree_free(word);
     return name;
 }
 

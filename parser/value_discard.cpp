@@ -24,13 +24,13 @@ void parser_value_discard(int symbol, ParseValue* value) {
     case SYM_COMPARISON_OPERATOR:
     case SYM_FIELD_NAME:
     case SYM_DOT_FIELD_NAME:
-        std::free(value->text);
+        tree_free(value->text);
         break;
 
     // Names still being built word by word.
     case SYM_MODIFIER_NAME:
     case SYM_WATCH_TARGET_PATH:
-        std::free(value->growing.text);
+        tree_free(value->growing.text);
         break;
 
     case SYM_STATEMENT_LIST:
@@ -116,7 +116,7 @@ void parser_value_discard(int symbol, ParseValue* value) {
 
     case SYM_IDENT_SUFFIX:
     case SYM_IDENT_DOT_SUFFIX:
-        std::free(value->suffix.name);
+        tree_free(value->suffix.name);
         expr_list_free(value->suffix.args);
         break;
 

@@ -50,6 +50,7 @@ TEST_P(DumpGolden, ParsesAndDumpsAsRecorded) {
     ASSERT_EQ(outcome.result, 0) << outcome.diagnostics;
     EXPECT_EQ(outcome.diagnostics, "");
     EXPECT_EQ(outcome.dump, expected) << "golden " << name;
+    EXPECT_EQ(parse_and_dump_in_region(source).dump, expected) << "golden " << name << " in a region";
 }
 
 INSTANTIATE_TEST_SUITE_P(Goldens, DumpGolden, ::testing::ValuesIn(golden_names()),

@@ -54,6 +54,10 @@ TEST(DumpRejections, OneDiagnosticAndNoProgram) {
         EXPECT_EQ(outcome.result, 1) << c.name;
         EXPECT_EQ(outcome.dump, "") << c.name;
         EXPECT_EQ(outcome.diagnostics, std::string(c.diagnostic) + "\n") << c.name;
+        // The driver's discard of a half-built tree leaves region memory alone.
+        DumpOutcome in_region = parse_and_dump_in_region(c.source);
+        EXPECT_EQ(in_region.result, outcome.result) << c.name;
+        EXPECT_EQ(in_region.diagnostics, outcome.diagnostics) << c.name;
     }
 }
 

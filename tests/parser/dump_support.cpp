@@ -51,6 +51,18 @@ DumpOutcome parse_and_dump(const std::string& text) {
     return outcome;
 }
 
+DumpOutcome parse_and_dump_in_region(const std::string& text) {
+    AstRegion region;
+    ast_region_init(&region);
+    DumpOutcome outcome;
+    {
+        AstRegionScope scope(&region);
+        outcome = parse_and_dump(text);
+    }
+    ast_region_release(&region);
+    return outcome;
+}
+
 ParsedProgram::ParsedProgram(const std::string& text) {
     DiagnosticList list;
     diag_list_init(&list);

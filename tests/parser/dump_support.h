@@ -13,6 +13,10 @@ struct DumpOutcome {
 
 DumpOutcome parse_and_dump(const std::string& text);
 
+// The same, with the tree built in a region of its own, as the server
+// builds it; the outcome must not differ in any byte.
+DumpOutcome parse_and_dump_in_region(const std::string& text);
+
 // A program parsed from a text that must parse cleanly; freed on scope exit.
 // When the parse fails, `ok` is false and `why` holds the diagnostics.
 struct ParsedProgram {
