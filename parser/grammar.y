@@ -21,8 +21,11 @@ struct ParseContext;
 
 
 %code {
+#include <cstddef>
+#include <cstring>
+
 #include "lexer/lexer.h"
-#include "lexer/token_bridge.h"
+#include "parser/token_bridge.h"
 #include "parser/actions.h"
 #include "parser/error_report.h"
 #include "parser/parse_context.h"
@@ -33,21 +36,32 @@ struct ParseContext;
 
 /* A reduced symbol spans from the start of its first right-hand symbol to
    the end of its last; an empty one is the empty location at the end of the
-   entry below it. */
+   entry below it. The location is built whole and stored at once: the
+   driver copies it to its stack right away, and a copy that reads a freshly
+   stored record in one piece is slow when the record was stored field by
+   field. */
 #define YYLLOC_DEFAULT(Current, Rhs, N)                                   \
-    do {                                                                  \
-        if (N) {                                                          \
-            (Current).start_line = YYRHSLOC(Rhs, 1).start_line;           \
-            (Current).start_column = YYRHSLOC(Rhs, 1).start_column;       \
-            (Current).end_line = YYRHSLOC(Rhs, N).end_line;               \
-            (Current).end_column = YYRHSLOC(Rhs, N).end_column;           \
-        } else {                                                          \
-            (Current).start_line = (Current).end_line =                   \
-                YYRHSLOC(Rhs, 0).end_line;                                \
-            (Current).start_column = (Current).end_column =               \
-                YYRHSLOC(Rhs, 0).end_column;                              \
-        }                                                                 \
-    } while (0)
+    ((Current) = (N) ? span_join(&YYRHSLOC(Rhs, 1), &YYRHSLOC(Rhs, N))    \
+                     : span_join_end(&YYRHSLOC(Rhs, 0)))
+
+static_assert(offsetof(SourceSpan, start_column) == offsetof(SourceSpan, start_line) + 4 &&
+                  offsetof(SourceSpan, end_column) == offsetof(SourceSpan, end_line) + 4,
+              "a span is two line-and-column pairs");
+
+static inline SourceSpan span_halves(const int32_t* start, const int32_t* end) {
+    SourceSpan span;
+    memcpy(&span.start_line, start, 2 * sizeof(int32_t));
+    memcpy(&span.end_line, end, 2 * sizeof(int32_t));
+    return span;
+}
+
+static inline SourceSpan span_join(const SourceSpan* first, const SourceSpan* last) {
+    return span_halves(&first->start_line, &last->end_line);
+}
+
+static inline SourceSpan span_join_end(const SourceSpan* before) {
+    return span_halves(&before->end_line, &before->end_line);
+}
 
 /* Locations are never traced. */
 #define YYLOCATION_PRINT(File, Loc) ((void)0)
@@ -515,26 +529,26 @@ inline_statement
     ;
 
 expression
-    : or_expression                         { $$ = $1; }
+    : or_expression
     ;
 
 or_expression
-    : and_expression                        { $$ = $1; }
+    : and_expression
     | or_expression OR and_expression       { $$ = binary_at("or", $1, $3, @2); }
     ;
 
 and_expression
-    : not_expression                        { $$ = $1; }
+    : not_expression
     | and_expression AND not_expression     { $$ = binary_at("and", $1, $3, @2); }
     ;
 
 not_expression
-    : comparison_expression                 { $$ = $1; }
+    : comparison_expression
     | NOT not_expression                    { $$ = unary_at("not", $2, @1); }
     ;
 
 comparison_expression
-    : set_expression                        { $$ = $1; }
+    : set_expression
     | set_expression comparison_operator set_expression
                                             { $$ = expr_at(expr_binary($2, modifier_ref_empty(), $1, $3), @2); }
     | set_expression comparison_lens comparison_operator set_expression
@@ -542,7 +556,7 @@ comparison_expression
     ;
 
 set_expression
-    : additive_expression                   { $$ = $1; }
+    : additive_expression
     | set_expression EXCLUDING additive_expression
                                             { $$ = binary_at("excluding", $1, $3, @2); }
     | set_expression INTERSECTING additive_expression
@@ -550,7 +564,7 @@ set_expression
     ;
 
 additive_expression
-    : multiplicative_expression             { $$ = $1; }
+    : multiplicative_expression
     | additive_expression PLUS multiplicative_expression
                                             { $$ = binary_at("+", $1, $3, @2); }
     | additive_expression MINUS multiplicative_expression
@@ -558,7 +572,7 @@ additive_expression
     ;
 
 multiplicative_expression
-    : unary_expression                      { $$ = $1; }
+    : unary_expression
     | multiplicative_expression STAR unary_expression
                                             { $$ = binary_at("*", $1, $3, @2); }
     | multiplicative_expression SLASH unary_expression
@@ -566,7 +580,7 @@ multiplicative_expression
     ;
 
 unary_expression
-    : postfix_expression                    { $$ = $1; }
+    : postfix_expression
     | MINUS unary_expression                { $$ = unary_at("-", $2, @1); }
     | MODIFIER_PREFIX unary_expression      { $$ = expr_at(expr_modifier_apply(parse_lens($1), $2), @1); }
     | NEW postfix_expression                { $$ = expr_at(expr_new_object($2, nullptr), @1); }
@@ -577,7 +591,7 @@ unary_expression
     ;
 
 postfix_expression
-    : primary                               { $$ = $1; }
+    : primary
     | postfix_expression LBRACKET expression RBRACKET
                                             { $$ = expr_at(expr_index($1, $3), @2); }
     | postfix_expression DOT dot_field_name { $$ = expr_at(expr_field_access($1, $3), @2); }
@@ -617,7 +631,7 @@ primary
     | LBRACKET optional_newlines RBRACKET   { $$ = expr_at(expr_array(expr_list_empty()), @1); }
     | LBRACKET optional_newlines array_argument_list optional_newlines RBRACKET
                                             { $$ = expr_at(expr_array($3), @1); }
-    | record_literal                        { $$ = $1; }
+    | record_literal
     ;
 
 record_literal
@@ -646,7 +660,7 @@ duration_terms
 
 argument_list_opt
     : %empty                                { $$ = expr_list_empty(); }
-    | argument_list                         { $$ = $1; }
+    | argument_list
     ;
 
 argument_list
@@ -662,7 +676,7 @@ array_argument_list
 
 parameter_list_opt
     : %empty                                { $$ = param_list_empty(); }
-    | parameter_list                        { $$ = $1; }
+    | parameter_list
     ;
 
 parameter_default
@@ -685,14 +699,14 @@ parameter_list
     ;
 
 field_name
-    : dot_field_name                        { $$ = $1; }
-    | STRING                                { $$ = $1; }
+    : dot_field_name
+    | STRING
     ;
 
 /* After a dot, and as a record field's name, every keyword below is an
    ordinary name. */
 dot_field_name
-    : IDENT                                 { $$ = $1; }
+    : IDENT
     | AS                                    { $$ = copy_string("as"); }
     | NEXT                                  { $$ = copy_string("next"); }
     | STOP                                  { $$ = copy_string("stop"); }
