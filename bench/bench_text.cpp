@@ -40,8 +40,12 @@ const std::string& bench_text(BenchText which) {
         static const std::string text = multibyte_lines_source(kTextBytes);
         return text;
     }
-    default: {
+    case TEXT_MULTIBYTE_ONE_LINE: {
         static const std::string text = multibyte_one_line_source(kTextBytes);
+        return text;
+    }
+    default: {
+        static const std::string text = operator_chain_source(500000);
         return text;
     }
     }

@@ -16,6 +16,7 @@ enum BenchText : int32_t {
     TEXT_ONE_LINE,
     TEXT_MULTIBYTE_LINES,
     TEXT_MULTIBYTE_ONE_LINE,
+    TEXT_OPERATOR_CHAIN,
 };
 
 const std::string& bench_text(BenchText which);

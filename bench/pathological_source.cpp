@@ -90,3 +90,14 @@ std::string multibyte_lines_source(size_t min_bytes) {
 std::string multibyte_one_line_source(size_t min_bytes) {
     return one_line_of_escapes(min_bytes, kAccentsAndEmoji);
 }
+
+std::string operator_chain_source(size_t terms) {
+    std::string text = "total = t0";
+    text.reserve(terms * 6);
+    for (size_t i = 1; i < terms; ++i) {
+        text += i % 3 == 0 ? " * t" : " + t";
+        text += static_cast<char>('0' + i % 10);
+    }
+    text += '\n';
+    return text;
+}

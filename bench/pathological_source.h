@@ -35,4 +35,9 @@ std::string multibyte_lines_source(size_t min_bytes);
 // string ahead of its unknown escape.
 std::string multibyte_one_line_source(size_t min_bytes);
 
+// One assignment whose value is a chain of `terms` additions and
+// multiplications on one line: the deepest left-leaning tree a text of its
+// size can make.
+std::string operator_chain_source(size_t terms);
+
 #endif

@@ -16,6 +16,7 @@
 
 #include "ast/ast.h"
 #include "bench/bench_text.h"
+#include "bench/redirected_stdout.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
 #include "lsp/publish.h"
@@ -24,24 +25,6 @@
 namespace {
 
 constexpr char kUri[] = "file:///bench/document.tv";
-
-// Points file descriptor 1 at `target` while alive. Whatever stdio holds is
-// flushed on both edges so no byte lands on the wrong side.
-struct RedirectedStdout {
-    int saved;
-    explicit RedirectedStdout(int target) {
-        fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        dup2(target, STDOUT_FILENO);
-    }
-    ~RedirectedStdout() {
-        fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-    RedirectedStdout(const RedirectedStdout&) = delete;
-    RedirectedStdout& operator=(const RedirectedStdout&) = delete;
-};
 
 size_t count_findings(const std::string& text) {
     DiagnosticList list;

@@ -1,0 +1,99 @@
+// What an editor waits for after each keystroke: a didChange of a 5,000-line
+// document written to the real tovel-lsp, until its publishDiagnostics has
+// been read back, through pipes as an editor talks to it.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "bench/pipeline_bench.h"
+#include "bench/realistic_source.h"
+#include "tests/e2e/framing.h"
+#include "tests/e2e/lsp_process.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+constexpr char kUri[] = "file:///bench/round_trip.tov";
+
+size_t count_lines(const std::string& text) {
+    size_t lines = 0;
+    for (char byte : text) lines += byte == '\n';
+    return lines;
+}
+
+// The realistic program grown to at least `lines` lines of whole statements.
+std::string document_of_lines(size_t lines) {
+    size_t bytes = 64 * 1024;
+    std::string text = realistic_tovel_source(bytes);
+    while (count_lines(text) < lines) {
+        bytes += bytes / 8;
+        text = realistic_tovel_source(bytes);
+    }
+    return text;
+}
+
+std::string did_change(const std::string& text, int version) {
+    return frame(std::string("{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didChange\",\"params\":"
+                             "{\"textDocument\":{\"uri\":\"") +
+                 kUri + "\",\"version\":" + std::to_string(version) +
+                 "},\"contentChanges\":[{\"text\":" + json_string(text) + "}]}}");
+}
+
+// Writes `message` and reads until `expected` more bytes have arrived.
+bool exchange(ChildProcess* server, const std::string& message, size_t expected,
+              std::string* output, std::string* error) {
+    output->clear();
+    return child_write(server, message, output, error, kTimeoutMs) &&
+           child_read_at_least(server, expected, output, error, kTimeoutMs);
+}
+
+void BM_DidChangeRoundTrip(benchmark::State& state) {
+    static const std::string clean = document_of_lines(5000);
+    static const std::string edited = clean + "edited = 1\n";
+    ChildProcess server;
+    if (!child_start(&server, TOVEL_LSP_PATH)) {
+        state.SkipWithError("cannot start tovel-lsp");
+        return;
+    }
+    std::string output;
+    std::string error;
+    child_write(&server,
+                frame("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"initialize\",\"params\":"
+                      "{\"capabilities\":{}}}") +
+                    frame("{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didOpen\",\"params\":"
+                          "{\"textDocument\":{\"uri\":\"" + std::string(kUri) +
+                          "\",\"languageId\":\"tovel\",\"version\":1,\"text\":" +
+                          json_string(clean) + "}}}"),
+                &output, &error, kTimeoutMs);
+    child_read_idle(&server, &output, &error, 300);
+    // Both versions are clean, so every answer is the same empty publication.
+    const std::string changes[2] = {did_change(edited, 2), did_change(clean, 3)};
+    output.clear();
+    exchange(&server, changes[0], 1, &output, &error);
+    child_read_idle(&server, &output, &error, 300);
+    const size_t answer = output.size();
+    if (answer == 0 || output.find("publishDiagnostics") == std::string::npos) {
+        state.SkipWithError("tovel-lsp did not publish after didChange");
+        child_finish(&server, &output, &error, kTimeoutMs);
+        return;
+    }
+    size_t round = 0;
+    for (auto _ : state) {
+        if (!exchange(&server, changes[++round % 2], answer, &output, &error)) {
+            state.SkipWithError("tovel-lsp stopped answering");
+            break;
+        }
+    }
+    child_finish(&server, &output, &error, kTimeoutMs);
+    state.counters["lines"] = static_cast<double>(count_lines(clean));
+    state.counters["document_bytes"] = static_cast<double>(clean.size());
+}
+
+}  // namespace
+
+void register_round_trip_benchmark() {
+    benchmark::RegisterBenchmark("RoundTrip/didChange_5000_lines", BM_DidChangeRoundTrip)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
