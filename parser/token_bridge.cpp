@@ -1,11 +1,11 @@
-#include "lexer/token_bridge.h"
+#include "parser/token_bridge.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#include "ast/alloc.h"
+#include "ast/region.h"
 #include "lexer/lexer.h"
 #include "lexer/scanner_internal.h"
 #include "lexer/string_literal.h"
@@ -135,10 +135,7 @@ static_assert(sizeof kKindCodes / sizeof kKindCodes[0] == TOKEN_KIND_COUNT - 1,
 constexpr int32_t kNumberBufferSize = 64;
 
 char* copy_text(const char* text, int32_t length) {
-    char* copy = static_cast<char*>(alloc_or_abort(static_cast<size_t>(length) + 1));
-    memcpy(copy, text, static_cast<size_t>(length));
-    copy[length] = '\0';
-    return copy;
+    return tree_copy_text(text, static_cast<size_t>(length));
 }
 
 // Shifts the current facts to the previous ones and records the new token.

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "diag/source_span.h"
-#include "lexer/token_codes.h"
+#include "parser/token_codes.h"
 
 struct ParseContext;
 union ParseValue;

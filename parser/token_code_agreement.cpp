@@ -1,9 +1,9 @@
 // The token bridge lives in the lexer library, below the parser, so it keeps
-// its own list of the parser's token numbers (lexer/token_codes.h). Here,
+// its own list of the parser's token numbers (parser/token_codes.h). Here,
 // where the header bison generates from the grammar is visible, the two
 // lists are held against each other: a token added, removed or reordered in
 // the grammar stops the build instead of silently shifting every token.
-#include "lexer/token_codes.h"
+#include "parser/token_codes.h"
 #include "parser/grammar.tab.h"
 
 #define TOVEL_SAME_TOKEN(name) \

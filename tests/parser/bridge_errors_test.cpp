@@ -1,7 +1,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/lexer/bridge_harness.h"
+#include "tests/parser/bridge_harness.h"
 
 namespace {
 

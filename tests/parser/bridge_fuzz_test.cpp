@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "tests/lexer/bridge_harness.h"
+#include "tests/parser/bridge_harness.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "diag/diagnostic.h"
 #include "lexer/lexer.h"
-#include "lexer/token_bridge.h"
+#include "parser/token_bridge.h"
 #include "parser/parse_context.h"
 #include "parser/parse_value.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/lexer/bridge_harness.h"
+#include "tests/parser/bridge_harness.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <stdlib.h>
 
 #include "lexer/lexer.h"
-#include "lexer/token_bridge.h"
+#include "parser/token_bridge.h"
 #include "parser/actions.h"
 #include "parser/error_report.h"
 #include "parser/grammar.tab.h"
