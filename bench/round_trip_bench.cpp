@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "bench/pipeline_bench.h"
@@ -51,8 +52,10 @@ bool exchange(ChildProcess* server, const std::string& message, size_t expected,
 void BM_DidChangeRoundTrip(benchmark::State& state) {
     static const std::string clean = document_of_lines(5000);
     static const std::string edited = clean + "edited = 1\n";
+    // TOVEL_LSP names another build of the server to compare with.
+    const char* program = std::getenv("TOVEL_LSP");
     ChildProcess server;
-    if (!child_start(&server, TOVEL_LSP_PATH)) {
+    if (!child_start(&server, program != nullptr ? program : TOVEL_LSP_PATH)) {
         state.SkipWithError("cannot start tovel-lsp");
         return;
     }
