@@ -1,7 +1,7 @@
 #pragma once
 
 // Everything of the syntax tree: nodes, lists, constructors, destruction, dump.
-#include "ast/alloc.h"
+#include "diag/memory.h"
 #include "ast/dump.h"
 #include "ast/expr.h"
 #include "ast/free.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ast/alloc.h"
+#include "diag/memory.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>

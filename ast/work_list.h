@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "ast/alloc.h"
+#include "diag/memory.h"
 
 // A growable stack for walks that must not recurse on the C stack: operator
 // chains and block nests can be as deep as the input makes them. Scratch

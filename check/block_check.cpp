@@ -7,6 +7,7 @@
 
 #include "check/route_table.h"
 #include "diag/diagnostic.h"
+#include "diag/memory.h"
 
 const OptionSpec kServerOptionSpecs[] = {
     {"port", EXPR_NUMBER},    {"address", EXPR_STRING}, {"inherit", EXPR_BOOLEAN},
@@ -32,10 +33,6 @@ namespace {
 // A block rarely has more than a handful of options; past this many, repeated
 // names are found through a set instead of rescanning the earlier options.
 constexpr size_t kOptionScanLimit = 16;
-
-const char* text_or_empty(const char* text) {
-    return text ? text : "";
-}
 
 bool same_text(const char* a, const char* b) {
     return std::strcmp(text_or_empty(a), text_or_empty(b)) == 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ast/ast.h"
+#include "diag/ascii.h"
 #include "diag/diagnostic.h"
 
 namespace {
@@ -10,12 +11,6 @@ namespace {
 constexpr const char* kVerbs[] = {"get",   "post", "put",     "delete",
                                   "patch", "head", "options", "stream"};
 
-bool is_ascii_letter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool is_ascii_digit(unsigned char c) {
-    return c >= '0' && c <= '9';
-}
 
 struct CaptureName {
     const char* text;

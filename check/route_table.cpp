@@ -6,6 +6,7 @@
 #include "check/report_limit.h"
 #include "check/route_pattern.h"
 #include "diag/diagnostic.h"
+#include "diag/memory.h"
 
 namespace {
 
@@ -25,10 +26,6 @@ void build_group_key(std::string* key, const char* conflict_verb, const RoutePat
             key->append(segment.text, static_cast<size_t>(segment.length));
         }
     }
-}
-
-const char* text_or_empty(const char* text) {
-    return text ? text : "";
 }
 
 // Reports the conflicts of the newest entry with the earlier members of its

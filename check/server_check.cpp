@@ -9,13 +9,10 @@
 #include "check/block_check.h"
 #include "check/report_limit.h"
 #include "diag/diagnostic.h"
+#include "diag/memory.h"
 #include "parser/error_report.h"
 
 namespace {
-
-const char* text_or_empty(const char* text) {
-    return text ? text : "";
-}
 
 bool differs(const char* word, const char* expected) {
     return word != nullptr && std::strcmp(word, expected) != 0;

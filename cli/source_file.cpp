@@ -6,7 +6,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "ast/alloc.h"
+#include "diag/memory.h"
 
 namespace {
 

@@ -2,30 +2,14 @@
 #include <cstring>
 
 #include "diag/diagnostic.h"
+#include "diag/memory.h"
 
 namespace {
-
-// Running out of memory ends the process at once; no caller ever sees a
-// failed append. (The tree's allocation helpers live a layer above this.)
-void* diag_realloc_or_abort(void* pointer, size_t size) {
-    void* result = realloc(pointer, size);
-    if (result == nullptr) {
-        abort();
-    }
-    return result;
-}
-
-char* diag_copy_string(const char* text) {
-    size_t length = strlen(text);
-    char* copy = static_cast<char*>(diag_realloc_or_abort(nullptr, length + 1));
-    memcpy(copy, text, length + 1);
-    return copy;
-}
 
 void diag_list_grow(DiagnosticList* list) {
     size_t capacity = list->capacity == 0 ? 8 : list->capacity * 2;
     list->items = static_cast<Diagnostic*>(
-        diag_realloc_or_abort(list->items, capacity * sizeof(Diagnostic)));
+        realloc_or_abort(list->items, capacity * sizeof(Diagnostic)));
     list->capacity = capacity;
 }
 
@@ -55,9 +39,9 @@ void diag_list_push(DiagnosticList* list, Severity severity, DiagnosticKind kind
     record->severity = severity;
     record->kind = kind;
     record->subcode = subcode;
-    record->path = path != nullptr ? diag_copy_string(path) : nullptr;
+    record->path = path != nullptr ? copy_string_or_abort(path) : nullptr;
     record->span = span;
-    record->message = diag_copy_string(message != nullptr ? message : "");
+    record->message = copy_string_or_abort(message != nullptr ? message : "");
     list->count += 1;
 }
 

@@ -6,18 +6,15 @@
 // path: every name in a program goes through it.
 #include <cstdint>
 
+#include "diag/ascii.h"
 #include "lexer/lexer.h"
 
 namespace {
 
-constexpr char lower_ascii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 constexpr uint64_t pack_key(const char* text, size_t length) {
     uint64_t key = 0;
     for (size_t i = 0; i < length; ++i) {
-        key |= static_cast<uint64_t>(static_cast<unsigned char>(lower_ascii(text[i]))) << (8 * i);
+        key |= static_cast<uint64_t>(static_cast<unsigned char>(ascii_lower(text[i]))) << (8 * i);
     }
     return key;
 }
@@ -27,13 +24,6 @@ template <size_t N>
 constexpr uint64_t K(const char (&word)[N]) {
     static_assert(N - 1 <= 8, "keyword too long for a packed key");
     return pack_key(word, N - 1);
-}
-
-bool equals_lowered(const char* text, const char* keyword, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (lower_ascii(text[i]) != keyword[i]) return false;
-    }
-    return true;
 }
 
 TokenKind lookup_packed(uint64_t key, size_t length) {

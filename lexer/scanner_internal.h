@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "diag/ascii.h"
 #include "lexer/lexer.h"
 
 namespace scanner {
@@ -47,7 +48,6 @@ static inline bool is_name_byte(char c) { return has_class(c, CLASS_NAME); }
 static inline bool is_digit(char c) { return has_class(c, CLASS_DIGIT); }
 static inline bool is_hex_digit(char c) { return has_class(c, CLASS_HEX); }
 static inline bool is_blank(char c) { return has_class(c, CLASS_BLANK); }
-static inline bool is_space_or_tab(char c) { return c == ' ' || c == '\t'; }
 
 // The first position at or after `p` whose byte fails `cls`. The NUL
 // terminator belongs to no class, so this never runs past the text.

@@ -3,18 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ast/alloc.h"
-
-namespace {
-
-char* copy_string(const char* text) {
-    size_t length = strlen(text);
-    char* copy = static_cast<char*>(alloc_or_abort(length + 1));
-    memcpy(copy, text, length + 1);
-    return copy;
-}
-
-}  // namespace
+#include "diag/memory.h"
 
 void document_store_init(DocumentStore* store) {
     store->items = nullptr;
@@ -34,7 +23,7 @@ Document* document_store_find(DocumentStore* store, const char* uri) {
 void document_store_put(DocumentStore* store, const char* uri, const char* text) {
     Document* existing = document_store_find(store, uri);
     if (existing != nullptr) {
-        char* copy = copy_string(text);
+        char* copy = copy_string_or_abort(text);
         free(existing->text);
         existing->text = copy;
         return;
@@ -45,8 +34,8 @@ void document_store_put(DocumentStore* store, const char* uri, const char* text)
             static_cast<Document*>(realloc_or_abort(store->items, capacity * sizeof(Document)));
         store->capacity = capacity;
     }
-    store->items[store->count].uri = copy_string(uri);
-    store->items[store->count].text = copy_string(text);
+    store->items[store->count].uri = copy_string_or_abort(uri);
+    store->items[store->count].text = copy_string_or_abort(text);
     store->count += 1;
 }
 

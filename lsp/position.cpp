@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ast/alloc.h"
+#include "diag/memory.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "diag/ascii.h"
 #include "lsp/json_holder.h"
 
 namespace {
@@ -19,10 +20,6 @@ constexpr int32_t kNoLength = -1;
 // any length, and a later Content-Length line may still replace it.
 constexpr int32_t kUnusableLength = -2;
 
-char ascii_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool is_length_header(const char* line) {
     for (size_t i = 0; i < kLengthHeaderSize; ++i) {
         if (ascii_lower(line[i]) != kLengthHeader[i]) {
@@ -32,14 +29,10 @@ bool is_length_header(const char* line) {
     return true;
 }
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Decimal value after the header name: leading blanks skipped, optional
 // sign, digits up to the first non-digit, 0 without digits.
 int32_t parse_length_value(const char* text) {
-    while (is_blank(*text)) {
+    while (is_ascii_space(*text)) {
         ++text;
     }
     bool negative = false;

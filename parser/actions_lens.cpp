@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "diag/ascii.h"
 #include "parser/actions.h"
 
-static bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 static char* copy_range(const char* begin, const char* end) {
     return tree_copy_text(begin, static_cast<size_t>(end - begin));
@@ -41,11 +41,11 @@ static ModifierRef single_reference(char* text) {
     char* dot = std::strchr(text, '.');
     if (!dot) return ref;
     const char* left_begin = text;
-    while (left_begin < dot && is_blank(*left_begin)) ++left_begin;
+    while (left_begin < dot && is_space_or_tab(*left_begin)) ++left_begin;
     const char* left_end = dot;
-    while (left_end > left_begin && is_blank(left_end[-1])) --left_end;
+    while (left_end > left_begin && is_space_or_tab(left_end[-1])) --left_end;
     const char* right = dot + 1;
-    while (is_blank(*right)) ++right;
+    while (is_space_or_tab(*right)) ++right;
     if (left_end == left_begin || *right == '\0') return ref;
     ref.qualifier = copy_range(left_begin, left_end);
     ref.name = copy_string(right);
@@ -64,14 +64,14 @@ ModifierRef parse_lens(char* text) {
     char* current = text;
     for (;;) {
         const char* begin = current;
-        while (begin < separator && is_blank(*begin)) ++begin;
+        while (begin < separator && is_space_or_tab(*begin)) ++begin;
         const char* end = separator;
-        while (end > begin && is_blank(end[-1])) --end;
+        while (end > begin && is_space_or_tab(end[-1])) --end;
         *slot = single_reference(copy_range(begin, end));
         slot->next = static_cast<ModifierRef*>(tree_alloc(sizeof(ModifierRef)));
         slot = slot->next;
         current = separator + 1;
-        while (is_blank(*current)) ++current;
+        while (is_space_or_tab(*current)) ++current;
         separator = find_separator(current);
         if (!separator) break;
     }

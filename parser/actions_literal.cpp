@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "diag/ascii.h"
 #include "parser/actions.h"
 #include "parser/error_report.h"
 
@@ -84,7 +85,7 @@ void report_unknown_unit(ParseContext* context, char* unit, SourceSpan where) {
     char lowered[32];
     size_t length = 0;
     for (; length < sizeof lowered - 1 && unit[length]; ++length) {
-        lowered[length] = static_cast<char>(std::tolower(static_cast<unsigned char>(unit[length])));
+        lowered[length] = ascii_lower(unit[length]);
     }
     lowered[length] = '\0';
     char message[256];

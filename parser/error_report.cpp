@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "diag/ascii.h"
 #include "lexer/lexer.h"
 #include "parser/parse_context.h"
 
@@ -13,12 +14,6 @@ constexpr size_t REWRITTEN_MESSAGE_SIZE = 512;
 const char* const LET_HINT = "`let` is not a Tovel statement; assign directly (x = 1)";
 const char* const REM_HINT =
     "`rem` is not a Tovel comment; a comment starts with ' and runs to the end of the line";
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Writers coming from BASIC start lines with `let` or `rem`. The line
 // examined is the one holding the end of the last token read; when that
@@ -37,7 +32,7 @@ const char* line_hint(const ParseContext* context) {
     while (p > source && p[-1] != '\n') {
         --p;
     }
-    while (is_blank(*p)) {
+    while (is_space_or_tab(*p)) {
         ++p;
     }
     const char* word = p;
@@ -48,7 +43,7 @@ const char* line_hint(const ParseContext* context) {
         return nullptr;
     }
     char lowered[4] = {ascii_lower(word[0]), ascii_lower(word[1]), ascii_lower(word[2]), '\0'};
-    while (is_blank(*p)) {
+    while (is_space_or_tab(*p)) {
         ++p;
     }
     if (*p == '(') {
@@ -67,7 +62,7 @@ bool followed_by_equals(const char* end) {
     if (end == nullptr) {
         return false;
     }
-    while (is_blank(*end)) {
+    while (is_space_or_tab(*end)) {
         ++end;
     }
     return *end == '=';

@@ -134,10 +134,6 @@ static_assert(sizeof kKindCodes / sizeof kKindCodes[0] == TOKEN_KIND_COUNT - 1,
 
 constexpr int32_t kNumberBufferSize = 64;
 
-char* copy_text(const char* text, int32_t length) {
-    return tree_copy_text(text, static_cast<size_t>(length));
-}
-
 // Shifts the current facts to the previous ones and records the new token.
 void record_token_facts(ParseContext* context, const Token& token, const SourceSpan& span) {
     context->token_location = span;
@@ -223,7 +219,7 @@ int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
         case TOKEN_QUALIFIED_IDENT:
         case TOKEN_LENS_CONTENT:
         case TOKEN_MODIFIER_PREFIX:
-            value->text = copy_text(token.start, token.length);
+            value->text = tree_copy_text(token.start, static_cast<size_t>(token.length));
             return kCodeOfKind[token.kind];
         case TOKEN_NUMBER:
             convert_number_token(token.start, token.length, &value->number);

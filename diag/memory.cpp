@@ -1,4 +1,4 @@
-#include "ast/alloc.h"
+#include "diag/memory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -23,3 +23,5 @@ char* copy_text_or_abort(const char* start, size_t length) {
     text[length] = '\0';
     return text;
 }
+
+char* copy_string_or_abort(const char* text) { return copy_text_or_abort(text, std::strlen(text)); }
