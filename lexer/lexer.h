@@ -14,98 +14,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "lexer/token_kinds.h"
+
 enum TokenKind : int32_t {
-    TOKEN_EOF = 0,
-    TOKEN_IDENT = 1,
-    TOKEN_QUALIFIED_IDENT = 2,
-    TOKEN_NUMBER = 3,
-    TOKEN_STRING = 4,
-    TOKEN_LENS_CONTENT = 5,
-    TOKEN_PROGRAM = 6,
-    TOKEN_LIBRARY = 7,
-    TOKEN_LOAD = 8,
-    TOKEN_USE = 9,
-    TOKEN_EXPORT = 10,
-    TOKEN_IF = 11,
-    TOKEN_CONSIDER_IF = 12,
-    TOKEN_THEN = 13,
-    TOKEN_ELSE = 14,
-    TOKEN_CONSIDER_ELSE = 15,
-    TOKEN_END = 16,
-    TOKEN_END_CONSIDER = 17,
-    TOKEN_FOR = 18,
-    TOKEN_TO = 19,
-    TOKEN_STEP = 20,
-    TOKEN_DO = 21,
-    TOKEN_UNTIL = 22,
-    TOKEN_WHILE = 23,
-    TOKEN_CONSIDER = 24,
-    TOKEN_BREAK = 25,
-    TOKEN_CONTINUE = 26,
-    TOKEN_FUNCTION = 27,
-    TOKEN_RETURN = 28,
-    TOKEN_PRINT = 29,
-    TOKEN_DIM = 30,
-    TOKEN_AS = 31,
-    TOKEN_WATCH = 32,
-    TOKEN_UNWATCH = 33,
-    TOKEN_WITHOUT = 34,
-    TOKEN_WATCHERS = 35,
-    TOKEN_MODIFIER = 36,
-    TOKEN_GOTO = 37,
-    TOKEN_GOSUB = 38,
-    TOKEN_WITH = 39,
-    TOKEN_NEW = 40,
-    TOKEN_SPAWN = 41,
-    TOKEN_ON = 42,
-    TOKEN_NEXT = 43,
-    TOKEN_STOP = 44,
-    TOKEN_ERROR_VALUE = 45,
-    TOKEN_TRUE = 46,
-    TOKEN_FALSE = 47,
-    TOKEN_NOTHING = 48,
-    TOKEN_UNKNOWN = 49,
-    TOKEN_AND = 50,
-    TOKEN_OR = 51,
-    TOKEN_NOT = 52,
-    TOKEN_EXCLUDING = 53,
-    TOKEN_INTERSECTING = 54,
-    TOKEN_IN = 55,
-    TOKEN_EACH = 56,
-    TOKEN_OP_EQ = 57,
-    TOKEN_OP_NE = 58,
-    TOKEN_OP_GT = 59,
-    TOKEN_OP_LT = 60,
-    TOKEN_OP_GE = 61,
-    TOKEN_OP_LE = 62,
-    TOKEN_OP_NGT = 63,
-    TOKEN_OP_NLT = 64,
-    TOKEN_OP_NGE = 65,
-    TOKEN_OP_NLE = 66,
-    TOKEN_PLUS = 67,
-    TOKEN_MINUS = 68,
-    TOKEN_STAR = 69,
-    TOKEN_SLASH = 70,
-    TOKEN_PLUS_EQ = 71,
-    TOKEN_MINUS_EQ = 72,
-    TOKEN_STAR_EQ = 73,
-    TOKEN_SLASH_EQ = 74,
-    TOKEN_LPAREN = 75,
-    TOKEN_RPAREN = 76,
-    TOKEN_LBRACKET = 77,
-    TOKEN_RBRACKET = 78,
-    TOKEN_MODIFIER_PREFIX = 79,
-    TOKEN_LBRACE = 80,
-    TOKEN_RBRACE = 81,
-    TOKEN_COMMA = 82,
-    TOKEN_DOT = 83,
-    TOKEN_COLON = 84,
-    TOKEN_NEWLINE = 85,
-    TOKEN_ERROR = 86,
+#define TOVEL_TOKEN_KIND_ENUM(kind, grammar_token) TOKEN_##kind,
+    TOVEL_TOKEN_KINDS(TOVEL_TOKEN_KIND_ENUM)
+#undef TOVEL_TOKEN_KIND_ENUM
 };
 
-// Number of token kinds; valid kinds are 0 .. TOKEN_KIND_COUNT - 1.
-constexpr int32_t TOKEN_KIND_COUNT = 87;
+// Number of token kinds; valid kinds are 0 .. TOKEN_KIND_COUNT - 1. The
+// values themselves are fixed (tests/lexer holds them to their numbers).
+#define TOVEL_COUNT_TOKEN_KIND(kind, grammar_token) +1
+constexpr int32_t TOKEN_KIND_COUNT = 0 TOVEL_TOKEN_KINDS(TOVEL_COUNT_TOKEN_KIND);
+#undef TOVEL_COUNT_TOKEN_KIND
 
 // A token returned by value. `start` points into the source text; for
 // MODIFIER_PREFIX it is the name inside the braces while line/column stand

@@ -9,128 +9,27 @@
 #include "lexer/lexer.h"
 #include "lexer/scanner_internal.h"
 #include "lexer/string_literal.h"
+#include "parser/grammar.tab.h"
 #include "parser/parse_context.h"
 #include "parser/parse_value.h"
 
 namespace {
 
-struct KindCode {
-    TokenKind kind;
-    ParserTokenCode code;
+// The grammar token of every lexer kind, straight from the vocabulary.
+constexpr int32_t kCodeOfKind[TOKEN_KIND_COUNT] = {
+#define TOVEL_GRAMMAR_TOKEN(kind, grammar_token) TOK_##grammar_token,
+    TOVEL_TOKEN_KINDS(TOVEL_GRAMMAR_TOKEN)
+#undef TOVEL_GRAMMAR_TOKEN
 };
 
-// Every lexer kind with a parser token. The keyword `unknown` becomes
-// UNKNOWN_VALUE on the parser side; TOKEN_ERROR has no parser token.
-constexpr KindCode kKindCodes[] = {
-    {TOKEN_EOF, PTOK_END_OF_INPUT},
-    {TOKEN_IDENT, PTOK_IDENT},
-    {TOKEN_QUALIFIED_IDENT, PTOK_QUALIFIED_IDENT},
-    {TOKEN_NUMBER, PTOK_NUMBER},
-    {TOKEN_STRING, PTOK_STRING},
-    {TOKEN_LENS_CONTENT, PTOK_LENS_CONTENT},
-    {TOKEN_PROGRAM, PTOK_PROGRAM},
-    {TOKEN_LIBRARY, PTOK_LIBRARY},
-    {TOKEN_LOAD, PTOK_LOAD},
-    {TOKEN_USE, PTOK_USE},
-    {TOKEN_EXPORT, PTOK_EXPORT},
-    {TOKEN_IF, PTOK_IF},
-    {TOKEN_CONSIDER_IF, PTOK_CONSIDER_IF},
-    {TOKEN_THEN, PTOK_THEN},
-    {TOKEN_ELSE, PTOK_ELSE},
-    {TOKEN_CONSIDER_ELSE, PTOK_CONSIDER_ELSE},
-    {TOKEN_END, PTOK_END},
-    {TOKEN_END_CONSIDER, PTOK_END_CONSIDER},
-    {TOKEN_FOR, PTOK_FOR},
-    {TOKEN_TO, PTOK_TO},
-    {TOKEN_STEP, PTOK_STEP},
-    {TOKEN_DO, PTOK_DO},
-    {TOKEN_UNTIL, PTOK_UNTIL},
-    {TOKEN_WHILE, PTOK_WHILE},
-    {TOKEN_CONSIDER, PTOK_CONSIDER},
-    {TOKEN_BREAK, PTOK_BREAK},
-    {TOKEN_CONTINUE, PTOK_CONTINUE},
-    {TOKEN_FUNCTION, PTOK_FUNCTION},
-    {TOKEN_RETURN, PTOK_RETURN},
-    {TOKEN_PRINT, PTOK_PRINT},
-    {TOKEN_DIM, PTOK_DIM},
-    {TOKEN_AS, PTOK_AS},
-    {TOKEN_WATCH, PTOK_WATCH},
-    {TOKEN_UNWATCH, PTOK_UNWATCH},
-    {TOKEN_WITHOUT, PTOK_WITHOUT},
-    {TOKEN_WATCHERS, PTOK_WATCHERS},
-    {TOKEN_MODIFIER, PTOK_MODIFIER},
-    {TOKEN_GOTO, PTOK_GOTO},
-    {TOKEN_GOSUB, PTOK_GOSUB},
-    {TOKEN_WITH, PTOK_WITH},
-    {TOKEN_NEW, PTOK_NEW},
-    {TOKEN_SPAWN, PTOK_SPAWN},
-    {TOKEN_ON, PTOK_ON},
-    {TOKEN_NEXT, PTOK_NEXT},
-    {TOKEN_STOP, PTOK_STOP},
-    {TOKEN_ERROR_VALUE, PTOK_ERROR_VALUE},
-    {TOKEN_TRUE, PTOK_TRUE},
-    {TOKEN_FALSE, PTOK_FALSE},
-    {TOKEN_NOTHING, PTOK_NOTHING},
-    {TOKEN_UNKNOWN, PTOK_UNKNOWN_VALUE},
-    {TOKEN_AND, PTOK_AND},
-    {TOKEN_OR, PTOK_OR},
-    {TOKEN_NOT, PTOK_NOT},
-    {TOKEN_EXCLUDING, PTOK_EXCLUDING},
-    {TOKEN_INTERSECTING, PTOK_INTERSECTING},
-    {TOKEN_IN, PTOK_IN},
-    {TOKEN_EACH, PTOK_EACH},
-    {TOKEN_OP_EQ, PTOK_OP_EQ},
-    {TOKEN_OP_NE, PTOK_OP_NE},
-    {TOKEN_OP_GT, PTOK_OP_GT},
-    {TOKEN_OP_LT, PTOK_OP_LT},
-    {TOKEN_OP_GE, PTOK_OP_GE},
-    {TOKEN_OP_LE, PTOK_OP_LE},
-    {TOKEN_OP_NGT, PTOK_OP_NGT},
-    {TOKEN_OP_NLT, PTOK_OP_NLT},
-    {TOKEN_OP_NGE, PTOK_OP_NGE},
-    {TOKEN_OP_NLE, PTOK_OP_NLE},
-    {TOKEN_PLUS, PTOK_PLUS},
-    {TOKEN_MINUS, PTOK_MINUS},
-    {TOKEN_STAR, PTOK_STAR},
-    {TOKEN_SLASH, PTOK_SLASH},
-    {TOKEN_PLUS_EQ, PTOK_PLUS_EQ},
-    {TOKEN_MINUS_EQ, PTOK_MINUS_EQ},
-    {TOKEN_STAR_EQ, PTOK_STAR_EQ},
-    {TOKEN_SLASH_EQ, PTOK_SLASH_EQ},
-    {TOKEN_LPAREN, PTOK_LPAREN},
-    {TOKEN_RPAREN, PTOK_RPAREN},
-    {TOKEN_LBRACKET, PTOK_LBRACKET},
-    {TOKEN_RBRACKET, PTOK_RBRACKET},
-    {TOKEN_MODIFIER_PREFIX, PTOK_MODIFIER_PREFIX},
-    {TOKEN_LBRACE, PTOK_LBRACE},
-    {TOKEN_RBRACE, PTOK_RBRACE},
-    {TOKEN_COMMA, PTOK_COMMA},
-    {TOKEN_DOT, PTOK_DOT},
-    {TOKEN_COLON, PTOK_COLON},
-    {TOKEN_NEWLINE, PTOK_NEWLINE},
-};
-
-constexpr int32_t kNoParserToken = -1;
-
-constexpr std::array<int32_t, TOKEN_KIND_COUNT> build_code_table() {
-    std::array<int32_t, TOKEN_KIND_COUNT> table{};
-    table.fill(kNoParserToken);
-    for (const KindCode& entry : kKindCodes) table[entry.kind] = entry.code;
-    return table;
-}
-
-constexpr std::array<int32_t, TOKEN_KIND_COUNT> kCodeOfKind = build_code_table();
-
-constexpr bool every_kind_but_error_mapped() {
+constexpr bool only_error_is_undefined() {
     for (int32_t kind = 0; kind < TOKEN_KIND_COUNT; ++kind) {
-        bool mapped = kCodeOfKind[kind] != kNoParserToken;
-        if (mapped == (kind == TOKEN_ERROR)) return false;
+        if ((kCodeOfKind[kind] == TOK_YYUNDEF) != (kind == TOKEN_ERROR)) return false;
     }
-    return true;
+    return kCodeOfKind[TOKEN_EOF] == TOK_YYEOF;
 }
-static_assert(every_kind_but_error_mapped(), "each token kind except ERROR needs a parser token");
-static_assert(sizeof kKindCodes / sizeof kKindCodes[0] == TOKEN_KIND_COUNT - 1,
-              "a token kind is listed twice");
+static_assert(only_error_is_undefined(),
+              "every kind but ERROR has a grammar token, and EOF is the end of input");
 
 constexpr int32_t kNumberBufferSize = 64;
 
@@ -183,7 +82,7 @@ int lexical_error(ParseContext* context, const Token& token) {
                         token.length, "unexpected token");
     }
     context->failed = 1;
-    return PTOK_END_OF_INPUT;
+    return TOK_YYEOF;
 }
 
 }  // namespace
@@ -214,7 +113,7 @@ int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
 
     switch (token.kind) {
         case TOKEN_EOF:
-            return PTOK_END_OF_INPUT;
+            return TOK_YYEOF;
         case TOKEN_IDENT:
         case TOKEN_QUALIFIED_IDENT:
         case TOKEN_LENS_CONTENT:
@@ -223,17 +122,17 @@ int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
             return kCodeOfKind[token.kind];
         case TOKEN_NUMBER:
             convert_number_token(token.start, token.length, &value->number);
-            return PTOK_NUMBER;
+            return TOK_NUMBER;
         case TOKEN_STRING: {
             int32_t ok = 0;
             char* decoded = decode_string_literal(context, token.start, token.length, token.line,
                                                   token.column, &ok);
             if (!ok) {
                 context->failed = 1;
-                return PTOK_END_OF_INPUT;
+                return TOK_YYEOF;
             }
             value->text = decoded;
-            return PTOK_STRING;
+            return TOK_STRING;
         }
         case TOKEN_ERROR:
             return lexical_error(context, token);

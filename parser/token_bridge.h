@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "diag/source_span.h"
-#include "parser/token_codes.h"
 
 struct ParseContext;
 union ParseValue;

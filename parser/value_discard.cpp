@@ -12,124 +12,124 @@ void parser_value_discard(int symbol, ParseValue* value) {
     }
     switch (symbol) {
     // Owned strings: token texts and the names built from them.
-    case SYM_IDENT:
-    case SYM_STRING:
-    case SYM_LENS_CONTENT:
-    case SYM_QUALIFIED_IDENT:
-    case SYM_MODIFIER_PREFIX:
-    case SYM_VARIABLE_NAME:
-    case SYM_MODIFIER_WORD:
-    case SYM_FOR_END:  // null after `next` alone or `end for`
-    case SYM_MODIFIER_CONTEXT:
-    case SYM_COMPARISON_OPERATOR:
-    case SYM_FIELD_NAME:
-    case SYM_DOT_FIELD_NAME:
+    case YYSYMBOL_IDENT:
+    case YYSYMBOL_STRING:
+    case YYSYMBOL_LENS_CONTENT:
+    case YYSYMBOL_QUALIFIED_IDENT:
+    case YYSYMBOL_MODIFIER_PREFIX:
+    case YYSYMBOL_variable_name:
+    case YYSYMBOL_modifier_word:
+    case YYSYMBOL_for_end:  // null after `next` alone or `end for`
+    case YYSYMBOL_modifier_context:
+    case YYSYMBOL_comparison_operator:
+    case YYSYMBOL_field_name:
+    case YYSYMBOL_dot_field_name:
         tree_free(value->text);
         break;
 
     // Names still being built word by word.
-    case SYM_MODIFIER_NAME:
-    case SYM_WATCH_TARGET_PATH:
+    case YYSYMBOL_modifier_name:
+    case YYSYMBOL_watch_target_path:
         tree_free(value->growing.text);
         break;
 
-    case SYM_STATEMENT_LIST:
-    case SYM_CONSIDER_ELSE_OPT:
-    case SYM_CONSIDER_STATEMENT_LIST:
-    case SYM_IF_BLOCK_TAIL:
-    case SYM_IF_INLINE_TAIL:
+    case YYSYMBOL_statement_list:
+    case YYSYMBOL_consider_else_opt:
+    case YYSYMBOL_consider_statement_list:
+    case YYSYMBOL_if_block_tail:
+    case YYSYMBOL_if_inline_tail:
         stmt_list_free(value->stmt_list);
         break;
 
-    case SYM_STATEMENT:
-    case SYM_ASSIGNMENT:
-    case SYM_PRINT_STATEMENT:
-    case SYM_CALL_STATEMENT:
-    case SYM_WITH_LOCK_STATEMENT:
-    case SYM_FOR_EACH_STATEMENT:
-    case SYM_DO_LOOP_STATEMENT:
-    case SYM_WHILE_STATEMENT:
-    case SYM_CONSIDER_STATEMENT:
-    case SYM_CONSIDER_BODY_STATEMENT:
-    case SYM_FUNCTION_STATEMENT:
-    case SYM_MODIFIER_STATEMENT:
-    case SYM_PROGRAM_STATEMENT:
-    case SYM_LIBRARY_STATEMENT:
-    case SYM_USE_STATEMENT:
-    case SYM_WATCH_STATEMENT:
-    case SYM_UNWATCH_STATEMENT:
-    case SYM_SERVER_STATEMENT:
-    case SYM_WITHOUT_WATCHERS_STATEMENT:
-    case SYM_ON_ERROR_STATEMENT:
-    case SYM_ERROR_STATEMENT:
-    case SYM_RETURN_STATEMENT:
-    case SYM_LABEL_STATEMENT:
-    case SYM_GOTO_STATEMENT:
-    case SYM_GOSUB_STATEMENT:
-    case SYM_BREAK_STATEMENT:
-    case SYM_CONTINUE_STATEMENT:
-    case SYM_IF_STATEMENT:
-    case SYM_INLINE_STATEMENT:
+    case YYSYMBOL_statement:
+    case YYSYMBOL_assignment:
+    case YYSYMBOL_print_statement:
+    case YYSYMBOL_call_statement:
+    case YYSYMBOL_with_lock_statement:
+    case YYSYMBOL_for_each_statement:
+    case YYSYMBOL_do_loop_statement:
+    case YYSYMBOL_while_statement:
+    case YYSYMBOL_consider_statement:
+    case YYSYMBOL_consider_body_statement:
+    case YYSYMBOL_function_statement:
+    case YYSYMBOL_modifier_statement:
+    case YYSYMBOL_program_statement:
+    case YYSYMBOL_library_statement:
+    case YYSYMBOL_use_statement:
+    case YYSYMBOL_watch_statement:
+    case YYSYMBOL_unwatch_statement:
+    case YYSYMBOL_server_statement:
+    case YYSYMBOL_without_watchers_statement:
+    case YYSYMBOL_on_error_statement:
+    case YYSYMBOL_error_statement:
+    case YYSYMBOL_return_statement:
+    case YYSYMBOL_label_statement:
+    case YYSYMBOL_goto_statement:
+    case YYSYMBOL_gosub_statement:
+    case YYSYMBOL_break_statement:
+    case YYSYMBOL_continue_statement:
+    case YYSYMBOL_if_statement:
+    case YYSYMBOL_inline_statement:
         stmt_free(value->stmt);
         break;
 
-    case SYM_LVALUE:
-    case SYM_EXPRESSION:
-    case SYM_OR_EXPRESSION:
-    case SYM_AND_EXPRESSION:
-    case SYM_NOT_EXPRESSION:
-    case SYM_COMPARISON_EXPRESSION:
-    case SYM_SET_EXPRESSION:
-    case SYM_ADDITIVE_EXPRESSION:
-    case SYM_MULTIPLICATIVE_EXPRESSION:
-    case SYM_UNARY_EXPRESSION:
-    case SYM_POSTFIX_EXPRESSION:
-    case SYM_PRIMARY:
-    case SYM_RECORD_LITERAL:
-    case SYM_PARAMETER_DEFAULT:
+    case YYSYMBOL_lvalue:
+    case YYSYMBOL_expression:
+    case YYSYMBOL_or_expression:
+    case YYSYMBOL_and_expression:
+    case YYSYMBOL_not_expression:
+    case YYSYMBOL_comparison_expression:
+    case YYSYMBOL_set_expression:
+    case YYSYMBOL_additive_expression:
+    case YYSYMBOL_multiplicative_expression:
+    case YYSYMBOL_unary_expression:
+    case YYSYMBOL_postfix_expression:
+    case YYSYMBOL_primary:
+    case YYSYMBOL_record_literal:
+    case YYSYMBOL_parameter_default:
         expr_free(value->expr);
         break;
 
-    case SYM_COMPARISON_LENS:
+    case YYSYMBOL_comparison_lens:
         modifier_ref_free(value->modifier);
         break;
-    case SYM_MODIFIER_SIGNATURE:
+    case YYSYMBOL_modifier_signature:
         modifier_signature_free(value->signature);
         break;
-    case SYM_CONSIDER_BRANCH_LIST:
+    case YYSYMBOL_consider_branch_list:
         branch_list_free(value->branches);
         break;
 
-    case SYM_WATCH_TARGET_LIST:
-    case SYM_SERVER_STRING_LIST:
-    case SYM_PARAMETER_LIST_OPT:
-    case SYM_PARAMETER_LIST:
+    case YYSYMBOL_watch_target_list:
+    case YYSYMBOL_server_string_list:
+    case YYSYMBOL_parameter_list_opt:
+    case YYSYMBOL_parameter_list:
         param_list_free(value->params);
         break;
 
-    case SYM_SERVER_ITEM_LIST:
+    case YYSYMBOL_server_item_list:
         item_list_free(value->items);
         break;
-    case SYM_SERVER_ITEM:
+    case YYSYMBOL_server_item:
         item_free(value->item);
         break;
 
-    case SYM_IDENT_SUFFIX:
-    case SYM_IDENT_DOT_SUFFIX:
+    case YYSYMBOL_ident_suffix:
+    case YYSYMBOL_ident_dot_suffix:
         tree_free(value->suffix.name);
         expr_list_free(value->suffix.args);
         break;
 
-    case SYM_ARGUMENT_LIST_OPT:
-    case SYM_ARGUMENT_LIST:
-    case SYM_ARRAY_ARGUMENT_LIST:
+    case YYSYMBOL_argument_list_opt:
+    case YYSYMBOL_argument_list:
+    case YYSYMBOL_array_argument_list:
         expr_list_free(value->exprs);
         break;
 
-    case SYM_RECORD_FIELD_LIST:
+    case YYSYMBOL_record_field_list:
         field_list_free(value->fields);
         break;
-    case SYM_FIELD_POLICY:
+    case YYSYMBOL_field_policy:
         expr_free(value->policy.reset_value);
         break;
 

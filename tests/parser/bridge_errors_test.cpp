@@ -71,12 +71,12 @@ TEST(BridgeErrors, FirstProblemEndsTheInput) {
 
 TEST(BridgeErrors, StringWarningsDoNotEndTheInput) {
     BridgeHarness bridge("print \"50\\%\" + x");
-    EXPECT_EQ(bridge.next().code, PTOK_PRINT);
+    EXPECT_EQ(bridge.next().code, TOK_PRINT);
     BridgeHarness::Delivered s = bridge.next();
-    EXPECT_EQ(s.code, PTOK_STRING);
+    EXPECT_EQ(s.code, TOK_STRING);
     EXPECT_EQ(s.text, "50\\%");
-    EXPECT_EQ(bridge.next().code, PTOK_PLUS);
-    EXPECT_EQ(bridge.next().code, PTOK_IDENT);
+    EXPECT_EQ(bridge.next().code, TOK_PLUS);
+    EXPECT_EQ(bridge.next().code, TOK_IDENT);
     EXPECT_EQ(bridge.next().code, 0);
     EXPECT_EQ(bridge.context().failed, 0);
     ASSERT_EQ(bridge.diagnostic_count(), 1u);
@@ -149,7 +149,7 @@ TEST(BridgeFacts, WordLengthLimit) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source.size());
         BridgeHarness bridge(c.source.c_str());
-        EXPECT_EQ(bridge.next().code, PTOK_IDENT);
+        EXPECT_EQ(bridge.next().code, TOK_IDENT);
         EXPECT_EQ(std::string(bridge.context().token_word), c.kept ? c.source : std::string());
     }
 }

@@ -50,7 +50,7 @@ TEST(BridgeFuzz, AnyTextEndsWithAtMostOneError) {
                 BridgeHarness::Delivered d = bridge.next();
                 code = d.code;
                 ++delivered;
-                saw_string |= code == PTOK_STRING;
+                saw_string |= code == TOK_STRING;
                 ASSERT_TRUE(code == 0 || (code >= 258 && code <= 344 && code != 342 && code != 343))
                     << code << " in " << source;
                 ASSERT_GE(d.location.start_line, 1);

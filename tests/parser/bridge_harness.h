@@ -7,6 +7,7 @@
 
 #include "diag/diagnostic.h"
 #include "lexer/lexer.h"
+#include "parser/grammar.tab.h"
 #include "parser/token_bridge.h"
 #include "parser/parse_context.h"
 #include "parser/parse_value.h"
@@ -44,7 +45,7 @@ public:
         Delivered out{};
         out.location = SourceSpan{-1, -1, -1, -1};
         out.code = yylex(&value, &out.location, &context_);
-        if (out.code == PTOK_NUMBER) {
+        if (out.code == TOK_NUMBER) {
             out.number = value.number;
         } else if (value.text != sentinel) {
             out.wrote_text = true;

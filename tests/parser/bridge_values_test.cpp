@@ -38,7 +38,7 @@ TEST(BridgeValues, NumberTriples) {
         SCOPED_TRACE(c.text);
         BridgeHarness bridge(c.text);
         BridgeHarness::Delivered d = bridge.next();
-        ASSERT_EQ(d.code, PTOK_NUMBER);
+        ASSERT_EQ(d.code, TOK_NUMBER);
         EXPECT_EQ(d.number.value, c.value);
         EXPECT_EQ(d.number.integer_value, c.integer_value);
         EXPECT_EQ(d.number.is_integer, c.is_integer);
@@ -53,7 +53,7 @@ TEST(BridgeValues, SixtyThreeDigitIntegerPrefixOfALongerNumeral) {
     std::string numeral = std::string(62, '0') + "42" + std::string(10, '9');
     BridgeHarness bridge(numeral.c_str());
     BridgeHarness::Delivered d = bridge.next();
-    ASSERT_EQ(d.code, PTOK_NUMBER);
+    ASSERT_EQ(d.code, TOK_NUMBER);
     EXPECT_EQ(d.number.is_integer, 1);
     EXPECT_EQ(d.number.integer_value, 4);
     EXPECT_EQ(d.number.value, 4.0);
@@ -80,12 +80,12 @@ struct TextCase {
 
 TEST(BridgeValues, TextsAreCopiedOrDecoded) {
     const TextCase cases[] = {
-        {"counter", PTOK_IDENT, "counter"},
-        {"math.sqrt(2)", PTOK_QUALIFIED_IDENT, "math.sqrt"},
-        {"{scale more}", PTOK_MODIFIER_PREFIX, "scale more"},
-        {"\"a\\tb\"", PTOK_STRING, "a\tb"},
-        {"\"\"", PTOK_STRING, ""},
-        {"\"two\nlines\"", PTOK_STRING, "two\nlines"},
+        {"counter", TOK_IDENT, "counter"},
+        {"math.sqrt(2)", TOK_QUALIFIED_IDENT, "math.sqrt"},
+        {"{scale more}", TOK_MODIFIER_PREFIX, "scale more"},
+        {"\"a\\tb\"", TOK_STRING, "a\tb"},
+        {"\"\"", TOK_STRING, ""},
+        {"\"two\nlines\"", TOK_STRING, "two\nlines"},
     };
     for (const TextCase& c : cases) {
         SCOPED_TRACE(c.source);
@@ -99,15 +99,15 @@ TEST(BridgeValues, TextsAreCopiedOrDecoded) {
 
 TEST(BridgeValues, LensTextIsCopied) {
     BridgeHarness bridge("x[{ > 2 }]");
-    EXPECT_EQ(bridge.next().code, PTOK_IDENT);
-    EXPECT_EQ(bridge.next().code, PTOK_LBRACKET);
-    EXPECT_EQ(bridge.next().code, PTOK_LBRACE);
+    EXPECT_EQ(bridge.next().code, TOK_IDENT);
+    EXPECT_EQ(bridge.next().code, TOK_LBRACKET);
+    EXPECT_EQ(bridge.next().code, TOK_LBRACE);
     lexer_begin_lens(&bridge.lexer());
     BridgeHarness::Delivered lens = bridge.next();
-    EXPECT_EQ(lens.code, PTOK_LENS_CONTENT);
+    EXPECT_EQ(lens.code, TOK_LENS_CONTENT);
     EXPECT_EQ(lens.text, " > 2 ");
     expect_span(lens.location, 1, 4, 1, 9);
-    EXPECT_EQ(bridge.next().code, PTOK_RBRACE);
+    EXPECT_EQ(bridge.next().code, TOK_RBRACE);
 }
 
 // Tokens without a value leave the value record alone.
@@ -117,17 +117,17 @@ TEST(BridgeValues, TokenCodesAndUntouchedValues) {
         std::vector<int> codes;
     };
     const Case cases[] = {
-        {"unknown error nothing", {PTOK_UNKNOWN_VALUE, PTOK_ERROR_VALUE, PTOK_NOTHING, 0}},
-        {"a.b", {PTOK_IDENT, PTOK_DOT, PTOK_IDENT, 0}},
-        {"x += 1\n", {PTOK_IDENT, PTOK_PLUS_EQ, PTOK_NUMBER, PTOK_NEWLINE, 0}},
-        {"if a !>= b then", {PTOK_IF, PTOK_IDENT, PTOK_OP_NGE, PTOK_IDENT, PTOK_THEN, 0}},
+        {"unknown error nothing", {TOK_UNKNOWN_VALUE, TOK_ERROR_VALUE, TOK_NOTHING, 0}},
+        {"a.b", {TOK_IDENT, TOK_DOT, TOK_IDENT, 0}},
+        {"x += 1\n", {TOK_IDENT, TOK_PLUS_EQ, TOK_NUMBER, TOK_NEWLINE, 0}},
+        {"if a !>= b then", {TOK_IF, TOK_IDENT, TOK_OP_NGE, TOK_IDENT, TOK_THEN, 0}},
         {"dim r as {k: [1, 2]}",
-         {PTOK_DIM, PTOK_IDENT, PTOK_AS, PTOK_LBRACE, PTOK_IDENT, PTOK_COLON, PTOK_LBRACKET,
-          PTOK_NUMBER, PTOK_COMMA, PTOK_NUMBER, PTOK_RBRACKET, PTOK_RBRACE, 0}},
-        {"for each v in xs", {PTOK_FOR, PTOK_EACH, PTOK_IDENT, PTOK_IN, PTOK_IDENT, 0}},
+         {TOK_DIM, TOK_IDENT, TOK_AS, TOK_LBRACE, TOK_IDENT, TOK_COLON, TOK_LBRACKET,
+          TOK_NUMBER, TOK_COMMA, TOK_NUMBER, TOK_RBRACKET, TOK_RBRACE, 0}},
+        {"for each v in xs", {TOK_FOR, TOK_EACH, TOK_IDENT, TOK_IN, TOK_IDENT, 0}},
         {"consider x\nif 1\nelse\nend consider",
-         {PTOK_CONSIDER, PTOK_IDENT, PTOK_NEWLINE, PTOK_CONSIDER_IF, PTOK_NUMBER, PTOK_NEWLINE,
-          PTOK_CONSIDER_ELSE, PTOK_NEWLINE, PTOK_END_CONSIDER, 0}},
+         {TOK_CONSIDER, TOK_IDENT, TOK_NEWLINE, TOK_CONSIDER_IF, TOK_NUMBER, TOK_NEWLINE,
+          TOK_CONSIDER_ELSE, TOK_NEWLINE, TOK_END_CONSIDER, 0}},
         {"", {0}},
     };
     for (const Case& c : cases) {
@@ -136,10 +136,10 @@ TEST(BridgeValues, TokenCodesAndUntouchedValues) {
         for (size_t i = 0; i < c.codes.size(); ++i) {
             BridgeHarness::Delivered d = bridge.next();
             EXPECT_EQ(d.code, c.codes[i]) << "token " << i;
-            bool carries_text = d.code == PTOK_IDENT || d.code == PTOK_STRING ||
-                                d.code == PTOK_QUALIFIED_IDENT || d.code == PTOK_LENS_CONTENT ||
-                                d.code == PTOK_MODIFIER_PREFIX;
-            if (d.code != PTOK_NUMBER) {
+            bool carries_text = d.code == TOK_IDENT || d.code == TOK_STRING ||
+                                d.code == TOK_QUALIFIED_IDENT || d.code == TOK_LENS_CONTENT ||
+                                d.code == TOK_MODIFIER_PREFIX;
+            if (d.code != TOK_NUMBER) {
                 EXPECT_EQ(d.wrote_text, carries_text) << "token " << i;
             }
         }
@@ -156,15 +156,15 @@ TEST(BridgeValues, Locations) {
         SourceSpan location;
     };
     const Case cases[] = {
-        {"x {scale}= 1", 1, PTOK_MODIFIER_PREFIX, {1, 3, 1, 8}},
-        {"x {scale}= 1", 2, PTOK_OP_EQ, {1, 10, 1, 11}},
-        {"  while", 0, PTOK_WHILE, {1, 3, 1, 8}},
-        {"a\n  bc", 1, PTOK_NEWLINE, {1, 2, 1, 3}},
-        {"a\n  bc", 2, PTOK_IDENT, {2, 3, 2, 5}},
+        {"x {scale}= 1", 1, TOK_MODIFIER_PREFIX, {1, 3, 1, 8}},
+        {"x {scale}= 1", 2, TOK_OP_EQ, {1, 10, 1, 11}},
+        {"  while", 0, TOK_WHILE, {1, 3, 1, 8}},
+        {"a\n  bc", 1, TOK_NEWLINE, {1, 2, 1, 3}},
+        {"a\n  bc", 2, TOK_IDENT, {2, 3, 2, 5}},
         // A string over two lines keeps its first line as the last.
-        {"\"ab\ncd\" x", 0, PTOK_STRING, {1, 1, 1, 8}},
-        {"\"ab\ncd\" x", 1, PTOK_IDENT, {2, 5, 2, 6}},
-        {"f(1,\n  2)", 4, PTOK_NUMBER, {2, 3, 2, 4}},
+        {"\"ab\ncd\" x", 0, TOK_STRING, {1, 1, 1, 8}},
+        {"\"ab\ncd\" x", 1, TOK_IDENT, {2, 5, 2, 6}},
+        {"f(1,\n  2)", 4, TOK_NUMBER, {2, 3, 2, 4}},
         {"x", 1, 0, {1, 2, 1, 2}},
     };
     for (const Case& c : cases) {

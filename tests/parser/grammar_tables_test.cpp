@@ -23,7 +23,6 @@
 #include "parser/actions.h"
 #include "parser/error_report.h"
 #include "parser/grammar.tab.h"
-#include "parser/grammar_symbols.h"
 #include "parser/parse_context.h"
 #include "parser/value_discard.h"
 
@@ -45,7 +44,6 @@ static_assert(YYNRULES == 332, "rule count");
 static_assert(YYFINAL == 3, "final state");
 static_assert(YYNSTATES == 707, "LALR(1) state count");
 static_assert(YYMAXUTOK == 344, "highest token code");
-static_assert(YYNTOKENS == GRAMMAR_TERMINAL_COUNT && YYNNTS == GRAMMAR_NONTERMINAL_COUNT);
 
 // Token codes: 0 for end of input, then 258 upwards in terminal order.
 constexpr int TOKEN_CODES[] = {
@@ -77,96 +75,95 @@ static_assert(TOK_YYEOF == 0 && TOK_YYerror == 256 && TOK_YYUNDEF == 257);
 static_assert(TOK_NUMBER == 258 && TOK_DOT == 344);
 static_assert(codes_run_from_258(), "token codes must be 258..344 in terminal order");
 
-// The symbols whose values the discard routine frees.
-#define SAME_SYMBOL(ours, theirs) \
-    static_assert(static_cast<int>(ours) == static_cast<int>(YYSYMBOL_##theirs), #theirs)
-SAME_SYMBOL(SYM_IDENT, IDENT);
-SAME_SYMBOL(SYM_STRING, STRING);
-SAME_SYMBOL(SYM_LENS_CONTENT, LENS_CONTENT);
-SAME_SYMBOL(SYM_QUALIFIED_IDENT, QUALIFIED_IDENT);
-SAME_SYMBOL(SYM_MODIFIER_PREFIX, MODIFIER_PREFIX);
-SAME_SYMBOL(SYM_DOT, DOT);
-SAME_SYMBOL(SYM_ACCEPT, YYACCEPT);
-SAME_SYMBOL(SYM_PROGRAM, program);
-SAME_SYMBOL(SYM_STATEMENT_LIST, statement_list);
-SAME_SYMBOL(SYM_STATEMENT, statement);
-SAME_SYMBOL(SYM_ASSIGNMENT, assignment);
-SAME_SYMBOL(SYM_COMPOUND_OP, compound_op);
-SAME_SYMBOL(SYM_LVALUE, lvalue);
-SAME_SYMBOL(SYM_VARIABLE_NAME, variable_name);
-SAME_SYMBOL(SYM_COMPARISON_LENS, comparison_lens);
-SAME_SYMBOL(SYM_LENS_MARKER, 99_1);
-SAME_SYMBOL(SYM_MODIFIER_NAME, modifier_name);
-SAME_SYMBOL(SYM_MODIFIER_WORD, modifier_word);
-SAME_SYMBOL(SYM_PRINT_STATEMENT, print_statement);
-SAME_SYMBOL(SYM_CALL_STATEMENT, call_statement);
-SAME_SYMBOL(SYM_WITH_LOCK_STATEMENT, with_lock_statement);
-SAME_SYMBOL(SYM_FOR_END, for_end);
-SAME_SYMBOL(SYM_FOR_EACH_STATEMENT, for_each_statement);
-SAME_SYMBOL(SYM_DO_LOOP_STATEMENT, do_loop_statement);
-SAME_SYMBOL(SYM_WHILE_STATEMENT, while_statement);
-SAME_SYMBOL(SYM_CONSIDER_STATEMENT, consider_statement);
-SAME_SYMBOL(SYM_CONSIDER_BRANCH_LIST, consider_branch_list);
-SAME_SYMBOL(SYM_CONSIDER_ELSE_OPT, consider_else_opt);
-SAME_SYMBOL(SYM_CONSIDER_STATEMENT_LIST, consider_statement_list);
-SAME_SYMBOL(SYM_CONSIDER_BODY_STATEMENT, consider_body_statement);
-SAME_SYMBOL(SYM_FUNCTION_STATEMENT, function_statement);
-SAME_SYMBOL(SYM_MODIFIER_STATEMENT, modifier_statement);
-SAME_SYMBOL(SYM_PROGRAM_STATEMENT, program_statement);
-SAME_SYMBOL(SYM_LIBRARY_STATEMENT, library_statement);
-SAME_SYMBOL(SYM_USE_STATEMENT, use_statement);
-SAME_SYMBOL(SYM_MODIFIER_SIGNATURE, modifier_signature);
-SAME_SYMBOL(SYM_MODIFIER_CONTEXT, modifier_context);
-SAME_SYMBOL(SYM_WATCH_STATEMENT, watch_statement);
-SAME_SYMBOL(SYM_UNWATCH_STATEMENT, unwatch_statement);
-SAME_SYMBOL(SYM_WATCH_TARGET_LIST, watch_target_list);
-SAME_SYMBOL(SYM_SERVER_STATEMENT, server_statement);
-SAME_SYMBOL(SYM_SERVER_OPTIONS_MARKER, 125_2);
-SAME_SYMBOL(SYM_SERVER_BARE_MARKER, 126_3);
-SAME_SYMBOL(SYM_SERVER_ITEM_LIST, server_item_list);
-SAME_SYMBOL(SYM_SERVER_ITEM, server_item);
-SAME_SYMBOL(SYM_SERVER_STRING_LIST, server_string_list);
-SAME_SYMBOL(SYM_WATCH_TARGET_PATH, watch_target_path);
-SAME_SYMBOL(SYM_WITHOUT_WATCHERS_STATEMENT, without_watchers_statement);
-SAME_SYMBOL(SYM_ON_ERROR_STATEMENT, on_error_statement);
-SAME_SYMBOL(SYM_ERROR_STATEMENT, error_statement);
-SAME_SYMBOL(SYM_RETURN_STATEMENT, return_statement);
-SAME_SYMBOL(SYM_LABEL_STATEMENT, label_statement);
-SAME_SYMBOL(SYM_GOTO_STATEMENT, goto_statement);
-SAME_SYMBOL(SYM_GOSUB_STATEMENT, gosub_statement);
-SAME_SYMBOL(SYM_BREAK_STATEMENT, break_statement);
-SAME_SYMBOL(SYM_CONTINUE_STATEMENT, continue_statement);
-SAME_SYMBOL(SYM_IF_STATEMENT, if_statement);
-SAME_SYMBOL(SYM_IF_BLOCK_TAIL, if_block_tail);
-SAME_SYMBOL(SYM_IF_INLINE_TAIL, if_inline_tail);
-SAME_SYMBOL(SYM_INLINE_STATEMENT, inline_statement);
-SAME_SYMBOL(SYM_EXPRESSION, expression);
-SAME_SYMBOL(SYM_OR_EXPRESSION, or_expression);
-SAME_SYMBOL(SYM_AND_EXPRESSION, and_expression);
-SAME_SYMBOL(SYM_NOT_EXPRESSION, not_expression);
-SAME_SYMBOL(SYM_COMPARISON_EXPRESSION, comparison_expression);
-SAME_SYMBOL(SYM_SET_EXPRESSION, set_expression);
-SAME_SYMBOL(SYM_ADDITIVE_EXPRESSION, additive_expression);
-SAME_SYMBOL(SYM_MULTIPLICATIVE_EXPRESSION, multiplicative_expression);
-SAME_SYMBOL(SYM_UNARY_EXPRESSION, unary_expression);
-SAME_SYMBOL(SYM_POSTFIX_EXPRESSION, postfix_expression);
-SAME_SYMBOL(SYM_COMPARISON_OPERATOR, comparison_operator);
-SAME_SYMBOL(SYM_PRIMARY, primary);
-SAME_SYMBOL(SYM_RECORD_LITERAL, record_literal);
-SAME_SYMBOL(SYM_IDENT_SUFFIX, ident_suffix);
-SAME_SYMBOL(SYM_IDENT_DOT_SUFFIX, ident_dot_suffix);
-SAME_SYMBOL(SYM_DURATION_TERMS, duration_terms);
-SAME_SYMBOL(SYM_ARGUMENT_LIST_OPT, argument_list_opt);
-SAME_SYMBOL(SYM_ARGUMENT_LIST, argument_list);
-SAME_SYMBOL(SYM_ARRAY_ARGUMENT_LIST, array_argument_list);
-SAME_SYMBOL(SYM_PARAMETER_LIST_OPT, parameter_list_opt);
-SAME_SYMBOL(SYM_PARAMETER_DEFAULT, parameter_default);
-SAME_SYMBOL(SYM_PARAMETER_LIST, parameter_list);
-SAME_SYMBOL(SYM_FIELD_NAME, field_name);
-SAME_SYMBOL(SYM_DOT_FIELD_NAME, dot_field_name);
-SAME_SYMBOL(SYM_RECORD_FIELD_LIST, record_field_list);
-SAME_SYMBOL(SYM_FIELD_POLICY, field_policy);
-SAME_SYMBOL(SYM_OPTIONAL_NEWLINES, optional_newlines);
+// The symbols whose values the discard routine frees keep their numbers.
+#define FIXED_SYMBOL(name, number) static_assert(static_cast<int>(YYSYMBOL_##name) == number, #name)
+FIXED_SYMBOL(IDENT, 4);
+FIXED_SYMBOL(STRING, 5);
+FIXED_SYMBOL(LENS_CONTENT, 6);
+FIXED_SYMBOL(QUALIFIED_IDENT, 7);
+FIXED_SYMBOL(MODIFIER_PREFIX, 8);
+FIXED_SYMBOL(DOT, 89);
+FIXED_SYMBOL(YYACCEPT, 90);
+FIXED_SYMBOL(program, 91);
+FIXED_SYMBOL(statement_list, 92);
+FIXED_SYMBOL(statement, 93);
+FIXED_SYMBOL(assignment, 94);
+FIXED_SYMBOL(compound_op, 95);
+FIXED_SYMBOL(lvalue, 96);
+FIXED_SYMBOL(variable_name, 97);
+FIXED_SYMBOL(comparison_lens, 98);
+FIXED_SYMBOL(99_1, 99);
+FIXED_SYMBOL(modifier_name, 100);
+FIXED_SYMBOL(modifier_word, 101);
+FIXED_SYMBOL(print_statement, 102);
+FIXED_SYMBOL(call_statement, 103);
+FIXED_SYMBOL(with_lock_statement, 104);
+FIXED_SYMBOL(for_end, 105);
+FIXED_SYMBOL(for_each_statement, 106);
+FIXED_SYMBOL(do_loop_statement, 107);
+FIXED_SYMBOL(while_statement, 108);
+FIXED_SYMBOL(consider_statement, 109);
+FIXED_SYMBOL(consider_branch_list, 110);
+FIXED_SYMBOL(consider_else_opt, 111);
+FIXED_SYMBOL(consider_statement_list, 112);
+FIXED_SYMBOL(consider_body_statement, 113);
+FIXED_SYMBOL(function_statement, 114);
+FIXED_SYMBOL(modifier_statement, 115);
+FIXED_SYMBOL(program_statement, 116);
+FIXED_SYMBOL(library_statement, 117);
+FIXED_SYMBOL(use_statement, 118);
+FIXED_SYMBOL(modifier_signature, 119);
+FIXED_SYMBOL(modifier_context, 120);
+FIXED_SYMBOL(watch_statement, 121);
+FIXED_SYMBOL(unwatch_statement, 122);
+FIXED_SYMBOL(watch_target_list, 123);
+FIXED_SYMBOL(server_statement, 124);
+FIXED_SYMBOL(125_2, 125);
+FIXED_SYMBOL(126_3, 126);
+FIXED_SYMBOL(server_item_list, 127);
+FIXED_SYMBOL(server_item, 128);
+FIXED_SYMBOL(server_string_list, 129);
+FIXED_SYMBOL(watch_target_path, 130);
+FIXED_SYMBOL(without_watchers_statement, 131);
+FIXED_SYMBOL(on_error_statement, 132);
+FIXED_SYMBOL(error_statement, 133);
+FIXED_SYMBOL(return_statement, 134);
+FIXED_SYMBOL(label_statement, 135);
+FIXED_SYMBOL(goto_statement, 136);
+FIXED_SYMBOL(gosub_statement, 137);
+FIXED_SYMBOL(break_statement, 138);
+FIXED_SYMBOL(continue_statement, 139);
+FIXED_SYMBOL(if_statement, 140);
+FIXED_SYMBOL(if_block_tail, 141);
+FIXED_SYMBOL(if_inline_tail, 142);
+FIXED_SYMBOL(inline_statement, 143);
+FIXED_SYMBOL(expression, 144);
+FIXED_SYMBOL(or_expression, 145);
+FIXED_SYMBOL(and_expression, 146);
+FIXED_SYMBOL(not_expression, 147);
+FIXED_SYMBOL(comparison_expression, 148);
+FIXED_SYMBOL(set_expression, 149);
+FIXED_SYMBOL(additive_expression, 150);
+FIXED_SYMBOL(multiplicative_expression, 151);
+FIXED_SYMBOL(unary_expression, 152);
+FIXED_SYMBOL(postfix_expression, 153);
+FIXED_SYMBOL(comparison_operator, 154);
+FIXED_SYMBOL(primary, 155);
+FIXED_SYMBOL(record_literal, 156);
+FIXED_SYMBOL(ident_suffix, 157);
+FIXED_SYMBOL(ident_dot_suffix, 158);
+FIXED_SYMBOL(duration_terms, 159);
+FIXED_SYMBOL(argument_list_opt, 160);
+FIXED_SYMBOL(argument_list, 161);
+FIXED_SYMBOL(array_argument_list, 162);
+FIXED_SYMBOL(parameter_list_opt, 163);
+FIXED_SYMBOL(parameter_default, 164);
+FIXED_SYMBOL(parameter_list, 165);
+FIXED_SYMBOL(field_name, 166);
+FIXED_SYMBOL(dot_field_name, 167);
+FIXED_SYMBOL(record_field_list, 168);
+FIXED_SYMBOL(field_policy, 169);
+FIXED_SYMBOL(optional_newlines, 170);
 #undef SAME_SYMBOL
 
 // Terminal names as messages print them (before the driver strips the
@@ -236,43 +233,43 @@ struct RuleRange {
 
 // Rule numbers by left-hand side, in the grammar's order.
 const RuleRange RULES_BY_LHS[] = {
-    {1, 1, SYM_ACCEPT}, {2, 2, SYM_PROGRAM}, {3, 5, SYM_STATEMENT_LIST},
-    {6, 32, SYM_STATEMENT}, {33, 36, SYM_ASSIGNMENT}, {37, 40, SYM_COMPOUND_OP},
-    {41, 43, SYM_LVALUE}, {44, 46, SYM_VARIABLE_NAME}, {47, 47, SYM_LENS_MARKER},
-    {48, 49, SYM_COMPARISON_LENS}, {50, 51, SYM_MODIFIER_NAME}, {52, 55, SYM_MODIFIER_WORD},
-    {56, 57, SYM_PRINT_STATEMENT}, {58, 62, SYM_CALL_STATEMENT},
-    {63, 63, SYM_WITH_LOCK_STATEMENT}, {64, 66, SYM_FOR_END}, {67, 72, SYM_FOR_EACH_STATEMENT},
-    {73, 73, SYM_DO_LOOP_STATEMENT}, {74, 74, SYM_WHILE_STATEMENT},
-    {75, 75, SYM_CONSIDER_STATEMENT}, {76, 77, SYM_CONSIDER_BRANCH_LIST},
-    {78, 79, SYM_CONSIDER_ELSE_OPT}, {80, 82, SYM_CONSIDER_STATEMENT_LIST},
-    {83, 108, SYM_CONSIDER_BODY_STATEMENT}, {109, 110, SYM_FUNCTION_STATEMENT},
-    {111, 112, SYM_MODIFIER_STATEMENT}, {113, 113, SYM_PROGRAM_STATEMENT},
-    {114, 114, SYM_LIBRARY_STATEMENT}, {115, 122, SYM_USE_STATEMENT},
-    {123, 124, SYM_MODIFIER_SIGNATURE}, {125, 125, SYM_MODIFIER_CONTEXT},
-    {126, 128, SYM_WATCH_STATEMENT}, {129, 129, SYM_UNWATCH_STATEMENT},
-    {130, 131, SYM_WATCH_TARGET_LIST}, {132, 132, SYM_SERVER_OPTIONS_MARKER},
-    {133, 133, SYM_SERVER_STATEMENT}, {134, 134, SYM_SERVER_BARE_MARKER},
-    {135, 135, SYM_SERVER_STATEMENT}, {136, 138, SYM_SERVER_ITEM_LIST},
-    {139, 143, SYM_SERVER_ITEM}, {144, 145, SYM_SERVER_STRING_LIST},
-    {146, 147, SYM_WATCH_TARGET_PATH}, {148, 148, SYM_WITHOUT_WATCHERS_STATEMENT},
-    {149, 156, SYM_ON_ERROR_STATEMENT}, {157, 157, SYM_ERROR_STATEMENT},
-    {158, 159, SYM_RETURN_STATEMENT}, {160, 160, SYM_LABEL_STATEMENT},
-    {161, 161, SYM_GOTO_STATEMENT}, {162, 162, SYM_GOSUB_STATEMENT},
-    {163, 164, SYM_BREAK_STATEMENT}, {165, 166, SYM_CONTINUE_STATEMENT},
-    {167, 168, SYM_IF_STATEMENT}, {169, 172, SYM_IF_BLOCK_TAIL}, {173, 177, SYM_IF_INLINE_TAIL},
-    {178, 188, SYM_INLINE_STATEMENT}, {189, 189, SYM_EXPRESSION}, {190, 191, SYM_OR_EXPRESSION},
-    {192, 193, SYM_AND_EXPRESSION}, {194, 195, SYM_NOT_EXPRESSION},
-    {196, 198, SYM_COMPARISON_EXPRESSION}, {199, 201, SYM_SET_EXPRESSION},
-    {202, 204, SYM_ADDITIVE_EXPRESSION}, {205, 207, SYM_MULTIPLICATIVE_EXPRESSION},
-    {208, 213, SYM_UNARY_EXPRESSION}, {214, 218, SYM_POSTFIX_EXPRESSION},
-    {219, 228, SYM_COMPARISON_OPERATOR}, {229, 243, SYM_PRIMARY}, {244, 245, SYM_RECORD_LITERAL},
-    {246, 249, SYM_IDENT_SUFFIX}, {250, 251, SYM_IDENT_DOT_SUFFIX},
-    {252, 253, SYM_DURATION_TERMS}, {254, 255, SYM_ARGUMENT_LIST_OPT},
-    {256, 257, SYM_ARGUMENT_LIST}, {258, 259, SYM_ARRAY_ARGUMENT_LIST},
-    {260, 261, SYM_PARAMETER_LIST_OPT}, {262, 269, SYM_PARAMETER_DEFAULT},
-    {270, 273, SYM_PARAMETER_LIST}, {274, 275, SYM_FIELD_NAME}, {276, 322, SYM_DOT_FIELD_NAME},
-    {323, 328, SYM_RECORD_FIELD_LIST}, {329, 330, SYM_FIELD_POLICY},
-    {331, 332, SYM_OPTIONAL_NEWLINES},
+    {1, 1, YYSYMBOL_YYACCEPT}, {2, 2, YYSYMBOL_program}, {3, 5, YYSYMBOL_statement_list},
+    {6, 32, YYSYMBOL_statement}, {33, 36, YYSYMBOL_assignment}, {37, 40, YYSYMBOL_compound_op},
+    {41, 43, YYSYMBOL_lvalue}, {44, 46, YYSYMBOL_variable_name}, {47, 47, YYSYMBOL_99_1},
+    {48, 49, YYSYMBOL_comparison_lens}, {50, 51, YYSYMBOL_modifier_name}, {52, 55, YYSYMBOL_modifier_word},
+    {56, 57, YYSYMBOL_print_statement}, {58, 62, YYSYMBOL_call_statement},
+    {63, 63, YYSYMBOL_with_lock_statement}, {64, 66, YYSYMBOL_for_end}, {67, 72, YYSYMBOL_for_each_statement},
+    {73, 73, YYSYMBOL_do_loop_statement}, {74, 74, YYSYMBOL_while_statement},
+    {75, 75, YYSYMBOL_consider_statement}, {76, 77, YYSYMBOL_consider_branch_list},
+    {78, 79, YYSYMBOL_consider_else_opt}, {80, 82, YYSYMBOL_consider_statement_list},
+    {83, 108, YYSYMBOL_consider_body_statement}, {109, 110, YYSYMBOL_function_statement},
+    {111, 112, YYSYMBOL_modifier_statement}, {113, 113, YYSYMBOL_program_statement},
+    {114, 114, YYSYMBOL_library_statement}, {115, 122, YYSYMBOL_use_statement},
+    {123, 124, YYSYMBOL_modifier_signature}, {125, 125, YYSYMBOL_modifier_context},
+    {126, 128, YYSYMBOL_watch_statement}, {129, 129, YYSYMBOL_unwatch_statement},
+    {130, 131, YYSYMBOL_watch_target_list}, {132, 132, YYSYMBOL_125_2},
+    {133, 133, YYSYMBOL_server_statement}, {134, 134, YYSYMBOL_126_3},
+    {135, 135, YYSYMBOL_server_statement}, {136, 138, YYSYMBOL_server_item_list},
+    {139, 143, YYSYMBOL_server_item}, {144, 145, YYSYMBOL_server_string_list},
+    {146, 147, YYSYMBOL_watch_target_path}, {148, 148, YYSYMBOL_without_watchers_statement},
+    {149, 156, YYSYMBOL_on_error_statement}, {157, 157, YYSYMBOL_error_statement},
+    {158, 159, YYSYMBOL_return_statement}, {160, 160, YYSYMBOL_label_statement},
+    {161, 161, YYSYMBOL_goto_statement}, {162, 162, YYSYMBOL_gosub_statement},
+    {163, 164, YYSYMBOL_break_statement}, {165, 166, YYSYMBOL_continue_statement},
+    {167, 168, YYSYMBOL_if_statement}, {169, 172, YYSYMBOL_if_block_tail}, {173, 177, YYSYMBOL_if_inline_tail},
+    {178, 188, YYSYMBOL_inline_statement}, {189, 189, YYSYMBOL_expression}, {190, 191, YYSYMBOL_or_expression},
+    {192, 193, YYSYMBOL_and_expression}, {194, 195, YYSYMBOL_not_expression},
+    {196, 198, YYSYMBOL_comparison_expression}, {199, 201, YYSYMBOL_set_expression},
+    {202, 204, YYSYMBOL_additive_expression}, {205, 207, YYSYMBOL_multiplicative_expression},
+    {208, 213, YYSYMBOL_unary_expression}, {214, 218, YYSYMBOL_postfix_expression},
+    {219, 228, YYSYMBOL_comparison_operator}, {229, 243, YYSYMBOL_primary}, {244, 245, YYSYMBOL_record_literal},
+    {246, 249, YYSYMBOL_ident_suffix}, {250, 251, YYSYMBOL_ident_dot_suffix},
+    {252, 253, YYSYMBOL_duration_terms}, {254, 255, YYSYMBOL_argument_list_opt},
+    {256, 257, YYSYMBOL_argument_list}, {258, 259, YYSYMBOL_array_argument_list},
+    {260, 261, YYSYMBOL_parameter_list_opt}, {262, 269, YYSYMBOL_parameter_default},
+    {270, 273, YYSYMBOL_parameter_list}, {274, 275, YYSYMBOL_field_name}, {276, 322, YYSYMBOL_dot_field_name},
+    {323, 328, YYSYMBOL_record_field_list}, {329, 330, YYSYMBOL_field_policy},
+    {331, 332, YYSYMBOL_optional_newlines},
 };
 
 TEST(GrammarTables, RulesAreNumberedByLeftHandSide) {

@@ -71,81 +71,81 @@ TEST(ValueDiscard, EveryOwningSymbolReleasesItsValue) {
     };
 
     std::vector<OwningCase> cases = {
-        {SYM_IDENT, text}, {SYM_STRING, text}, {SYM_LENS_CONTENT, text},
-        {SYM_QUALIFIED_IDENT, text}, {SYM_MODIFIER_PREFIX, text}, {SYM_VARIABLE_NAME, text},
-        {SYM_MODIFIER_NAME, text}, {SYM_MODIFIER_WORD, text}, {SYM_FOR_END, text},
-        {SYM_MODIFIER_CONTEXT, text}, {SYM_WATCH_TARGET_PATH, text},
-        {SYM_COMPARISON_OPERATOR, text}, {SYM_FIELD_NAME, text}, {SYM_DOT_FIELD_NAME, text},
+        {YYSYMBOL_IDENT, text}, {YYSYMBOL_STRING, text}, {YYSYMBOL_LENS_CONTENT, text},
+        {YYSYMBOL_QUALIFIED_IDENT, text}, {YYSYMBOL_MODIFIER_PREFIX, text}, {YYSYMBOL_variable_name, text},
+        {YYSYMBOL_modifier_name, text}, {YYSYMBOL_modifier_word, text}, {YYSYMBOL_for_end, text},
+        {YYSYMBOL_modifier_context, text}, {YYSYMBOL_watch_target_path, text},
+        {YYSYMBOL_comparison_operator, text}, {YYSYMBOL_field_name, text}, {YYSYMBOL_dot_field_name, text},
 
-        {SYM_STATEMENT_LIST, stmts}, {SYM_CONSIDER_ELSE_OPT, stmts},
-        {SYM_CONSIDER_STATEMENT_LIST, stmts}, {SYM_IF_BLOCK_TAIL, stmts},
-        {SYM_IF_INLINE_TAIL, stmts},
+        {YYSYMBOL_statement_list, stmts}, {YYSYMBOL_consider_else_opt, stmts},
+        {YYSYMBOL_consider_statement_list, stmts}, {YYSYMBOL_if_block_tail, stmts},
+        {YYSYMBOL_if_inline_tail, stmts},
 
-        {SYM_LVALUE, expr}, {SYM_EXPRESSION, expr}, {SYM_OR_EXPRESSION, expr},
-        {SYM_AND_EXPRESSION, expr}, {SYM_NOT_EXPRESSION, expr},
-        {SYM_COMPARISON_EXPRESSION, expr}, {SYM_SET_EXPRESSION, expr},
-        {SYM_ADDITIVE_EXPRESSION, expr}, {SYM_MULTIPLICATIVE_EXPRESSION, expr},
-        {SYM_UNARY_EXPRESSION, expr}, {SYM_POSTFIX_EXPRESSION, expr}, {SYM_PRIMARY, expr},
-        {SYM_RECORD_LITERAL, expr}, {SYM_PARAMETER_DEFAULT, expr},
+        {YYSYMBOL_lvalue, expr}, {YYSYMBOL_expression, expr}, {YYSYMBOL_or_expression, expr},
+        {YYSYMBOL_and_expression, expr}, {YYSYMBOL_not_expression, expr},
+        {YYSYMBOL_comparison_expression, expr}, {YYSYMBOL_set_expression, expr},
+        {YYSYMBOL_additive_expression, expr}, {YYSYMBOL_multiplicative_expression, expr},
+        {YYSYMBOL_unary_expression, expr}, {YYSYMBOL_postfix_expression, expr}, {YYSYMBOL_primary, expr},
+        {YYSYMBOL_record_literal, expr}, {YYSYMBOL_parameter_default, expr},
 
-        {SYM_WATCH_TARGET_LIST, params}, {SYM_SERVER_STRING_LIST, params},
-        {SYM_PARAMETER_LIST_OPT, params}, {SYM_PARAMETER_LIST, params},
-        {SYM_ARGUMENT_LIST_OPT, exprs}, {SYM_ARGUMENT_LIST, exprs},
-        {SYM_ARRAY_ARGUMENT_LIST, exprs},
-        {SYM_IDENT_SUFFIX, suffix}, {SYM_IDENT_DOT_SUFFIX, suffix},
+        {YYSYMBOL_watch_target_list, params}, {YYSYMBOL_server_string_list, params},
+        {YYSYMBOL_parameter_list_opt, params}, {YYSYMBOL_parameter_list, params},
+        {YYSYMBOL_argument_list_opt, exprs}, {YYSYMBOL_argument_list, exprs},
+        {YYSYMBOL_array_argument_list, exprs},
+        {YYSYMBOL_ident_suffix, suffix}, {YYSYMBOL_ident_dot_suffix, suffix},
 
-        {SYM_COMPARISON_LENS,
+        {YYSYMBOL_comparison_lens,
          [] {
              ParseValue v;
              v.modifier = modifier_ref_make(dup("approx"), some_exprs());
              return v;
          }},
-        {SYM_MODIFIER_SIGNATURE,
+        {YYSYMBOL_modifier_signature,
          [] {
              ParseValue v;
              v.signature = modifier_signature_make(dup("roughly equal"), some_params());
              return v;
          }},
-        {SYM_CONSIDER_BRANCH_LIST,
+        {YYSYMBOL_consider_branch_list,
          [] {
              ParseValue v;
              v.branches = branch_list_append(branch_list_empty(), some_expr(), some_stmts());
              return v;
          }},
-        {SYM_SERVER_ITEM_LIST,
+        {YYSYMBOL_server_item_list,
          [] {
              ParseValue v;
              v.items = item_list_append(item_list_empty(), some_item());
              return v;
          }},
-        {SYM_SERVER_ITEM, [] { ParseValue v; v.item = some_item(); return v; }},
-        {SYM_RECORD_FIELD_LIST,
+        {YYSYMBOL_server_item, [] { ParseValue v; v.item = some_item(); return v; }},
+        {YYSYMBOL_record_field_list,
          [] {
              ParseValue v;
              v.fields = field_list_append_policy(field_list_empty(), dup("n"), some_expr(),
                                                  FIELD_RESET, expr_number(0, 0, 1));
              return v;
          }},
-        {SYM_FIELD_POLICY,
+        {YYSYMBOL_field_policy,
          [] {
              ParseValue v;
              v.policy = PolicySpec{FIELD_RESET, some_expr()};
              return v;
          }},
     };
-    for (int kind = SYM_STATEMENT; kind <= SYM_INLINE_STATEMENT; ++kind) {
+    for (int kind = YYSYMBOL_statement; kind <= YYSYMBOL_inline_statement; ++kind) {
         switch (kind) {
-        case SYM_STATEMENT: case SYM_ASSIGNMENT: case SYM_PRINT_STATEMENT:
-        case SYM_CALL_STATEMENT: case SYM_WITH_LOCK_STATEMENT: case SYM_FOR_EACH_STATEMENT:
-        case SYM_DO_LOOP_STATEMENT: case SYM_WHILE_STATEMENT: case SYM_CONSIDER_STATEMENT:
-        case SYM_CONSIDER_BODY_STATEMENT: case SYM_FUNCTION_STATEMENT:
-        case SYM_MODIFIER_STATEMENT: case SYM_PROGRAM_STATEMENT: case SYM_LIBRARY_STATEMENT:
-        case SYM_USE_STATEMENT: case SYM_WATCH_STATEMENT: case SYM_UNWATCH_STATEMENT:
-        case SYM_SERVER_STATEMENT: case SYM_WITHOUT_WATCHERS_STATEMENT:
-        case SYM_ON_ERROR_STATEMENT: case SYM_ERROR_STATEMENT: case SYM_RETURN_STATEMENT:
-        case SYM_LABEL_STATEMENT: case SYM_GOTO_STATEMENT: case SYM_GOSUB_STATEMENT:
-        case SYM_BREAK_STATEMENT: case SYM_CONTINUE_STATEMENT: case SYM_IF_STATEMENT:
-        case SYM_INLINE_STATEMENT:
+        case YYSYMBOL_statement: case YYSYMBOL_assignment: case YYSYMBOL_print_statement:
+        case YYSYMBOL_call_statement: case YYSYMBOL_with_lock_statement: case YYSYMBOL_for_each_statement:
+        case YYSYMBOL_do_loop_statement: case YYSYMBOL_while_statement: case YYSYMBOL_consider_statement:
+        case YYSYMBOL_consider_body_statement: case YYSYMBOL_function_statement:
+        case YYSYMBOL_modifier_statement: case YYSYMBOL_program_statement: case YYSYMBOL_library_statement:
+        case YYSYMBOL_use_statement: case YYSYMBOL_watch_statement: case YYSYMBOL_unwatch_statement:
+        case YYSYMBOL_server_statement: case YYSYMBOL_without_watchers_statement:
+        case YYSYMBOL_on_error_statement: case YYSYMBOL_error_statement: case YYSYMBOL_return_statement:
+        case YYSYMBOL_label_statement: case YYSYMBOL_goto_statement: case YYSYMBOL_gosub_statement:
+        case YYSYMBOL_break_statement: case YYSYMBOL_continue_statement: case YYSYMBOL_if_statement:
+        case YYSYMBOL_inline_statement:
             cases.push_back({kind, stmt});
             break;
         default:
@@ -160,15 +160,15 @@ TEST(ValueDiscard, EveryOwningSymbolReleasesItsValue) {
 }
 
 TEST(ValueDiscard, NullAndEmptyValuesAreAccepted) {
-    const int symbols[] = {SYM_IDENT, SYM_FOR_END, SYM_STATEMENT, SYM_EXPRESSION,
-                           SYM_FIELD_POLICY, SYM_IDENT_SUFFIX, SYM_PARAMETER_LIST,
-                           SYM_COMPARISON_LENS, SYM_SERVER_ITEM_LIST};
+    const int symbols[] = {YYSYMBOL_IDENT, YYSYMBOL_for_end, YYSYMBOL_statement, YYSYMBOL_expression,
+                           YYSYMBOL_field_policy, YYSYMBOL_ident_suffix, YYSYMBOL_parameter_list,
+                           YYSYMBOL_comparison_lens, YYSYMBOL_server_item_list};
     for (int symbol : symbols) {
         ParseValue value;
         std::memset(&value, 0, sizeof value);
         parser_value_discard(symbol, &value);
     }
-    parser_value_discard(SYM_EXPRESSION, nullptr);
+    parser_value_discard(YYSYMBOL_expression, nullptr);
 }
 
 TEST(ValueDiscard, SymbolsWithoutOwnedValuesAreLeftAlone) {
@@ -176,9 +176,9 @@ TEST(ValueDiscard, SymbolsWithoutOwnedValuesAreLeftAlone) {
     // durations, markers and punctuation own nothing: a value pointing at
     // memory that is not the heap's must survive: freeing it aborts.
     char not_heap[8] = "stack";
-    const int symbols[] = {0, 1, 2, 3, 9, 64, 86, 87, 88, SYM_DOT, SYM_ACCEPT, SYM_PROGRAM,
-                           SYM_COMPOUND_OP, SYM_LENS_MARKER, SYM_SERVER_OPTIONS_MARKER,
-                           SYM_SERVER_BARE_MARKER, SYM_DURATION_TERMS, SYM_OPTIONAL_NEWLINES,
+    const int symbols[] = {0, 1, 2, 3, 9, 64, 86, 87, 88, YYSYMBOL_DOT, YYSYMBOL_YYACCEPT, YYSYMBOL_program,
+                           YYSYMBOL_compound_op, YYSYMBOL_99_1, YYSYMBOL_125_2,
+                           YYSYMBOL_126_3, YYSYMBOL_duration_terms, YYSYMBOL_optional_newlines,
                            -1, 171, 100000};
     for (int symbol : symbols) {
         ParseValue value;
