@@ -8,7 +8,7 @@
 namespace {
 
 const char* const kKindsInValueOrder[] = {
-    "KIND", "EOF", "IDENT", "QUALIFIED_IDENT", "NUMBER", "STRING", "LENS_CONTENT", "PROGRAM",
+    "EOF", "IDENT", "QUALIFIED_IDENT", "NUMBER", "STRING", "LENS_CONTENT", "PROGRAM",
     "LIBRARY", "LOAD", "USE", "EXPORT", "IF", "CONSIDER_IF", "THEN", "ELSE", "CONSIDER_ELSE",
     "END", "END_CONSIDER", "FOR", "TO", "STEP", "DO", "UNTIL", "WHILE", "CONSIDER", "BREAK",
     "CONTINUE", "FUNCTION", "RETURN", "PRINT", "DIM", "AS", "WATCH", "UNWATCH", "WITHOUT",
