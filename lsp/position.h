@@ -3,10 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lsp/server_state.h"
-
 // The front end speaks 1-based lines and 1-based byte columns; the protocol
 // wants 0-based lines and characters counted in the negotiated encoding.
+
+// How protocol positions count characters within a line.
+enum PositionEncoding : int32_t {
+    POSITION_ENCODING_UTF16 = 0,  // UTF-16 code units, the protocol's default
+    POSITION_ENCODING_UTF8 = 1,   // bytes, when the editor offers it
+};
 
 struct ProtocolPosition {
     int32_t line;

@@ -2,9 +2,16 @@
 
 #include "lsp/dispatch.h"
 #include "lsp/json_holder.h"
-#include "lsp/responses.h"
+#include "lsp/protocol.h"
 #include "lsp/server_state.h"
 #include "lsp/transport.h"
+
+int run_server_on(FILE* in, FILE* out) {
+    transport_use_streams(in, out);
+    int status = run_server();
+    transport_use_streams(stdin, stdout);
+    return status;
+}
 
 int run_server() {
     ServerState state;

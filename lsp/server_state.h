@@ -4,16 +4,13 @@
 
 #include "ast/region.h"
 #include "lsp/document_store.h"
-
-// How protocol positions count characters within a line.
-enum PositionEncoding : int32_t {
-    POSITION_ENCODING_UTF16 = 0,  // UTF-16 code units, the protocol's default
-    POSITION_ENCODING_UTF8 = 1,   // bytes, when the editor offers it
-};
+#include "lsp/position.h"
 
 // Everything the server remembers between messages.
 struct ServerState {
     bool shutdown_requested;
+    bool exit_requested;  // exit arrived: the loop stops after this message
+    int exit_status;      // the process status exit asked for
     PositionEncoding position_encoding;
     DocumentStore documents;
     AstRegion tree_region;  // the syntax tree of the analysis under way

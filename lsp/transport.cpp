@@ -11,6 +11,9 @@
 
 namespace {
 
+FILE* input_stream = stdin;
+FILE* output_stream = stdout;
+
 constexpr char kLengthHeader[] = "content-length:";
 constexpr size_t kLengthHeaderSize = sizeof kLengthHeader - 1;
 
@@ -52,11 +55,16 @@ int32_t parse_length_value(const char* text) {
 
 }  // namespace
 
+void transport_use_streams(FILE* in, FILE* out) {
+    input_stream = in;
+    output_stream = out;
+}
+
 bool read_header_line(char* buffer, size_t capacity) {
     size_t stored = 0;
     bool read_any = false;
     for (;;) {
-        int c = getchar();
+        int c = getc(input_stream);
         if (c == EOF) {
             break;
         }
@@ -100,7 +108,7 @@ char* read_message() {
     if (!body) {
         return nullptr;
     }
-    if (fread(body.get(), 1, size, stdin) != size) {
+    if (fread(body.get(), 1, size, input_stream) != size) {
         return nullptr;
     }
     body.get()[size] = '\0';
@@ -116,7 +124,7 @@ void send_message(const cJSON* json) {
 }
 
 void send_body(const char* body, size_t length) {
-    printf("Content-Length: %zu\r\n\r\n", length);
-    fwrite(body, 1, length, stdout);
-    fflush(stdout);
+    fprintf(output_stream, "Content-Length: %zu\r\n\r\n", length);
+    fwrite(body, 1, length, output_stream);
+    fflush(output_stream);
 }

@@ -4,8 +4,15 @@
 
 #include <cjson/cJSON.h>
 
-// Base-protocol framing on standard input and output: header lines, an empty
-// line, then exactly Content-Length bytes of JSON.
+#include <cstdio>
+
+// Base-protocol framing: header lines, an empty line, then exactly
+// Content-Length bytes of JSON. The transport reads and writes the streams
+// it holds, standard input and output unless a session is given others (a
+// test or a fuzzer running the server in-process over memory streams).
+
+// Makes the transport read `in` and write `out` until set again.
+void transport_use_streams(FILE* in, FILE* out);
 
 // Every header line is read into a buffer of this size; longer lines keep
 // their first 8191 bytes.

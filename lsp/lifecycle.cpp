@@ -1,0 +1,19 @@
+#include "lsp/lifecycle.h"
+
+void on_initialize(ServerState* state, const IncomingMessage& message) {
+    InitializeParams params = protocol_initialize_params(message.params);
+    state->position_encoding = params.offers_utf8 ? POSITION_ENCODING_UTF8 : POSITION_ENCODING_UTF16;
+    send_initialize_result(message.id, state->position_encoding);
+}
+
+void on_initialized(ServerState*, const IncomingMessage&) {}
+
+void on_shutdown(ServerState* state, const IncomingMessage& message) {
+    state->shutdown_requested = true;
+    send_null_result(message.id);
+}
+
+void on_exit(ServerState* state, const IncomingMessage&) {
+    state->exit_requested = true;
+    state->exit_status = state->shutdown_requested ? 0 : 1;
+}

@@ -1,0 +1,184 @@
+#include "lsp/protocol.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "diag/render.h"
+#include "lsp/json_holder.h"
+#include "lsp/transport.h"
+#include "lsp/utf8_text.h"
+
+namespace {
+
+// Full-text synchronisation: every change carries the whole document.
+constexpr int kTextDocumentSyncFull = 1;
+constexpr int kParseErrorCode = -32700;
+constexpr int kMethodNotFoundCode = -32601;
+
+// A lookup in a missing object yields null, and so does a missing member.
+const cJSON* member(const cJSON* object, const char* name) {
+    return cJSON_GetObjectItemCaseSensitive(object, name);
+}
+
+const char* string_member(const cJSON* object, const char* name) {
+    const cJSON* value = member(object, name);
+    return cJSON_IsString(value) ? value->valuestring : nullptr;
+}
+
+// "utf-8" anywhere in the offered list wins; the client's order of
+// preference is not consulted and nothing but utf-8 or utf-16 is chosen.
+bool offers_utf8(const cJSON* params) {
+    const cJSON* encodings = member(member(member(params, "capabilities"), "general"),
+                                    "positionEncodings");
+    if (!cJSON_IsArray(encodings)) {
+        return false;
+    }
+    const cJSON* element = nullptr;
+    cJSON_ArrayForEach(element, encodings) {
+        if (cJSON_IsString(element) && strcmp(element->valuestring, "utf-8") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* encoding_name(PositionEncoding encoding) {
+    return encoding == POSITION_ENCODING_UTF8 ? "utf-8" : "utf-16";
+}
+
+void send_error(const cJSON* id, int code, const char* message) {
+    JsonHolder response(make_response(id));
+    if (!response) {
+        return;
+    }
+    cJSON* error = cJSON_AddObjectToObject(response.get(), "error");
+    if (error != nullptr) {
+        cJSON_AddNumberToObject(error, "code", code);
+        cJSON_AddStringToObject(error, "message", message);
+    }
+    send_message(response.get());
+}
+
+// Positions and severities are small integers, which cJSON prints with no
+// exponent and no fraction: plain decimal digits.
+void append_integer(std::string* out, int32_t value) {
+    char digits[16];
+    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out->append(digits, end.ptr);
+}
+
+void append_position(std::string* out, ProtocolPosition position) {
+    *out += "{\"line\":";
+    append_integer(out, position.line);
+    *out += ",\"character\":";
+    append_integer(out, position.character);
+    *out += '}';
+}
+
+}  // namespace
+
+IncomingMessage protocol_read_envelope(const cJSON* message) {
+    IncomingMessage incoming{};
+    incoming.method = string_member(message, "method");
+    incoming.id = member(message, "id");
+    incoming.params = member(message, "params");
+    incoming.is_request = incoming.id != nullptr && !cJSON_IsNull(incoming.id);
+    return incoming;
+}
+
+InitializeParams protocol_initialize_params(const cJSON* params) {
+    return InitializeParams{offers_utf8(params)};
+}
+
+DocumentText protocol_did_open_params(const cJSON* params) {
+    const cJSON* document = member(params, "textDocument");
+    return DocumentText{string_member(document, "uri"), string_member(document, "text")};
+}
+
+DocumentText protocol_did_change_params(const cJSON* params) {
+    DocumentText change{text_document_uri(params), nullptr};
+    const cJSON* changes = member(params, "contentChanges");
+    if (change.uri == nullptr || !cJSON_IsArray(changes) || changes->child == nullptr) {
+        return DocumentText{nullptr, nullptr};
+    }
+    const cJSON* last = changes->child;
+    while (last->next != nullptr) {
+        last = last->next;
+    }
+    change.text = string_member(last, "text");
+    return change;
+}
+
+const char* text_document_uri(const cJSON* params) {
+    return string_member(member(params, "textDocument"), "uri");
+}
+
+cJSON* make_response(const cJSON* id) {
+    cJSON* response = cJSON_CreateObject();
+    if (response == nullptr) {
+        return nullptr;
+    }
+    cJSON_AddStringToObject(response, "jsonrpc", "2.0");
+    if (id != nullptr && !cJSON_IsNull(id)) {
+        cJSON* copy = cJSON_Duplicate(id, true);
+        if (copy != nullptr) {
+            cJSON_AddItemToObject(response, "id", copy);
+        }
+    } else {
+        cJSON_AddNullToObject(response, "id");
+    }
+    return response;
+}
+
+void send_initialize_result(const cJSON* id, PositionEncoding encoding) {
+    JsonHolder response(make_response(id));
+    if (!response) {
+        return;
+    }
+    cJSON* result = cJSON_AddObjectToObject(response.get(), "result");
+    cJSON* capabilities = cJSON_AddObjectToObject(result, "capabilities");
+    cJSON_AddNumberToObject(capabilities, "textDocumentSync", kTextDocumentSyncFull);
+    cJSON_AddStringToObject(capabilities, "positionEncoding", encoding_name(encoding));
+    send_message(response.get());
+}
+
+void send_null_result(const cJSON* id) {
+    JsonHolder response(make_response(id));
+    if (!response) {
+        return;
+    }
+    cJSON_AddNullToObject(response.get(), "result");
+    send_message(response.get());
+}
+
+void send_method_not_found(const cJSON* id) { send_error(id, kMethodNotFoundCode, "Method not found"); }
+
+void send_parse_error() { send_error(nullptr, kParseErrorCode, "Parse error"); }
+
+std::string publish_notification_start(const char* uri) {
+    std::string out =
+        "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":\"";
+    json_append_escaped(&out, uri, strlen(uri));
+    out += "\",\"diagnostics\":";
+    return out;
+}
+
+void append_protocol_diagnostic(std::string* out, ProtocolPosition start, ProtocolPosition end,
+                                int32_t severity, const char* code, const char* message) {
+    *out += "{\"range\":{\"start\":";
+    append_position(out, start);
+    *out += ",\"end\":";
+    append_position(out, end);
+    *out += "},\"severity\":";
+    append_integer(out, severity);
+    *out += ",\"code\":";
+    append_json_string(out, code);
+    *out += ",\"source\":\"tovel\",\"message\":";
+    append_json_string(out, message);
+    *out += '}';
+}
+
+void send_publish_notification(std::string* message) {
+    *message += "}}";
+    send_body(message->data(), message->size());
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <cjson/cJSON.h>
+
+#include "lsp/position.h"
+
+// The protocol as this server speaks it. Every JSON member name lives in
+// protocol.cpp: incoming params are read into the plain structs below, and
+// outgoing messages are written from plain values. A missing member, or one
+// of the wrong type, reads as null (or false), never as an error.
+
+// --- Reading ---------------------------------------------------------------
+
+// The envelope of one incoming message.
+struct IncomingMessage {
+    const char* method;    // null for responses, batches and stray values
+    const cJSON* id;       // null when absent
+    const cJSON* params;   // null when absent
+    bool is_request;       // an id other than null
+};
+
+IncomingMessage protocol_read_envelope(const cJSON* message);
+
+struct InitializeParams {
+    // "utf-8" appears among capabilities.general.positionEncodings.
+    bool offers_utf8;
+};
+
+InitializeParams protocol_initialize_params(const cJSON* params);
+
+// A document and its new full text; either may be null.
+struct DocumentText {
+    const char* uri;
+    const char* text;
+};
+
+// textDocument.uri and textDocument.text.
+DocumentText protocol_did_open_params(const cJSON* params);
+// textDocument.uri and the text of the last content change (full sync: the
+// last change holds the whole new text and any range in it is ignored).
+DocumentText protocol_did_change_params(const cJSON* params);
+
+// params -> textDocument -> uri as a string, or null when any step is missing.
+const char* text_document_uri(const cJSON* params);
+
+// --- Writing ---------------------------------------------------------------
+
+// A new response envelope: jsonrpc "2.0", then a deep copy of the request's
+// id (null when absent). The caller adds result or error, sends, deletes.
+cJSON* make_response(const cJSON* id);
+
+// The answer to initialize: full text sync and the chosen position encoding.
+void send_initialize_result(const cJSON* id, PositionEncoding encoding);
+
+// A response whose result is null.
+void send_null_result(const cJSON* id);
+
+// Error -32601 "Method not found" for the given id.
+void send_method_not_found(const cJSON* id);
+
+// Error -32700 "Parse error" with id null, for a body that is not JSON.
+void send_parse_error();
+
+// textDocument/publishDiagnostics, written directly rather than through a
+// cJSON tree (a document can carry hundreds of thousands of findings), byte
+// for byte as cJSON would print the tree.
+//
+// The notification up to its diagnostics array ...
+std::string publish_notification_start(const char* uri);
+// ... one element of the array (the caller writes the commas) ...
+void append_protocol_diagnostic(std::string* out, ProtocolPosition start, ProtocolPosition end,
+                                int32_t severity, const char* code, const char* message);
+// ... and the closing of params and notification, then the framed write.
+void send_publish_notification(std::string* message);
