@@ -37,3 +37,6 @@ private:
 
 // The whole file, or nothing when it cannot be read.
 std::string read_file_bytes(const std::string& path);
+
+// Replaces the file's content; false when it cannot be written.
+bool write_file_bytes(const std::string& path, const std::string& bytes);

@@ -1,5 +1,9 @@
 #include "tests/e2e/transcript.h"
 
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <sstream>
 
@@ -157,4 +161,76 @@ bool parse_transcript(const std::string& text, Transcript* transcript, std::stri
         return false;
     }
     return true;
+}
+
+std::string rewrite_transcript(const std::string& text, const std::vector<std::string>& bodies,
+                               int exit_status) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+
+    // An expectation that still holds keeps its lines as written (wrapped).
+    Transcript recorded;
+    std::string problem;
+    parse_transcript(text, &recorded, &problem);
+
+    std::vector<std::string> out;
+    size_t next_body = 0;
+    size_t after_last_expectation = std::string::npos;
+    bool in_expectation = false;
+    bool keeping = false;
+    for (const std::string& line : lines) {
+        bool continuation = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+        if (in_expectation && continuation) {
+            if (keeping) {
+                out.push_back(line);
+                after_last_expectation = out.size();
+            }
+            continue;
+        }
+        in_expectation = false;
+        if (line.rfind("<-- ", 0) == 0 || line == "<--") {
+            in_expectation = true;
+            keeping = false;
+            if (next_body < bodies.size()) {
+                keeping = next_body < recorded.expected.size() &&
+                          recorded.expected[next_body] == bodies[next_body];
+                out.push_back(keeping ? line : "<-- " + bodies[next_body]);
+                ++next_body;
+                after_last_expectation = out.size();
+            }
+            continue;
+        }
+        if (line.rfind("exit ", 0) == 0) {
+            if (after_last_expectation == std::string::npos) after_last_expectation = out.size();
+            out.push_back("exit " + std::to_string(exit_status));
+            continue;
+        }
+        out.push_back(line);
+    }
+    if (after_last_expectation == std::string::npos) after_last_expectation = out.size();
+    std::vector<std::string> surplus;
+    for (; next_body < bodies.size(); ++next_body) surplus.push_back("<-- " + bodies[next_body]);
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(after_last_expectation), surplus.begin(),
+               surplus.end());
+    std::string result;
+    for (const std::string& line : out) result += line + "\n";
+    return result;
+}
+
+std::string transcript_dir() { return std::string(TOVEL_SOURCE_DIR) + "/tests/e2e/transcripts"; }
+
+std::vector<std::string> transcript_names() {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(transcript_dir().c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0) {
+                names.push_back(name.substr(0, name.size() - 4));
+            }
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -32,3 +32,11 @@ bool parse_transcript(const std::string& text, Transcript* transcript, std::stri
 
 // Decodes the escapes of raw and repeat lines.
 bool unescape_bytes(const std::string& text, std::string* bytes);
+
+// The transcript text with its expectations replaced by what the server
+// really wrote: the i-th <-- (with its continuation lines) becomes the i-th
+// body on one line, surplus expectations are dropped, surplus bodies follow
+// the last expectation (or come before the exit line), and the exit line
+// takes the real status. Everything else is kept as written.
+std::string rewrite_transcript(const std::string& text, const std::vector<std::string>& bodies,
+                               int exit_status);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/golden_update.h"
 #include "tests/parser/dump_support.h"
 
 namespace fs = std::filesystem;
@@ -44,10 +45,13 @@ TEST_P(DumpGolden, ParsesAndDumpsAsRecorded) {
     std::string source;
     std::string expected;
     ASSERT_TRUE(read_file(golden_dir() / (name + ".tov"), &source)) << name;
-    ASSERT_TRUE(read_file(golden_dir() / (name + ".dump"), &expected))
-        << "missing " << name << ".dump";
     DumpOutcome outcome = parse_and_dump(source);
     ASSERT_EQ(outcome.result, 0) << outcome.diagnostics;
+    if (update_goldens_requested()) {
+        std::ofstream(golden_dir() / (name + ".dump"), std::ios::binary) << outcome.dump;
+    }
+    ASSERT_TRUE(read_file(golden_dir() / (name + ".dump"), &expected))
+        << "missing " << name << ".dump";
     EXPECT_EQ(outcome.diagnostics, "");
     EXPECT_EQ(outcome.dump, expected) << "golden " << name;
     EXPECT_EQ(parse_and_dump_in_region(source).dump, expected) << "golden " << name << " in a region";
