@@ -21,5 +21,7 @@ struct ServerNames {
 void check_top_level(DiagReporter* reporter, StmtList statements, ServerNames* server_names);
 
 // The walk inside bodies where a server statement is not allowed; `context`
-// names the construct ("a function", "a loop", ...).
+// names the construct ("a function", "a loop", ...). The top-level walk
+// reaches nested bodies through its own work list; this entry walks one body
+// on its own (tests use it to check a context directly).
 void check_nested(DiagReporter* reporter, StmtList statements, const char* context);

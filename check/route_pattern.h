@@ -41,6 +41,11 @@ int32_t is_capture_identifier(const char* text, int32_t length);
 // otherwise reports the first problem at the handler and returns 0.
 int32_t check_route_path(DiagReporter* reporter, const ServerItem* handler, RoutePattern* pattern);
 
+// ---- Reference form ------------------------------------------------------
+// The definition the fast path is held to, not what the checker runs: the
+// route table (route_table.h) finds the same conflicts through group keys
+// in linear time, and tests compare the two on random blocks.
+
 // True when two valid patterns match the same requests by shape: capture
 // names play no part.
 int32_t patterns_indistinguishable(const RoutePattern* a, const RoutePattern* b);

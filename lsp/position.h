@@ -22,6 +22,11 @@ struct ProtocolPosition {
 // count; a sequence cut off by the end of the range counts as one byte.
 int32_t utf16_units(const char* bytes, size_t length);
 
+// ---- Reference form ------------------------------------------------------
+// The definition the indexed conversion below is held to, not what
+// publication runs: it walks from the start of the text for every position,
+// which is quadratic over a document full of findings. Tests compare the two.
+
 // Converts one position by walking the text from its start to the line.
 // Zero or negative lines and columns become 0; in UTF-16 a column past the
 // end of its line is cut to the line's end, in UTF-8 it is kept. On line 1
@@ -29,6 +34,8 @@ int32_t utf16_units(const char* bytes, size_t length);
 // the mark (as the lexer does) and are moved past it.
 ProtocolPosition position_character(const char* text, int32_t line, int32_t column,
                                     PositionEncoding encoding);
+
+// ---- What publication runs ------------------------------------------------
 
 // Where each line starts, built once per publication so that converting
 // many positions costs one pass over the text instead of one per position.

@@ -27,6 +27,8 @@ char* copy_string(const char* text);
 // Without a dot *head is the whole text and *tail a new empty string.
 void split_qualified_name(char* text, char** head, char** tail);
 
+// Reference forms of the growing names below, which the grammar uses: joining
+// word by word with these copies the whole name each time.
 // "a b" and "a.b" as new strings; both parts are freed.
 char* join_with_space(char* a, char* b);
 char* join_with_dot(char* a, char* b);
