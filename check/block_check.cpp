@@ -70,7 +70,7 @@ bool named_earlier(RecordFieldList options, size_t index) {
 void check_directive(DiagReporter* reporter, const char* label, const ServerItem* item,
                      bool is_server, bool* root_seen) {
     const char* word = text_or_empty(item->word);
-    if (std::strcmp(word, "root") == 0) {
+    if (std::strcmp(word, kDirectiveRoot) == 0) {
         if (item->values.count != 1) {
             diag_reportf(reporter, item->line, item->column, "%s: root takes exactly one directory",
                          label);
@@ -79,7 +79,7 @@ void check_directive(DiagReporter* reporter, const char* label, const ServerItem
             diag_reportf(reporter, item->line, item->column, "%s: root declared twice", label);
         }
         *root_seen = true;
-    } else if (std::strcmp(word, "trust_proxy") == 0) {
+    } else if (std::strcmp(word, kDirectiveTrustProxy) == 0) {
         if (!is_server) {
             diag_reportf(reporter, item->line, item->column,
                          "trust_proxy belongs to the server, not to a site: the direct peer is a "
@@ -99,7 +99,7 @@ void check_hook(DiagReporter* reporter, const ServerItem* item, bool is_server) 
     if (!is_server) {
         diag_reportf(reporter, item->line, item->column,
                      "an 'on %s' hook belongs to the server, not to a site", word);
-    } else if (std::strcmp(word, "drain") != 0) {
+    } else if (std::strcmp(word, kServerHookDrain) != 0) {
         diag_reportf(reporter, item->line, item->column,
                      "unknown hook 'on %s' (only 'on drain' exists)", word);
     }

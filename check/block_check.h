@@ -20,6 +20,11 @@ extern const OptionSpec kServerOptionSpecs[];
 extern const size_t kServerOptionSpecCount;
 extern const OptionSpec kSiteOptionSpecs[];
 extern const size_t kSiteOptionSpecCount;
+// The directives a block may hold and the hooks a server may hold; the
+// checker's messages and the editor's completions both read these.
+constexpr const char* kDirectiveRoot = "root";
+constexpr const char* kDirectiveTrustProxy = "trust_proxy";
+constexpr const char* kServerHookDrain = "drain";
 extern const char* const kServerOptionHint;
 extern const char* const kSiteOptionHint;
 

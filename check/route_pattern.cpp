@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* kVerbs[] = {"get",   "post", "put",     "delete",
-                                  "patch", "head", "options", "stream"};
 
 
 struct CaptureName {
@@ -131,7 +129,7 @@ int32_t route_verb_known(const char* verb) {
     if (verb == nullptr) {
         return 0;
     }
-    for (const char* known : kVerbs) {
+    for (const char* known : kRouteVerbs) {
         if (std::strcmp(verb, known) == 0) {
             return 1;
         }

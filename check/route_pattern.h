@@ -30,6 +30,10 @@ struct RoutePattern {
     RouteSegment segments[ROUTE_MAX_SEGMENTS];
 };
 
+// The verbs a route may use, in the order the checker's message lists them.
+constexpr const char* kRouteVerbs[] = {"get",   "post", "put",     "delete",
+                                       "patch", "head", "options", "stream"};
+
 int32_t route_verb_known(const char* verb);
 
 // "stream" answers GET requests, so it conflicts with "get".

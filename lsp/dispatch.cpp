@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lsp/document_handlers.h"
+#include "lsp/features.h"
 #include "lsp/lifecycle.h"
 
 namespace {
@@ -16,6 +17,13 @@ constexpr MethodRow kMethods[] = {
     {"textDocument/didOpen", METHOD_NOTIFICATION, on_did_open},
     {"textDocument/didChange", METHOD_NOTIFICATION, on_did_change},
     {"textDocument/didClose", METHOD_NOTIFICATION, on_did_close},
+    {"textDocument/documentSymbol", METHOD_REQUEST, on_document_symbol},
+    {"textDocument/foldingRange", METHOD_REQUEST, on_folding_range},
+    {"textDocument/definition", METHOD_REQUEST, on_definition},
+    {"textDocument/hover", METHOD_REQUEST, on_hover},
+    {"textDocument/completion", METHOD_REQUEST, on_completion},
+    {"textDocument/codeAction", METHOD_REQUEST, on_code_action},
+    {"textDocument/semanticTokens/full", METHOD_REQUEST, on_semantic_tokens},
 };
 
 const MethodRow* find_method(const char* name) {

@@ -3,7 +3,8 @@
 void on_initialize(ServerState* state, const IncomingMessage& message) {
     InitializeParams params = protocol_initialize_params(message.params);
     state->position_encoding = params.offers_utf8 ? POSITION_ENCODING_UTF8 : POSITION_ENCODING_UTF16;
-    send_initialize_result(message.id, state->position_encoding);
+    state->features = params.features;
+    send_initialize_result(message.id, state->position_encoding, state->features);
 }
 
 void on_initialized(ServerState*, const IncomingMessage&) {}

@@ -189,3 +189,36 @@ ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t colum
                                                      line_length, offset);
     return result;
 }
+
+bool source_position_in_index(const LineIndex* index, ProtocolPosition position,
+                              PositionEncoding encoding, int32_t* line, int32_t* column) {
+    if (position.line < 0 || position.character < 0 ||
+        static_cast<size_t>(position.line) >= index->count) {
+        return false;
+    }
+    size_t line_index = static_cast<size_t>(position.line);
+    size_t start = index->starts[line_index];
+    size_t end = line_index + 1 < index->count ? index->starts[line_index + 1] - 1 : index->length;
+    size_t length = end - start;
+    const char* bytes = index->text + start;
+    size_t offset = 0;
+    if (encoding == POSITION_ENCODING_UTF8) {
+        offset = static_cast<size_t>(position.character) < length ? static_cast<size_t>(position.character) : length;
+    } else {
+        int32_t units = 0;
+        while (offset < length) {
+            size_t sequence = sequence_at(bytes, offset, length);
+            int32_t next = units + units_of_sequence(sequence);
+            if (next > position.character) break;
+            units = next;
+            offset += sequence;
+        }
+    }
+    // The lexer counts line 1 from after a byte-order mark.
+    if (line_index == 0 && starts_with_byte_order_mark(index->text)) {
+        offset = offset >= 3 ? offset - 3 : 0;
+    }
+    *line = position.line + 1;
+    *column = static_cast<int32_t>(offset) + 1;
+    return true;
+}

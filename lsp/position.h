@@ -58,3 +58,11 @@ void line_index_free(LineIndex* index);
 // Same result as position_character on the indexed text.
 ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t column,
                                    PositionEncoding encoding);
+
+// The other way: a protocol position (0-based line, character in the
+// encoding) as the lexer's 1-based line and byte column. A character past
+// the end of its line stands at the line's end, one inside a multi-byte
+// sequence at the sequence's start. False for a line past the text's last
+// or a negative position.
+bool source_position_in_index(const LineIndex* index, ProtocolPosition position,
+                              PositionEncoding encoding, int32_t* line, int32_t* column);

@@ -87,7 +87,7 @@ IncomingMessage protocol_read_envelope(const cJSON* message) {
 }
 
 InitializeParams protocol_initialize_params(const cJSON* params) {
-    return InitializeParams{offers_utf8(params)};
+    return InitializeParams{offers_utf8(params), protocol_client_features(params)};
 }
 
 DocumentText protocol_did_open_params(const cJSON* params) {
@@ -130,7 +130,7 @@ cJSON* make_response(const cJSON* id) {
     return response;
 }
 
-void send_initialize_result(const cJSON* id, PositionEncoding encoding) {
+void send_initialize_result(const cJSON* id, PositionEncoding encoding, const ClientFeatures& features) {
     JsonHolder response(make_response(id));
     if (!response) {
         return;
@@ -139,6 +139,7 @@ void send_initialize_result(const cJSON* id, PositionEncoding encoding) {
     cJSON* capabilities = cJSON_AddObjectToObject(result, "capabilities");
     cJSON_AddNumberToObject(capabilities, "textDocumentSync", kTextDocumentSyncFull);
     cJSON_AddStringToObject(capabilities, "positionEncoding", encoding_name(encoding));
+    add_feature_providers(capabilities, features);
     send_message(response.get());
 }
 

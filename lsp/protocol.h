@@ -6,6 +6,7 @@
 #include <cjson/cJSON.h>
 
 #include "lsp/position.h"
+#include "lsp/protocol_features.h"
 
 // The protocol as this server speaks it. Every JSON member name lives in
 // protocol.cpp: incoming params are read into the plain structs below, and
@@ -27,6 +28,8 @@ IncomingMessage protocol_read_envelope(const cJSON* message);
 struct InitializeParams {
     // "utf-8" appears among capabilities.general.positionEncodings.
     bool offers_utf8;
+    // The editor features the client declared.
+    ClientFeatures features;
 };
 
 InitializeParams protocol_initialize_params(const cJSON* params);
@@ -52,8 +55,10 @@ const char* text_document_uri(const cJSON* params);
 // id (null when absent). The caller adds result or error, sends, deletes.
 cJSON* make_response(const cJSON* id);
 
-// The answer to initialize: full text sync and the chosen position encoding.
-void send_initialize_result(const cJSON* id, PositionEncoding encoding);
+// The answer to initialize: full text sync, the chosen position encoding,
+// then the providers of the features the client declared (none for a client
+// that declared none, which gets exactly the diagnostics-only answer).
+void send_initialize_result(const cJSON* id, PositionEncoding encoding, const ClientFeatures& features);
 
 // A response whose result is null.
 void send_null_result(const cJSON* id);

@@ -5,6 +5,7 @@ void server_state_init(ServerState* state) {
     state->exit_requested = false;
     state->exit_status = 0;
     state->position_encoding = POSITION_ENCODING_UTF16;
+    state->features = ClientFeatures{};
     document_store_init(&state->documents);
     ast_region_init(&state->tree_region);
 }

@@ -5,6 +5,7 @@
 #include "ast/region.h"
 #include "lsp/document_store.h"
 #include "lsp/position.h"
+#include "lsp/protocol_features.h"
 
 // Everything the server remembers between messages.
 struct ServerState {
@@ -12,6 +13,7 @@ struct ServerState {
     bool exit_requested;  // exit arrived: the loop stops after this message
     int exit_status;      // the process status exit asked for
     PositionEncoding position_encoding;
+    ClientFeatures features;  // the editor features the client declared at initialize
     DocumentStore documents;
     AstRegion tree_region;  // the syntax tree of the analysis under way
 };

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lexer/lexer.h"
+
+// The structure of a document as an editor needs it while the user types:
+// blocks, declarations, labels and comments, found by one pass over the
+// token stream. Tovel is line-oriented, so each line's first tokens tell
+// what it opens or closes; the pass needs no successful parse, skips lexical
+// errors, and closes blocks still open at the end of the text there. The
+// features (outline, folding, definition, hover, completion, semantic
+// tokens) all read this.
+
+enum OutlineBlockKind : int32_t {
+    BLOCK_PROGRAM,
+    BLOCK_LIBRARY,
+    BLOCK_FUNCTION,
+    BLOCK_MODIFIER,
+    BLOCK_SERVER,   // `server name(...)`, and any other declarative block
+    BLOCK_SITE,     // `web name(...)` inside a server
+    BLOCK_ROUTE,    // `get "/path" (req)` inside a server or site
+    BLOCK_HOOK,     // `on drain` inside a server or site
+    BLOCK_CONTROL,  // if, for, while, do, consider, watch, with
+};
+
+struct OutlineBlock {
+    OutlineBlockKind kind;
+    int32_t parent;       // index of the enclosing block, or -1
+    size_t opener;        // index of the opening line's first token
+    size_t name_token;    // index of the token naming the block (the opener for control blocks)
+    std::string name;     // functions: the name; routes: "verb path"; modifiers: their words
+    std::string detail;   // functions, programs and routes: the parameter list as written
+    int32_t start_line;   // of the opener
+    int32_t start_column;
+    int32_t end_line;     // end of the closing line's last token, or of the text
+    int32_t end_column;
+    bool closed;          // an `end`, `next`, `until` or `end consider` line closed it
+};
+
+struct OutlineComment {
+    int32_t line;
+    int32_t column;
+    int32_t length;  // bytes, up to the line break
+};
+
+struct Outline {
+    const char* text;
+    std::vector<Token> tokens;      // every token but line breaks, errors and the end
+    std::vector<size_t> line_first; // per statement line: index of its first token
+    std::vector<OutlineBlock> blocks;
+    std::vector<size_t> labels;     // tokens naming a label (`name:` alone on its line)
+    std::vector<OutlineComment> comments;
+};
+
+void outline_build(Outline* outline, const char* text);
+
+// Index of the token covering (line, column), or of the token that ends just
+// there (a cursor right after a word); npos when none.
+size_t outline_token_at(const Outline& outline, int32_t line, int32_t column);
+
+// The function declared under `name` (exact bytes), or -1.
+int32_t outline_find_function(const Outline& outline, const std::string& name);
+
+// The token naming label `name`, or npos.
+size_t outline_find_label(const Outline& outline, const std::string& name);
+
+// The innermost block holding (line, column), or -1.
+int32_t outline_block_at(const Outline& outline, int32_t line, int32_t column);
+
+// The token's text as written.
+inline std::string token_text(const Token& token) {
+    return std::string(token.start, static_cast<size_t>(token.length));
+}

@@ -1,0 +1,211 @@
+#include "lsp/protocol_features.h"
+
+#include <string>
+
+#include "lsp/json_holder.h"
+#include "lsp/protocol.h"
+#include "lsp/transport.h"
+
+namespace {
+
+const cJSON* member(const cJSON* object, const char* name) {
+    return cJSON_GetObjectItemCaseSensitive(object, name);
+}
+
+bool declared(const cJSON* text_document, const char* name) {
+    return cJSON_IsObject(member(text_document, name));
+}
+
+constexpr const char* kSemanticTokenTypes[] = {"keyword", "comment",   "string",   "number",
+                                               "operator", "function", "parameter", "variable",
+                                               "label",   "method"};
+
+bool read_integer(const cJSON* value, int32_t* out) {
+    if (!cJSON_IsNumber(value) || value->valuedouble < 0 || value->valuedouble > 2147483647.0) {
+        return false;
+    }
+    *out = static_cast<int32_t>(value->valuedouble);
+    return true;
+}
+
+bool read_position(const cJSON* json, ProtocolPosition* position) {
+    return read_integer(member(json, "line"), &position->line) &&
+           read_integer(member(json, "character"), &position->character);
+}
+
+bool read_range(const cJSON* json, ProtocolRange* range) {
+    return read_position(member(json, "start"), &range->start) &&
+           read_position(member(json, "end"), &range->end);
+}
+
+cJSON* position_json(ProtocolPosition position) {
+    cJSON* json = cJSON_CreateObject();
+    cJSON_AddNumberToObject(json, "line", position.line);
+    cJSON_AddNumberToObject(json, "character", position.character);
+    return json;
+}
+
+cJSON* range_json(ProtocolRange range) {
+    cJSON* json = cJSON_CreateObject();
+    cJSON_AddItemToObject(json, "start", position_json(range.start));
+    cJSON_AddItemToObject(json, "end", position_json(range.end));
+    return json;
+}
+
+cJSON* symbol_json(const DocumentSymbolItem& symbol) {
+    cJSON* json = cJSON_CreateObject();
+    cJSON_AddStringToObject(json, "name", symbol.name.empty() ? "?" : symbol.name.c_str());
+    if (!symbol.detail.empty()) cJSON_AddStringToObject(json, "detail", symbol.detail.c_str());
+    cJSON_AddNumberToObject(json, "kind", symbol.kind);
+    cJSON_AddItemToObject(json, "range", range_json(symbol.range));
+    cJSON_AddItemToObject(json, "selectionRange", range_json(symbol.selection));
+    cJSON* children = cJSON_AddArrayToObject(json, "children");
+    for (const DocumentSymbolItem& child : symbol.children) cJSON_AddItemToArray(children, symbol_json(child));
+    return json;
+}
+
+// Sends {jsonrpc, id, result} with `result` taken over.
+void send_result(const cJSON* id, cJSON* result) {
+    JsonHolder response(make_response(id));
+    if (!response) {
+        cJSON_Delete(result);
+        return;
+    }
+    cJSON_AddItemToObject(response.get(), "result", result);
+    send_message(response.get());
+}
+
+}  // namespace
+
+ClientFeatures protocol_client_features(const cJSON* params) {
+    const cJSON* text_document = member(member(params, "capabilities"), "textDocument");
+    return ClientFeatures{declared(text_document, "documentSymbol"), declared(text_document, "foldingRange"),
+                          declared(text_document, "definition"),     declared(text_document, "hover"),
+                          declared(text_document, "completion"),     declared(text_document, "codeAction"),
+                          declared(text_document, "semanticTokens")};
+}
+
+void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) {
+    if (features.document_symbol) cJSON_AddTrueToObject(capabilities, "documentSymbolProvider");
+    if (features.folding_range) cJSON_AddTrueToObject(capabilities, "foldingRangeProvider");
+    if (features.definition) cJSON_AddTrueToObject(capabilities, "definitionProvider");
+    if (features.hover) cJSON_AddTrueToObject(capabilities, "hoverProvider");
+    if (features.completion) cJSON_AddObjectToObject(capabilities, "completionProvider");
+    if (features.code_action) {
+        cJSON* provider = cJSON_AddObjectToObject(capabilities, "codeActionProvider");
+        cJSON* kinds = cJSON_AddArrayToObject(provider, "codeActionKinds");
+        cJSON_AddItemToArray(kinds, cJSON_CreateString("quickfix"));
+    }
+    if (features.semantic_tokens) {
+        cJSON* provider = cJSON_AddObjectToObject(capabilities, "semanticTokensProvider");
+        cJSON* legend = cJSON_AddObjectToObject(provider, "legend");
+        cJSON* types = cJSON_AddArrayToObject(legend, "tokenTypes");
+        for (const char* type : kSemanticTokenTypes) cJSON_AddItemToArray(types, cJSON_CreateString(type));
+        cJSON_AddArrayToObject(legend, "tokenModifiers");
+        cJSON_AddTrueToObject(provider, "full");
+    }
+}
+
+PositionRequest protocol_position_params(const cJSON* params) {
+    PositionRequest request{text_document_uri(params), {0, 0}, false};
+    request.valid = request.uri != nullptr && read_position(member(params, "position"), &request.position);
+    return request;
+}
+
+CodeActionRequest protocol_code_action_params(const cJSON* params) {
+    CodeActionRequest request{text_document_uri(params), {}};
+    const cJSON* diagnostics = member(member(params, "context"), "diagnostics");
+    if (!cJSON_IsArray(diagnostics)) return request;
+    const cJSON* diagnostic = nullptr;
+    cJSON_ArrayForEach(diagnostic, diagnostics) {
+        ContextDiagnostic item{{{0, 0}, {0, 0}}, nullptr, diagnostic};
+        const cJSON* message = member(diagnostic, "message");
+        if (!read_range(member(diagnostic, "range"), &item.range) || !cJSON_IsString(message)) continue;
+        item.message = message->valuestring;
+        request.diagnostics.push_back(item);
+    }
+    return request;
+}
+
+void send_document_symbols(const cJSON* id, const std::vector<DocumentSymbolItem>& symbols) {
+    cJSON* result = cJSON_CreateArray();
+    for (const DocumentSymbolItem& symbol : symbols) cJSON_AddItemToArray(result, symbol_json(symbol));
+    send_result(id, result);
+}
+
+void send_folding_ranges(const cJSON* id, const std::vector<FoldingItem>& ranges) {
+    cJSON* result = cJSON_CreateArray();
+    for (const FoldingItem& range : ranges) {
+        cJSON* json = cJSON_CreateObject();
+        cJSON_AddNumberToObject(json, "startLine", range.start_line);
+        cJSON_AddNumberToObject(json, "endLine", range.end_line);
+        if (range.comment) cJSON_AddStringToObject(json, "kind", "comment");
+        cJSON_AddItemToArray(result, json);
+    }
+    send_result(id, result);
+}
+
+void send_location(const cJSON* id, const char* uri, ProtocolRange range) {
+    cJSON* result = cJSON_CreateObject();
+    cJSON_AddStringToObject(result, "uri", uri);
+    cJSON_AddItemToObject(result, "range", range_json(range));
+    send_result(id, result);
+}
+
+void send_hover(const cJSON* id, const std::string& markdown, ProtocolRange range) {
+    cJSON* result = cJSON_CreateObject();
+    cJSON* contents = cJSON_AddObjectToObject(result, "contents");
+    cJSON_AddStringToObject(contents, "kind", "markdown");
+    cJSON_AddStringToObject(contents, "value", markdown.c_str());
+    cJSON_AddItemToObject(result, "range", range_json(range));
+    send_result(id, result);
+}
+
+void send_completions(const cJSON* id, const std::vector<CompletionEntry>& items) {
+    cJSON* result = cJSON_CreateArray();
+    for (const CompletionEntry& item : items) {
+        cJSON* json = cJSON_CreateObject();
+        cJSON_AddStringToObject(json, "label", item.label.c_str());
+        cJSON_AddNumberToObject(json, "kind", item.kind);
+        if (!item.detail.empty()) cJSON_AddStringToObject(json, "detail", item.detail.c_str());
+        cJSON_AddItemToArray(result, json);
+    }
+    send_result(id, result);
+}
+
+void send_code_actions(const cJSON* id, const char* uri, const std::vector<QuickFix>& fixes) {
+    cJSON* result = cJSON_CreateArray();
+    for (const QuickFix& fix : fixes) {
+        cJSON* action = cJSON_CreateObject();
+        cJSON_AddStringToObject(action, "title", fix.title.c_str());
+        cJSON_AddStringToObject(action, "kind", "quickfix");
+        cJSON* diagnostics = cJSON_AddArrayToObject(action, "diagnostics");
+        cJSON_AddItemToArray(diagnostics, cJSON_Duplicate(fix.diagnostic, true));
+        cJSON* changes = cJSON_AddObjectToObject(cJSON_AddObjectToObject(action, "edit"), "changes");
+        cJSON* edits = cJSON_AddArrayToObject(changes, uri);
+        for (const TextEditItem& edit : fix.edits) {
+            cJSON* json = cJSON_CreateObject();
+            cJSON_AddItemToObject(json, "range", range_json(edit.range));
+            cJSON_AddStringToObject(json, "newText", edit.new_text.c_str());
+            cJSON_AddItemToArray(edits, json);
+        }
+        cJSON_AddItemToArray(result, action);
+    }
+    send_result(id, result);
+}
+
+void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data) {
+    // Written directly: a long document has hundreds of thousands of numbers.
+    std::string body = "{\"jsonrpc\":\"2.0\",\"id\":";
+    PrintedJson printed_id(cJSON_PrintUnformatted(id));
+    body += printed_id ? printed_id.get() : "null";
+    body += ",\"result\":{\"data\":[";
+    for (size_t i = 0; i < data.size(); ++i) {
+        if (i > 0) body += ',';
+        body += std::to_string(data[i]);
+    }
+    body += "]}}";
+    send_body(body.data(), body.size());
+}
+
+void send_empty_list(const cJSON* id) { send_result(id, cJSON_CreateArray()); }

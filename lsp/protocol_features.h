@@ -1,0 +1,138 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <cjson/cJSON.h>
+
+#include "lsp/position.h"
+
+// The protocol of the editor features beyond diagnostics: what their
+// requests carry and what their answers hold, with every JSON member name
+// they use. Each feature is announced and served only to a client that
+// declared it at initialize.
+
+struct ClientFeatures {
+    bool document_symbol;
+    bool folding_range;
+    bool definition;
+    bool hover;
+    bool completion;
+    bool code_action;
+    bool semantic_tokens;
+};
+
+// Which of capabilities.textDocument.{documentSymbol, foldingRange,
+// definition, hover, completion, codeAction, semanticTokens} are objects.
+ClientFeatures protocol_client_features(const cJSON* params);
+
+// Adds the providers of the declared features to initialize's capabilities.
+void add_feature_providers(cJSON* capabilities, const ClientFeatures& features);
+
+// The semantic token types, in legend order.
+enum SemanticTokenType : uint32_t {
+    SEMANTIC_KEYWORD,
+    SEMANTIC_COMMENT,
+    SEMANTIC_STRING,
+    SEMANTIC_NUMBER,
+    SEMANTIC_OPERATOR,
+    SEMANTIC_FUNCTION,
+    SEMANTIC_PARAMETER,
+    SEMANTIC_VARIABLE,
+    SEMANTIC_LABEL,
+    SEMANTIC_METHOD,  // the verb of a route in a server block
+};
+
+struct ProtocolRange {
+    ProtocolPosition start;
+    ProtocolPosition end;
+};
+
+// textDocument.uri and position; `valid` is false when either is missing or
+// mistyped.
+struct PositionRequest {
+    const char* uri;
+    ProtocolPosition position;
+    bool valid;
+};
+
+PositionRequest protocol_position_params(const cJSON* params);
+
+// One diagnostic the client sent back with a codeAction request.
+struct ContextDiagnostic {
+    ProtocolRange range;
+    const char* message;
+    const cJSON* json;  // echoed in the quick fix
+};
+
+struct CodeActionRequest {
+    const char* uri;
+    std::vector<ContextDiagnostic> diagnostics;
+};
+
+CodeActionRequest protocol_code_action_params(const cJSON* params);
+
+// Protocol symbol kinds used by the outline.
+enum SymbolKind : int32_t {
+    SYMBOL_MODULE = 2,
+    SYMBOL_NAMESPACE = 3,
+    SYMBOL_CLASS = 5,
+    SYMBOL_METHOD = 6,
+    SYMBOL_FUNCTION = 12,
+    SYMBOL_KEY = 20,
+    SYMBOL_EVENT = 24,
+    SYMBOL_OPERATOR = 25,
+};
+
+struct DocumentSymbolItem {
+    std::string name;
+    std::string detail;  // omitted when empty
+    SymbolKind kind;
+    ProtocolRange range;
+    ProtocolRange selection;
+    std::vector<DocumentSymbolItem> children;
+};
+
+struct FoldingItem {
+    int32_t start_line;
+    int32_t end_line;
+    bool comment;
+};
+
+// Protocol completion item kinds used.
+enum CompletionKind : int32_t {
+    COMPLETION_FUNCTION = 3,
+    COMPLETION_PROPERTY = 10,
+    COMPLETION_KEYWORD = 14,
+    COMPLETION_REFERENCE = 18,
+    COMPLETION_EVENT = 23,
+};
+
+struct CompletionEntry {
+    std::string label;
+    CompletionKind kind;
+    std::string detail;  // omitted when empty
+};
+
+struct TextEditItem {
+    ProtocolRange range;
+    std::string new_text;
+};
+
+struct QuickFix {
+    std::string title;
+    const cJSON* diagnostic;
+    std::vector<TextEditItem> edits;
+};
+
+void send_document_symbols(const cJSON* id, const std::vector<DocumentSymbolItem>& symbols);
+void send_folding_ranges(const cJSON* id, const std::vector<FoldingItem>& ranges);
+void send_location(const cJSON* id, const char* uri, ProtocolRange range);
+void send_hover(const cJSON* id, const std::string& markdown, ProtocolRange range);
+void send_completions(const cJSON* id, const std::vector<CompletionEntry>& items);
+void send_code_actions(const cJSON* id, const char* uri, const std::vector<QuickFix>& fixes);
+// The delta-encoded data array, five numbers per token.
+void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data);
+// An empty list as the result.
+void send_empty_list(const cJSON* id);
