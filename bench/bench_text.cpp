@@ -44,8 +44,12 @@ const std::string& bench_text(BenchText which) {
         static const std::string text = multibyte_one_line_source(kTextBytes);
         return text;
     }
-    default: {
+    case TEXT_OPERATOR_CHAIN: {
         static const std::string text = operator_chain_source(500000);
+        return text;
+    }
+    default: {
+        static const std::string text = realistic_source_of_lines(5000);
         return text;
     }
     }

@@ -17,6 +17,7 @@ enum BenchText : int32_t {
     TEXT_MULTIBYTE_LINES,
     TEXT_MULTIBYTE_ONE_LINE,
     TEXT_OPERATOR_CHAIN,
+    TEXT_5000_LINES,  // the realistic program cut to whole statements of at least 5,000 lines
 };
 
 const std::string& bench_text(BenchText which);

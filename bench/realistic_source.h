@@ -15,4 +15,7 @@
 // free of checker findings: distinct names, hosts and routes.
 std::string realistic_tovel_source(size_t min_bytes);
 
+// The same program grown until it has at least `lines` lines.
+std::string realistic_source_of_lines(size_t lines);
+
 #endif

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bench/pipeline_bench.h"
-#include "bench/realistic_source.h"
+#include "bench/bench_text.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
@@ -21,17 +21,6 @@ size_t count_lines(const std::string& text) {
     size_t lines = 0;
     for (char byte : text) lines += byte == '\n';
     return lines;
-}
-
-// The realistic program grown to at least `lines` lines of whole statements.
-std::string document_of_lines(size_t lines) {
-    size_t bytes = 64 * 1024;
-    std::string text = realistic_tovel_source(bytes);
-    while (count_lines(text) < lines) {
-        bytes += bytes / 8;
-        text = realistic_tovel_source(bytes);
-    }
-    return text;
 }
 
 std::string did_change(const std::string& text, int version) {
@@ -50,8 +39,8 @@ bool exchange(ChildProcess* server, const std::string& message, size_t expected,
 }
 
 void BM_DidChangeRoundTrip(benchmark::State& state) {
-    static const std::string clean = document_of_lines(5000);
-    static const std::string edited = clean + "edited = 1\n";
+    const std::string& clean = bench_text(TEXT_5000_LINES);
+    static const std::string edited_text = clean + "edited = 1\n";
     // TOVEL_LSP names another build of the server to compare with.
     const char* program = std::getenv("TOVEL_LSP");
     ChildProcess server;
@@ -71,7 +60,7 @@ void BM_DidChangeRoundTrip(benchmark::State& state) {
                 &output, &error, kTimeoutMs);
     child_read_idle(&server, &output, &error, 300);
     // Both versions are clean, so every answer is the same empty publication.
-    const std::string changes[2] = {did_change(edited, 2), did_change(clean, 3)};
+    const std::string changes[2] = {did_change(edited_text, 2), did_change(clean, 3)};
     output.clear();
     exchange(&server, changes[0], 1, &output, &error);
     child_read_idle(&server, &output, &error, 300);

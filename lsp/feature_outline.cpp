@@ -27,12 +27,8 @@ DocumentSymbolItem block_symbol(FeatureDocument* document, const OutlineBlock& b
     item.detail = block.detail;
     item.kind = symbol_kind(block.kind);
     item.range = document->span(block.start_line, block.start_column, block.end_line, block.end_column);
-    item.selection = document->token_range(name);
-    if (block.kind == BLOCK_ROUTE) {
-        // The route's name is its verb and path: select both.
-        const Token& path = document->outline.tokens[block.name_token + 1];
-        item.selection = document->span(name.line, name.column, path.line, path.column + path.length);
-    }
+    const Token& last = document->outline.tokens[block.name_last];
+    item.selection = document->span(name.line, name.column, last.line, last.column + last.length);
     return item;
 }
 
@@ -61,9 +57,9 @@ std::vector<DocumentSymbolItem> document_symbols(FeatureDocument* document) {
         entries.push_back({{block.start_line, block.start_column}, static_cast<int32_t>(i),
                            owner(block.parent), block_symbol(document, block)});
     }
-    for (size_t token : outline.labels) {
-        const Token& label = outline.tokens[token];
-        int32_t inside = outline_block_at(outline, label.line, label.column);
+    for (size_t l = 0; l < outline.labels.size(); ++l) {
+        const Token& label = outline.tokens[outline.labels[l]];
+        int32_t inside = outline.label_blocks[l];
         entries.push_back({{label.line, label.column}, -1, inside < 0 ? -1 : symbol_of[static_cast<size_t>(inside)],
                            {token_text(label), "", SYMBOL_KEY, document->token_range(label),
                             document->token_range(label), {}}});

@@ -2,6 +2,7 @@
 // type, delta-encoded as the protocol says, lengths and columns in the
 // negotiated encoding. A token that runs over several lines (a string) is
 // sent line by line.
+#include <cstring>
 #include <string_view>
 #include <unordered_set>
 
@@ -34,6 +35,7 @@ struct NameRoles {
     std::vector<std::unordered_set<std::string_view>> parameters;  // per block
     std::vector<bool> is_verb;         // per token
     std::vector<bool> is_label;        // per token
+    std::vector<uint32_t> fixed;       // per token: a type settled by its place, or kNoType
 };
 
 void find_roles(const Outline& o, NameRoles* roles) {
@@ -41,8 +43,21 @@ void find_roles(const Outline& o, NameRoles* roles) {
     roles->parameters.resize(o.blocks.size());
     roles->is_verb.assign(o.tokens.size(), false);
     roles->is_label.assign(o.tokens.size(), false);
+    roles->fixed.assign(o.tokens.size(), kNoType);
+    for (size_t k = 1; k < o.tokens.size(); ++k) {
+        // The word closing a block (`end get`, `end server`) is part of the keyword.
+        if (o.tokens[k - 1].kind == TOKEN_END && o.tokens[k].kind == TOKEN_IDENT &&
+            o.tokens[k].line == o.tokens[k - 1].line) {
+            roles->fixed[k] = SEMANTIC_KEYWORD;
+        }
+    }
     for (size_t i = 0; i < o.blocks.size(); ++i) {
         const OutlineBlock& block = o.blocks[i];
+        if (block.kind == BLOCK_SERVER || block.kind == BLOCK_SITE) {
+            // `server shop(`: the block word is a keyword, the name a name.
+            roles->fixed[block.opener] = SEMANTIC_KEYWORD;
+            roles->fixed[block.name_token] = SEMANTIC_VARIABLE;
+        }
         if (block.kind == BLOCK_ROUTE) roles->is_verb[block.name_token] = true;
         if (block.kind != BLOCK_FUNCTION && block.kind != BLOCK_ROUTE) continue;
         if (block.kind == BLOCK_FUNCTION) roles->functions.insert(view(o.tokens[block.name_token]));
@@ -81,6 +96,7 @@ uint32_t type_of(const Outline& o, const NameRoles& roles, size_t k) {
     case TOKEN_IDENT: break;
     default: return kNoType;  // brackets and punctuation
     }
+    if (roles.fixed[k] != kNoType) return roles.fixed[k];
     if (roles.is_verb[k]) return SEMANTIC_METHOD;
     if (roles.is_label[k]) return SEMANTIC_LABEL;
     if (k > 0 && o.tokens[k - 1].kind == TOKEN_NUMBER && is_unit_word(view(token))) return SEMANTIC_NUMBER;
@@ -95,16 +111,22 @@ uint32_t type_of(const Outline& o, const NameRoles& roles, size_t k) {
 
 class Encoder {
 public:
-    explicit Encoder(FeatureDocument* document) : document_(document) {}
+    explicit Encoder(FeatureDocument* document)
+        : document_(document), has_mark_(std::strncmp(document->text, "\xEF\xBB\xBF", 3) == 0) {}
 
     // One single-line range, from (line, column) over `bytes` bytes.
     void add(int32_t line, int32_t column, int32_t bytes, uint32_t type) {
+        if (bytes <= 0) return;
         ProtocolPosition start = document_->at(line, column);
-        ProtocolPosition end = document_->at(line, column + bytes);
-        if (end.character <= start.character) return;
+        // The length is counted on the bytes themselves, where the token lies.
+        const char* first = document_->text + document_->index.starts[static_cast<size_t>(line - 1)] +
+                            (column - 1) + (line == 1 && has_mark_ ? 3 : 0);
+        int32_t length = document_->encoding == POSITION_ENCODING_UTF8
+                             ? bytes
+                             : utf16_units(first, static_cast<size_t>(bytes));
         uint32_t delta_line = static_cast<uint32_t>(start.line - last_line_);
         uint32_t delta_start = static_cast<uint32_t>(delta_line == 0 ? start.character - last_character_ : start.character);
-        data_.insert(data_.end(), {delta_line, delta_start, static_cast<uint32_t>(end.character - start.character), type, 0});
+        data_.insert(data_.end(), {delta_line, delta_start, static_cast<uint32_t>(length), type, 0});
         last_line_ = start.line;
         last_character_ = start.character;
     }
@@ -126,6 +148,7 @@ public:
 
 private:
     FeatureDocument* document_;
+    bool has_mark_;  // line 1 starts after a byte-order mark
     std::vector<uint32_t> data_;
     int32_t last_line_ = 0;
     int32_t last_character_ = 0;

@@ -110,6 +110,7 @@ private:
     void classify_word_line(LineTokens line) {
         if (line.size() == 2 && kind_at(o_, line, 1, TOKEN_COLON)) {
             o_.labels.push_back(line.first);
+            o_.label_blocks.push_back(open_.empty() ? -1 : open_.back());
             return;
         }
         if (kind_at(o_, line, 1, TOKEN_IDENT) && kind_at(o_, line, 2, TOKEN_LPAREN)) {
@@ -124,15 +125,19 @@ private:
                                std::string(path.start + 1, static_cast<size_t>(path.length > 1 ? path.length - 2 : 0));
             OutlineBlock& block = open(BLOCK_ROUTE, line, line.first, parameter_text(o_, line, line.first + 2));
             block.name = name;
+            block.name_last = line.first + 1;
         }
     }
 
+    // `modifier roughly equal to(tolerance) for number`: the words are the
+    // name, the parentheses its parameters.
     void open_modifier(LineTokens line, size_t name) {
         size_t end = name;
-        while (end < line.end && o_.tokens[end].kind != TOKEN_FOR) ++end;
+        while (end < line.end && o_.tokens[end].kind != TOKEN_FOR && o_.tokens[end].kind != TOKEN_LPAREN) ++end;
         if (end == name) return;
-        OutlineBlock& block = open(BLOCK_MODIFIER, line, name, "");
+        OutlineBlock& block = open(BLOCK_MODIFIER, line, name, parameter_text(o_, line, end));
         block.name = raw_text(o_, name, end - 1);
+        block.name_last = end - 1;
     }
 
     bool inside_server() const {
@@ -146,7 +151,7 @@ private:
 
     OutlineBlock& open(OutlineBlockKind kind, LineTokens line, size_t name_token, std::string detail) {
         const Token& first = o_.tokens[line.first];
-        OutlineBlock block{kind, open_.empty() ? -1 : open_.back(), line.first, name_token,
+        OutlineBlock block{kind, open_.empty() ? -1 : open_.back(), line.first, name_token, name_token,
                            token_text(o_.tokens[name_token]), std::move(detail), first.line, first.column,
                            first.line, first.column, false};
         o_.blocks.push_back(std::move(block));
@@ -225,11 +230,20 @@ size_t outline_token_at(const Outline& o, int32_t line, int32_t column) {
                                       return at < std::make_pair(token.line, token.column);
                                   });
     if (after == o.tokens.begin()) return static_cast<size_t>(-1);
-    const Token& token = *(after - 1);
-    if (token.line == line && column <= token.column + token.length) {
-        return static_cast<size_t>(after - 1 - o.tokens.begin());
+    size_t found = static_cast<size_t>(after - 1 - o.tokens.begin());
+    const Token& token = o.tokens[found];
+    if (token.line != line || column > token.column + token.length) return static_cast<size_t>(-1);
+    // A cursor right after a word and right before punctuation (`name|(`)
+    // means the word.
+    auto is_word = [](TokenKind kind) {
+        return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT || kind == TOKEN_NUMBER ||
+               (kind >= TOKEN_PROGRAM && kind <= TOKEN_EACH);
+    };
+    if (found > 0 && token.column == column && !is_word(token.kind)) {
+        const Token& before = o.tokens[found - 1];
+        if (before.line == line && before.column + before.length == column && is_word(before.kind)) return found - 1;
     }
-    return static_cast<size_t>(-1);
+    return found;
 }
 
 int32_t outline_find_function(const Outline& o, const std::string& name) {

@@ -32,6 +32,7 @@ struct OutlineBlock {
     int32_t parent;       // index of the enclosing block, or -1
     size_t opener;        // index of the opening line's first token
     size_t name_token;    // index of the token naming the block (the opener for control blocks)
+    size_t name_last;     // last token of the name: routes name verb and path, modifiers several words
     std::string name;     // functions: the name; routes: "verb path"; modifiers: their words
     std::string detail;   // functions, programs and routes: the parameter list as written
     int32_t start_line;   // of the opener
@@ -53,6 +54,7 @@ struct Outline {
     std::vector<size_t> line_first; // per statement line: index of its first token
     std::vector<OutlineBlock> blocks;
     std::vector<size_t> labels;     // tokens naming a label (`name:` alone on its line)
+    std::vector<int32_t> label_blocks;  // per label: the innermost block it stands in, or -1
     std::vector<OutlineComment> comments;
 };
 

@@ -5,6 +5,7 @@
 #include "lsp/json_holder.h"
 #include "lsp/protocol.h"
 #include "lsp/transport.h"
+#include "lsp/utf8_text.h"
 
 namespace {
 
@@ -52,16 +53,44 @@ cJSON* range_json(ProtocolRange range) {
     return json;
 }
 
-cJSON* symbol_json(const DocumentSymbolItem& symbol) {
-    cJSON* json = cJSON_CreateObject();
-    cJSON_AddStringToObject(json, "name", symbol.name.empty() ? "?" : symbol.name.c_str());
-    if (!symbol.detail.empty()) cJSON_AddStringToObject(json, "detail", symbol.detail.c_str());
-    cJSON_AddNumberToObject(json, "kind", symbol.kind);
-    cJSON_AddItemToObject(json, "range", range_json(symbol.range));
-    cJSON_AddItemToObject(json, "selectionRange", range_json(symbol.selection));
-    cJSON* children = cJSON_AddArrayToObject(json, "children");
-    for (const DocumentSymbolItem& child : symbol.children) cJSON_AddItemToArray(children, symbol_json(child));
-    return json;
+// Large answers (the outline, the semantic tokens) are written as text, in
+// the bytes cJSON would print, instead of through a tree: printing numbers
+// through cJSON costs more than finding the symbols.
+void append_range(std::string* out, ProtocolRange range) {
+    *out += "{\"start\":{\"line\":" + std::to_string(range.start.line) +
+            ",\"character\":" + std::to_string(range.start.character) +
+            "},\"end\":{\"line\":" + std::to_string(range.end.line) +
+            ",\"character\":" + std::to_string(range.end.character) + "}}";
+}
+
+void append_symbol(std::string* out, const DocumentSymbolItem& symbol) {
+    *out += "{\"name\":";
+    append_json_string(out, symbol.name.empty() ? "?" : symbol.name.c_str());
+    if (!symbol.detail.empty()) {
+        *out += ",\"detail\":";
+        append_json_string(out, symbol.detail.c_str());
+    }
+    *out += ",\"kind\":" + std::to_string(symbol.kind) + ",\"range\":";
+    append_range(out, symbol.range);
+    *out += ",\"selectionRange\":";
+    append_range(out, symbol.selection);
+    *out += ",\"children\":[";
+    for (size_t i = 0; i < symbol.children.size(); ++i) {
+        if (i > 0) *out += ',';
+        append_symbol(out, symbol.children[i]);
+    }
+    *out += "]}";
+}
+
+// {jsonrpc, id, result} around `result`, the answer's JSON text.
+void send_result_text(const cJSON* id, const std::string& result) {
+    std::string body = "{\"jsonrpc\":\"2.0\",\"id\":";
+    PrintedJson printed_id(id != nullptr && !cJSON_IsNull(id) ? cJSON_PrintUnformatted(id) : nullptr);
+    body += printed_id ? printed_id.get() : "null";
+    body += ",\"result\":";
+    body += result;
+    body += '}';
+    send_body(body.data(), body.size());
 }
 
 // Sends {jsonrpc, id, result} with `result` taken over.
@@ -128,9 +157,13 @@ CodeActionRequest protocol_code_action_params(const cJSON* params) {
 }
 
 void send_document_symbols(const cJSON* id, const std::vector<DocumentSymbolItem>& symbols) {
-    cJSON* result = cJSON_CreateArray();
-    for (const DocumentSymbolItem& symbol : symbols) cJSON_AddItemToArray(result, symbol_json(symbol));
-    send_result(id, result);
+    std::string result = "[";
+    for (size_t i = 0; i < symbols.size(); ++i) {
+        if (i > 0) result += ',';
+        append_symbol(&result, symbols[i]);
+    }
+    result += ']';
+    send_result_text(id, result);
 }
 
 void send_folding_ranges(const cJSON* id, const std::vector<FoldingItem>& ranges) {
@@ -195,17 +228,13 @@ void send_code_actions(const cJSON* id, const char* uri, const std::vector<Quick
 }
 
 void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data) {
-    // Written directly: a long document has hundreds of thousands of numbers.
-    std::string body = "{\"jsonrpc\":\"2.0\",\"id\":";
-    PrintedJson printed_id(cJSON_PrintUnformatted(id));
-    body += printed_id ? printed_id.get() : "null";
-    body += ",\"result\":{\"data\":[";
+    std::string result = "{\"data\":[";
     for (size_t i = 0; i < data.size(); ++i) {
-        if (i > 0) body += ',';
-        body += std::to_string(data[i]);
+        if (i > 0) result += ',';
+        result += std::to_string(data[i]);
     }
-    body += "]}}";
-    send_body(body.data(), body.size());
+    result += "]}";
+    send_result_text(id, result);
 }
 
 void send_empty_list(const cJSON* id) { send_result(id, cJSON_CreateArray()); }

@@ -1,0 +1,180 @@
+// The structure pass behind the editor features, and the conversion of
+// protocol positions back to source positions.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "lsp/outline.h"
+#include "lsp/position.h"
+
+namespace {
+
+// Every source position at the start of a character survives the trip to
+// the protocol and back, in both encodings, on lines with multi-byte
+// characters and after a byte-order mark.
+TEST(SourcePosition, InvertsTheProtocolPosition) {
+    const std::string texts[] = {
+        "x = \"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\" + y\nlet z\n",
+        "\xEF\xBB\xBFprint \"\xf0\x9f\x98\x80\"\nnext\n",
+        "a\r\nb\n\n\xc3\xa9",
+    };
+    for (const std::string& text : texts) {
+        LineIndex index;
+        line_index_build(&index, text.c_str());
+        int32_t line = 1;
+        int32_t column = 1;
+        bool mark = text.rfind("\xEF\xBB\xBF", 0) == 0;
+        for (size_t i = mark ? 3 : 0; i <= text.size(); ++i) {
+            bool starts_character = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+            if (starts_character) {
+                for (PositionEncoding encoding : {POSITION_ENCODING_UTF16, POSITION_ENCODING_UTF8}) {
+                    ProtocolPosition protocol = position_in_index(&index, line, column, encoding);
+                    int32_t back_line = 0;
+                    int32_t back_column = 0;
+                    ASSERT_TRUE(source_position_in_index(&index, protocol, encoding, &back_line, &back_column));
+                    EXPECT_EQ(back_line, line) << i;
+                    EXPECT_EQ(back_column, column) << i << " in " << (encoding == POSITION_ENCODING_UTF8 ? "utf-8" : "utf-16");
+                }
+            }
+            if (i < text.size() && text[i] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        line_index_free(&index);
+    }
+}
+
+TEST(SourcePosition, ClampsAndRefuses) {
+    const char* text = "ab\xf0\x9f\x98\x80\ncd";
+    LineIndex index;
+    line_index_build(&index, text);
+    int32_t line = 0;
+    int32_t column = 0;
+    // Inside the surrogate pair: the emoji's first byte. Past the end: the line's end.
+    ASSERT_TRUE(source_position_in_index(&index, {0, 3}, POSITION_ENCODING_UTF16, &line, &column));
+    EXPECT_EQ(column, 3);
+    ASSERT_TRUE(source_position_in_index(&index, {0, 99}, POSITION_ENCODING_UTF16, &line, &column));
+    EXPECT_EQ(column, 7);
+    ASSERT_TRUE(source_position_in_index(&index, {1, 99}, POSITION_ENCODING_UTF8, &line, &column));
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(column, 3);
+    EXPECT_FALSE(source_position_in_index(&index, {2, 0}, POSITION_ENCODING_UTF8, &line, &column));
+    EXPECT_FALSE(source_position_in_index(&index, {-1, 0}, POSITION_ENCODING_UTF8, &line, &column));
+    line_index_free(&index);
+}
+
+struct BlockExpectation {
+    OutlineBlockKind kind;
+    const char* name;
+    int32_t parent;
+    int32_t start_line;
+    int32_t end_line;
+    bool closed;
+};
+
+TEST(Outline, BlocksNestAsWrittenAndBrokenOnesEndWithTheText) {
+    const char* text =
+        "function f(a)\n"           // 1
+        "  if a then\n"             // 2
+        "    x = 1\n"               // 3
+        "  end if\n"                // 4
+        "end function\n"            // 5
+        "server s()\n"              // 6
+        "  web w(host: \"h\")\n"    // 7
+        "    get \"/a\" (req)\n"    // 8
+        "    end get\n"             // 9
+        "  end web\n"               // 10
+        "  on drain\n"              // 11
+        "  end on\n"                // 12
+        "end server\n"              // 13
+        "do\n"                      // 14
+        "until done\n"              // 15
+        "export modifier about(x) for number\n"  // 16
+        "  while x\n";              // 17, never closed
+    const BlockExpectation expected[] = {
+        {BLOCK_FUNCTION, "f", -1, 1, 5, true},
+        {BLOCK_CONTROL, "if", 0, 2, 4, true},
+        {BLOCK_SERVER, "s", -1, 6, 13, true},
+        {BLOCK_SITE, "w", 2, 7, 10, true},
+        {BLOCK_ROUTE, "get /a", 3, 8, 9, true},
+        {BLOCK_HOOK, "drain", 2, 11, 12, true},
+        {BLOCK_CONTROL, "do", -1, 14, 15, true},
+        {BLOCK_MODIFIER, "about", -1, 16, 17, false},
+        {BLOCK_CONTROL, "while", 7, 17, 17, false},
+    };
+    Outline outline;
+    outline_build(&outline, text);
+    ASSERT_EQ(outline.blocks.size(), sizeof expected / sizeof expected[0]);
+    for (size_t i = 0; i < outline.blocks.size(); ++i) {
+        const OutlineBlock& block = outline.blocks[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(block.kind, expected[i].kind);
+        EXPECT_EQ(block.name, expected[i].name);
+        EXPECT_EQ(block.parent, expected[i].parent);
+        EXPECT_EQ(block.start_line, expected[i].start_line);
+        EXPECT_EQ(block.end_line, expected[i].end_line);
+        EXPECT_EQ(block.closed, expected[i].closed);
+    }
+    EXPECT_EQ(outline.blocks[0].detail, "(a)");
+    EXPECT_EQ(outline.blocks[7].detail, "(x)");
+}
+
+TEST(Outline, LabelsCommentsAndTokensUnderTheCursor) {
+    Outline outline;
+    outline_build(&outline, "' one\n' two\nstart:\n  goto start ' again\nx = f(1)\n");
+    ASSERT_EQ(outline.comments.size(), 3u);
+    EXPECT_EQ(outline.comments[2].line, 4);
+    EXPECT_EQ(outline.comments[2].column, 14);
+    EXPECT_EQ(outline.comments[2].length, 7);
+    ASSERT_EQ(outline.labels.size(), 1u);
+    EXPECT_NE(outline_find_label(outline, "start"), static_cast<size_t>(-1));
+    EXPECT_EQ(outline_find_label(outline, "stop"), static_cast<size_t>(-1));
+    // `f` is found on its character and right after it, before the `(`.
+    size_t on = outline_token_at(outline, 5, 5);
+    size_t after = outline_token_at(outline, 5, 6);
+    ASSERT_NE(on, static_cast<size_t>(-1));
+    EXPECT_EQ(on, after);
+    EXPECT_EQ(token_text(outline.tokens[on]), "f");
+    EXPECT_EQ(outline_token_at(outline, 1, 3), static_cast<size_t>(-1));  // inside a comment
+}
+
+// Whatever the text, the pass ends with a consistent outline: parents come
+// before their children, every block ends after it starts, indices are in
+// range. Texts are cut and spliced from a program using every block kind.
+TEST(Outline, ConsistentOnMangledTexts) {
+    const std::string program =
+        "program main(a)\n  if a then\n    for i = 1 to 2\n      print i\n    next i\n  end if\n"
+        "end program\nserver s(port: 1)\n  get \"/x/{y}\" (req)\n    consider req\n    if 1 then\n"
+        "      x = 1\n    end consider\n  end get\nend server\nwith lock(a)\nend with\n"
+        "without watchers\nend without\nwatch a\nend watch\nlib:\n  gosub lib\n";
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text = program;
+        for (int edit = 0; edit < 3; ++edit) {
+            size_t at = random() % (text.size() + 1);
+            size_t length = random() % 12;
+            if (random() % 2) {
+                text.erase(at, length);
+            } else {
+                text.insert(at, program.substr(random() % program.size(), length));
+            }
+        }
+        Outline outline;
+        outline_build(&outline, text.c_str());
+        for (size_t i = 0; i < outline.blocks.size(); ++i) {
+            const OutlineBlock& block = outline.blocks[i];
+            ASSERT_LT(block.parent, static_cast<int32_t>(i)) << text;
+            ASSERT_LT(block.name_last, outline.tokens.size()) << text;
+            ASSERT_LE(block.name_token, block.name_last) << text;
+            ASSERT_LE(std::make_pair(block.start_line, block.start_column),
+                      std::make_pair(block.end_line, block.end_column)) << text;
+        }
+    }
+}
+
+}  // namespace
