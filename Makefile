@@ -2,6 +2,8 @@
 # a fresh Debian machine needs.
 BUILD_DIR      ?= build
 ASAN_BUILD_DIR ?= build-asan
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS   ?= 60
 JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
 
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1 \
@@ -11,7 +13,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:det
 VSCODE_DIR     = editors/vscode
 VSCODE_DEPS    = $(VSCODE_DIR)/node_modules/.package-lock.json
 
-.PHONY: all build setup test test-normal test-asan build-asan demo bench package clean
+.PHONY: all build setup test test-normal test-asan build-asan build-fuzz fuzz demo bench package clean
 
 all: build
 
@@ -31,6 +33,18 @@ build: setup $(BUILD_DIR)/build.ninja
 build-asan: setup $(ASAN_BUILD_DIR)/build.ninja
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 
+# The libFuzzer targets, built by clang with ASan and UBSan.
+$(FUZZ_BUILD_DIR)/build.ninja: | setup
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DTOVEL_FUZZ=ON -DBUILD_TESTING=OFF -DTOVEL_BENCHMARKS=OFF
+
+build-fuzz: setup $(FUZZ_BUILD_DIR)/build.ninja
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+
+# `make fuzz FUZZ_SECONDS=3600` fuzzes longer; `make test` runs the default.
+fuzz: build-fuzz
+	./scripts/fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
 # The VS Code extension's npm packages, exactly as package-lock.json pins them.
 $(VSCODE_DEPS): $(VSCODE_DIR)/package-lock.json | setup
 	cd $(VSCODE_DIR) && npm ci --no-audit --no-fund
@@ -41,7 +55,7 @@ test-normal: build $(VSCODE_DEPS)
 test-asan: build-asan
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_BUILD_DIR) --output-on-failure -j $(JOBS)
 
-test: test-normal test-asan
+test: test-normal test-asan fuzz
 
 demo: build
 	./scripts/demo.sh $(BUILD_DIR)
@@ -53,4 +67,4 @@ bench: build
 	./$(BUILD_DIR)/bench/tovel_bench
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(VSCODE_DIR)/node_modules $(VSCODE_DIR)/out
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR) $(VSCODE_DIR)/node_modules $(VSCODE_DIR)/out

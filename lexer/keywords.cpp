@@ -4,6 +4,7 @@
 // 64-bit key and compared against constant keys grouped by length; the two
 // longer keywords are compared byte by byte. This sits on the scanner's hot
 // path: every name in a program goes through it.
+#include <array>
 #include <cstdint>
 
 #include "diag/ascii.h"
@@ -118,4 +119,33 @@ TokenKind keyword_lookup(const char* text, size_t length) {
     if (length == 9 && equals_lowered(text, "excluding", 9)) return TOKEN_EXCLUDING;
     if (length == 12 && equals_lowered(text, "intersecting", 12)) return TOKEN_INTERSECTING;
     return TOKEN_IDENT;
+}
+
+namespace {
+
+using Spelling = std::array<char, 16>;
+
+// A keyword kind is named after its word, in capitals (`error` is the one
+// named otherwise); the lookup confirms each spelling, so the list cannot
+// drift from the table above. Kinds without a word keep an empty entry.
+std::array<Spelling, TOKEN_KIND_COUNT> make_spellings() {
+    std::array<Spelling, TOKEN_KIND_COUNT> spellings{};
+    for (int32_t kind = 0; kind < TOKEN_KIND_COUNT; ++kind) {
+        const char* name = kind == TOKEN_ERROR_VALUE ? "error" : token_kind_name(kind);
+        Spelling& word = spellings[static_cast<size_t>(kind)];
+        size_t length = 0;
+        for (; name[length] != '\0' && length + 1 < word.size(); ++length) word[length] = ascii_lower(name[length]);
+        word[length] = '\0';
+        if (keyword_lookup(word.data(), length) != kind) word[0] = '\0';
+    }
+    return spellings;
+}
+
+}  // namespace
+
+const char* keyword_spelling(TokenKind kind) {
+    static const std::array<Spelling, TOKEN_KIND_COUNT> spellings = make_spellings();
+    if (kind < 0 || kind >= TOKEN_KIND_COUNT) return nullptr;
+    const Spelling& word = spellings[static_cast<size_t>(kind)];
+    return word[0] != '\0' ? word.data() : nullptr;
 }

@@ -78,6 +78,11 @@ void lexer_begin_lens(Lexer* lexer);
 // The kind's name ("EOF", "IDENT", ...), or "UNKNOWN" outside 0..86.
 const char* token_kind_name(int32_t kind);
 
+// The spelling of a keyword kind as the keyword table reads it (lower
+// case), or null for a kind that is no word of its own (branch kinds,
+// `end consider`, names, operators).
+const char* keyword_spelling(TokenKind kind);
+
 // The keyword kind of a word, compared without regard to ASCII case,
 // or TOKEN_IDENT when the word is not reserved.
 TokenKind keyword_lookup(const char* text, size_t length);

@@ -42,15 +42,11 @@ bool starts_with_folded(const std::string& word, const std::string& prefix) {
     return true;
 }
 
-// The reserved words, read off the lexer: a keyword kind's name in lower case
-// is its spelling when the lexer's own lookup says so (`error` is the one
-// kind named otherwise; branch and `end consider` kinds have no word).
+// The reserved words, as the lexer spells them.
 std::vector<std::string> keyword_spellings() {
     std::vector<std::string> words;
-    for (int32_t kind = TOKEN_PROGRAM; kind <= TOKEN_EACH; ++kind) {
-        std::string word = kind == TOKEN_ERROR_VALUE ? "error" : token_kind_name(kind);
-        for (char& c : word) c = ascii_lower(c);
-        if (keyword_lookup(word.c_str(), word.size()) == kind) words.push_back(word);
+    for (int32_t kind = 0; kind < TOKEN_KIND_COUNT; ++kind) {
+        if (const char* word = keyword_spelling(static_cast<TokenKind>(kind))) words.push_back(word);
     }
     return words;
 }

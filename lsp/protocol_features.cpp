@@ -189,7 +189,7 @@ void send_hover(const cJSON* id, const std::string& markdown, ProtocolRange rang
     cJSON* result = cJSON_CreateObject();
     cJSON* contents = cJSON_AddObjectToObject(result, "contents");
     cJSON_AddStringToObject(contents, "kind", "markdown");
-    cJSON_AddStringToObject(contents, "value", markdown.c_str());
+    cJSON_AddStringToObject(contents, "value", valid_utf8(markdown.c_str()).c_str());
     cJSON_AddItemToObject(result, "range", range_json(range));
     send_result(id, result);
 }
@@ -198,9 +198,10 @@ void send_completions(const cJSON* id, const std::vector<CompletionEntry>& items
     cJSON* result = cJSON_CreateArray();
     for (const CompletionEntry& item : items) {
         cJSON* json = cJSON_CreateObject();
-        cJSON_AddStringToObject(json, "label", item.label.c_str());
+        // Names and details quote the document, which may hold bytes that are not UTF-8.
+        cJSON_AddStringToObject(json, "label", valid_utf8(item.label.c_str()).c_str());
         cJSON_AddNumberToObject(json, "kind", item.kind);
-        if (!item.detail.empty()) cJSON_AddStringToObject(json, "detail", item.detail.c_str());
+        if (!item.detail.empty()) cJSON_AddStringToObject(json, "detail", valid_utf8(item.detail.c_str()).c_str());
         cJSON_AddItemToArray(result, json);
     }
     send_result(id, result);
@@ -210,7 +211,7 @@ void send_code_actions(const cJSON* id, const char* uri, const std::vector<Quick
     cJSON* result = cJSON_CreateArray();
     for (const QuickFix& fix : fixes) {
         cJSON* action = cJSON_CreateObject();
-        cJSON_AddStringToObject(action, "title", fix.title.c_str());
+        cJSON_AddStringToObject(action, "title", valid_utf8(fix.title.c_str()).c_str());
         cJSON_AddStringToObject(action, "kind", "quickfix");
         cJSON* diagnostics = cJSON_AddArrayToObject(action, "diagnostics");
         cJSON_AddItemToArray(diagnostics, cJSON_Duplicate(fix.diagnostic, true));
@@ -219,7 +220,7 @@ void send_code_actions(const cJSON* id, const char* uri, const std::vector<Quick
         for (const TextEditItem& edit : fix.edits) {
             cJSON* json = cJSON_CreateObject();
             cJSON_AddItemToObject(json, "range", range_json(edit.range));
-            cJSON_AddStringToObject(json, "newText", edit.new_text.c_str());
+            cJSON_AddStringToObject(json, "newText", valid_utf8(edit.new_text.c_str()).c_str());
             cJSON_AddItemToArray(edits, json);
         }
         cJSON_AddItemToArray(result, action);

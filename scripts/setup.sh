@@ -7,6 +7,8 @@ set -eu
 # Build and unit tests, then the editors the end-to-end editor tests drive.
 PACKAGES="g++ cmake ninja-build make pkg-config bison libcjson-dev googletest libgtest-dev libbenchmark-dev"
 PACKAGES="$PACKAGES neovim emacs-nox elpa-eglot"
+# The fuzzers (clang with its sanitizer and libFuzzer runtimes) and memcheck.
+PACKAGES="$PACKAGES clang libclang-rt-14-dev valgrind"
 
 missing=""
 for package in $PACKAGES; do

@@ -3,6 +3,8 @@
 // built from, so a kind added, dropped or moved there fails here.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "lexer/lexer.h"
 
 namespace {
@@ -33,6 +35,26 @@ TEST(TokenKinds, EveryKindHasItsFixedValueAndName) {
     EXPECT_EQ(TOKEN_OP_EQ, 57);
     EXPECT_EQ(TOKEN_MODIFIER_PREFIX, 79);
     EXPECT_EQ(TOKEN_ERROR, 86);
+}
+
+}  // namespace
+
+namespace {
+
+// The keyword spellings the editor features and the fuzzers use are the
+// keyword table's own: 48 words, each read back as its kind in any case.
+TEST(TokenKinds, KeywordSpellingsAreTheKeywordTable) {
+    int words = 0;
+    for (int32_t kind = 0; kind < TOKEN_KIND_COUNT; ++kind) {
+        const char* word = keyword_spelling(static_cast<TokenKind>(kind));
+        if (word == nullptr) continue;
+        ++words;
+        EXPECT_EQ(keyword_lookup(word, std::strlen(word)), kind) << word;
+    }
+    EXPECT_EQ(words, 48);
+    EXPECT_STREQ(keyword_spelling(TOKEN_ERROR_VALUE), "error");
+    EXPECT_EQ(keyword_spelling(TOKEN_CONSIDER_IF), nullptr);
+    EXPECT_EQ(keyword_spelling(TOKEN_IDENT), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,272 @@
+#include "fuzz/fuzz_checks.h"
+
+#include <unistd.h>
+#include <sys/mman.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <cjson/cJSON.h>
+
+#include "cli/check_source.h"
+#include "cli/source_file.h"
+#include "lsp/dispatch.h"
+#include "lsp/json_holder.h"
+#include "lsp/position.h"
+#include "lsp/publish.h"
+#include "lsp/server_loop.h"
+#include "lsp/server_state.h"
+#include "lsp/transport.h"
+#include "lsp/utf8_text.h"
+#include "tests/e2e/framing.h"
+
+namespace {
+
+constexpr char kUri[] = "file:///fuzz.tov";
+
+bool is_valid_utf8(const std::string& text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        size_t length = utf8_sequence_length(bytes + i, text.size() - i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Everything the transport writes while `run` runs.
+template <typename Run>
+std::string captured(Run run) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    if (out == nullptr) std::abort();
+    transport_use_streams(stdin, out);
+    run();
+    transport_use_streams(stdin, stdout);
+    fclose(out);
+    std::string bytes(buffer != nullptr ? buffer : "", size);
+    free(buffer);
+    return bytes;
+}
+
+// Splits `output` into bodies that must each be UTF-8 JSON (when `utf8`).
+std::string framed_json(const std::string& output, bool utf8, std::vector<std::string>* bodies) {
+    std::string problem;
+    if (!split_frames(output, bodies, &problem)) return "output is not only framed messages: " + problem;
+    for (const std::string& body : *bodies) {
+        if (utf8 && !is_valid_utf8(body)) return "a message is not UTF-8: " + body.substr(0, 200);
+        JsonHolder json(cJSON_Parse(body.c_str()));
+        if (!json) return "a message is not JSON: " + body.substr(0, 200);
+    }
+    return "";
+}
+
+// The furthest character a position may name on each line, the way editors
+// count: the byte-order mark is a character of line 1. UTF-16 positions are
+// cut to the line's end; UTF-8 ones may also stand just past it, on the line
+// break itself (a finding about the break, like "unexpected NEWLINE").
+std::vector<int32_t> line_lengths(const char* text, PositionEncoding encoding) {
+    std::vector<int32_t> lengths;
+    const char* start = text;
+    for (const char* p = text;; ++p) {
+        if (*p == '\n' || *p == '\0') {
+            size_t bytes = static_cast<size_t>(p - start);
+            lengths.push_back(encoding == POSITION_ENCODING_UTF8 ? static_cast<int32_t>(bytes) + (*p == '\n')
+                                                                : utf16_units(start, bytes));
+            if (*p == '\0') break;
+            start = p + 1;
+        }
+    }
+    return lengths;
+}
+
+bool read_position(const cJSON* json, int32_t* line, int32_t* character) {
+    const cJSON* l = cJSON_GetObjectItemCaseSensitive(json, "line");
+    const cJSON* c = cJSON_GetObjectItemCaseSensitive(json, "character");
+    if (!cJSON_IsNumber(l) || !cJSON_IsNumber(c)) return false;
+    *line = l->valueint;
+    *character = c->valueint;
+    return true;
+}
+
+// Every range starts inside its line and ends inside the document. In
+// UTF-8 an end column is kept as the front end gives it, and the end of a
+// token that runs over several lines (a string literal the parser stopped
+// at) is reported on its first line, past that line's end.
+std::string check_ranges(const cJSON* diagnostics, const std::vector<int32_t>& lengths, bool utf8) {
+    const cJSON* diagnostic = nullptr;
+    cJSON_ArrayForEach(diagnostic, diagnostics) {
+        const cJSON* range = cJSON_GetObjectItemCaseSensitive(diagnostic, "range");
+        int32_t start_line = 0, start_character = 0, end_line = 0, end_character = 0;
+        if (!read_position(cJSON_GetObjectItemCaseSensitive(range, "start"), &start_line, &start_character) ||
+            !read_position(cJSON_GetObjectItemCaseSensitive(range, "end"), &end_line, &end_character)) {
+            return "a diagnostic has no range";
+        }
+        if (std::make_pair(start_line, start_character) > std::make_pair(end_line, end_character)) {
+            return "a range ends before it starts";
+        }
+        bool is_start = true;
+        for (auto [line, character] : {std::make_pair(start_line, start_character), std::make_pair(end_line, end_character)}) {
+            bool past_line = character > lengths[static_cast<size_t>(line < 0 ? 0 : line) % lengths.size()];
+            if (line < 0 || static_cast<size_t>(line) >= lengths.size() || character < 0 ||
+                (past_line && (is_start || !utf8))) {
+                return "a position lies outside the document: " + std::to_string(line) + ":" + std::to_string(character);
+            }
+            is_start = false;
+        }
+    }
+    return "";
+}
+
+std::string request(const char* method, const char* params) {
+    return std::string("{\"jsonrpc\":\"2.0\",\"id\":7,\"method\":\"textDocument/") + method +
+           "\",\"params\":{\"textDocument\":{\"uri\":\"" + kUri + "\"}" + params + "}}";
+}
+
+std::string check_features(ServerState* state, const char* text, size_t seed) {
+    std::vector<int32_t> lengths = line_lengths(text, state->position_encoding);
+    int32_t line = static_cast<int32_t>(seed % lengths.size());
+    std::string at = ",\"position\":{\"line\":" + std::to_string(line) + ",\"character\":" +
+                     std::to_string(seed % 17) + "}";
+    const std::string requests[] = {
+        request("documentSymbol", ""), request("foldingRange", ""), request("semanticTokens/full", ""),
+        request("hover", at.c_str()), request("definition", at.c_str()), request("completion", at.c_str()),
+    };
+    for (const std::string& message : requests) {
+        JsonHolder json(cJSON_Parse(message.c_str()));
+        int exit_code = 0;
+        std::string output = captured([&] { dispatch_message(state, json.get(), &exit_code); });
+        std::vector<std::string> bodies;
+        std::string problem = framed_json(output, true, &bodies);
+        if (!problem.empty()) return message.substr(0, 80) + ": " + problem;
+        if (bodies.size() != 1) return "a request got " + std::to_string(bodies.size()) + " answers";
+    }
+    return "";
+}
+
+std::string check_document_in(const char* text, PositionEncoding encoding, size_t seed) {
+    ServerState state;
+    server_state_init(&state);
+    state.position_encoding = encoding;
+    state.features = ClientFeatures{true, true, true, true, true, true, true};
+    document_store_put(&state.documents, kUri, text);
+    std::string first = captured([&] { analyze_and_publish(&state, kUri, text); });
+    std::string second = captured([&] { analyze_and_publish(&state, kUri, text); });
+    std::string problem;
+    std::vector<std::string> bodies;
+    if (first != second) {
+        problem = "the same text published different bytes";
+    } else if (problem = framed_json(first, true, &bodies); problem.empty()) {
+        if (bodies.size() != 1) {
+            problem = "one analysis published " + std::to_string(bodies.size()) + " messages";
+        } else {
+            JsonHolder json(cJSON_Parse(bodies[0].c_str()));
+            const cJSON* params = cJSON_GetObjectItemCaseSensitive(json.get(), "params");
+            problem = check_ranges(cJSON_GetObjectItemCaseSensitive(params, "diagnostics"),
+                                   line_lengths(text, encoding), encoding == POSITION_ENCODING_UTF8);
+        }
+    }
+    if (problem.empty()) problem = check_features(&state, text, seed);
+    server_state_destroy(&state);
+    return problem;
+}
+
+}  // namespace
+
+std::string check_document(const uint8_t* data, size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);  // the server sees up to a NUL
+    for (PositionEncoding encoding : {POSITION_ENCODING_UTF16, POSITION_ENCODING_UTF8}) {
+        std::string problem = check_document_in(text.c_str(), encoding, size);
+        if (!problem.empty()) {
+            return (encoding == POSITION_ENCODING_UTF8 ? "utf-8: " : "utf-16: ") + problem;
+        }
+    }
+    return "";
+}
+
+std::string check_session(const uint8_t* data, size_t size) {
+    std::string input(reinterpret_cast<const char*>(data), size);
+    FILE* in = size == 0 ? fopen("/dev/null", "rb") : fmemopen(input.data(), size, "rb");
+    if (in == nullptr) std::abort();
+    char* buffer = nullptr;
+    size_t out_size = 0;
+    FILE* out = open_memstream(&buffer, &out_size);
+    if (out == nullptr) std::abort();
+    int status = run_server_on(in, out);
+    fclose(in);
+    fclose(out);
+    std::string output(buffer != nullptr ? buffer : "", out_size);
+    free(buffer);
+    if (status != 0 && status != 1) return "exit status " + std::to_string(status);
+    // The server echoes what the client sent (ids, uris); those are UTF-8
+    // only when the client's bytes were.
+    std::vector<std::string> bodies;
+    return framed_json(output, is_valid_utf8(input), &bodies);
+}
+
+std::string check_cli_file(const uint8_t* data, size_t size) {
+    int fd = memfd_create("fuzz.tov", 0);
+    if (fd < 0) std::abort();
+    if (size > 0 && write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    SourceText source{nullptr, 0};
+    char reason[256];
+    std::string problem;
+    if (!read_source(path.c_str(), &source, reason, sizeof reason)) {
+        problem = std::string("the file could not be read: ") + reason;
+    } else if (source.length != size) {
+        problem = "read " + std::to_string(source.length) + " of " + std::to_string(size) + " bytes";
+    }
+    for (OutputFormat format : {OUTPUT_TEXT, OUTPUT_JSON}) {
+        if (!problem.empty()) break;
+        CheckOptions options{format, 1, 0, 0, nullptr, 0};
+        std::string runs[2];
+        for (std::string& run : runs) {
+            char* buffer = nullptr;
+            size_t out_size = 0;
+            FILE* out = open_memstream(&buffer, &out_size);
+            check_source(source.bytes, "f.tov", &options, out);
+            fclose(out);
+            run.assign(buffer != nullptr ? buffer : "", out_size);
+            free(buffer);
+        }
+        if (runs[0] != runs[1]) {
+            problem = "the same file printed different bytes";
+            break;
+        }
+        // Diagnostics come first, one per line; a dump (text only) follows.
+        size_t start = 0;
+        while (start < runs[0].size()) {
+            size_t end = runs[0].find('\n', start);
+            if (end == std::string::npos) {
+                problem = "output does not end with a line break";
+                break;
+            }
+            std::string line = runs[0].substr(start, end - start);
+            start = end + 1;
+            if (format == OUTPUT_JSON) {
+                JsonHolder json(cJSON_Parse(line.c_str()));
+                if (!json) {
+                    if (line.rfind("Program", 0) == 0) break;  // the dump
+                    problem = "a JSON line does not parse: " + line.substr(0, 200);
+                    break;
+                }
+                for (const char* field : {"severity", "code", "path", "start", "end", "message"}) {
+                    if (cJSON_GetObjectItemCaseSensitive(json.get(), field) == nullptr) {
+                        problem = std::string("a JSON line has no ") + field;
+                    }
+                }
+            } else if (line.find(" at f.tov:") == std::string::npos) {
+                break;  // the dump begins
+            }
+            if (!problem.empty()) break;
+        }
+    }
+    source_free(&source);
+    close(fd);
+    return problem;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The properties every input must keep, whatever its bytes. Each check runs
+// one part of the system on the input and returns an empty string when all
+// holds, or what broke. The libFuzzer targets abort on a broken property;
+// the regression tests run the same checks on the inputs kept under
+// tests/fuzz/.
+
+// A document text through the whole analysis and publication, in UTF-16 and
+// in UTF-8, and through the outline, folding and semantic-token requests:
+// every message is one framed, valid UTF-8 JSON body; every published range
+// has start <= end and lies inside the document in its encoding; the same
+// text twice gives the same bytes.
+std::string check_document(const uint8_t* data, size_t size);
+
+// Raw bytes as the server's standard input, through the real server loop
+// (framing, JSON, dispatch, documents) over memory streams: the output is
+// nothing but framed messages, each a valid UTF-8 JSON body, and the session
+// ends (exit ends only the session, never the process).
+std::string check_session(const uint8_t* data, size_t size);
+
+// A file's bytes through the command-line checker's file reading and both
+// renderings: every byte is read, each JSON line is a JSON object with the
+// fields a tool relies on, every text line names its path, and the same
+// file twice prints the same bytes.
+std::string check_cli_file(const uint8_t* data, size_t size);
