@@ -136,7 +136,7 @@ std::array<Spelling, TOKEN_KIND_COUNT> make_spellings() {
         size_t length = 0;
         for (; name[length] != '\0' && length + 1 < word.size(); ++length) word[length] = ascii_lower(name[length]);
         word[length] = '\0';
-        if (keyword_lookup(word.data(), length) != kind) word[0] = '\0';
+        if (kind == TOKEN_IDENT || keyword_lookup(word.data(), length) != kind) word[0] = '\0';
     }
     return spellings;
 }
