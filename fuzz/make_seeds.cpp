@@ -13,28 +13,18 @@
 
 #include "lexer/lexer.h"
 #include "tests/e2e/transcript.h"
+#include "tests/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void write_all(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 int copy_tree(const fs::path& from, const char* extension, const fs::path& to, const std::string& prefix) {
     int count = 0;
     std::error_code error;
     for (const auto& entry : fs::recursive_directory_iterator(from, error)) {
         if (entry.path().extension() != extension) continue;
-        write_all(to / (prefix + std::to_string(count++) + ".tov"), read_all(entry.path()));
+        write_file_bytes(to / (prefix + std::to_string(count++) + ".tov"), read_file_bytes(entry.path()));
     }
     return count;
 }
@@ -79,8 +69,8 @@ int main(int argc, char** argv) {
     for (const auto& entry_path : fs::directory_iterator(source / "tests" / "e2e" / "transcripts", error)) {
         Transcript transcript;
         std::string problem;
-        if (parse_transcript(read_all(entry_path.path()), &transcript, &problem)) {
-            write_all(sessions / (entry_path.path().stem().string() + ".bin"), transcript.input);
+        if (parse_transcript(read_file_bytes(entry_path.path()), &transcript, &problem)) {
+            write_file_bytes(sessions / (entry_path.path().stem().string() + ".bin"), transcript.input);
             ++transcripts;
         }
     }
@@ -104,7 +94,7 @@ int main(int argc, char** argv) {
                              "\"positionEncodings\":[\"utf-8\"]"}) {
         dictionary += entry(name);
     }
-    write_all(out / "tovel.dict", dictionary);
+    write_file_bytes(out / "tovel.dict", dictionary);
     std::printf("make_seeds: %d documents, %d sessions\n", count, transcripts);
     return count > 0 && transcripts > 0 ? 0 : 1;
 }

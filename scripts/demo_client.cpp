@@ -19,6 +19,7 @@
 
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
+#include "tests/test_files.h"
 
 namespace {
 
@@ -191,13 +192,6 @@ void lifecycle_session(const char* server, bool offer_utf8) {
     finish(&session);
 }
 
-std::string read_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 // file:///demo/ followed by the path below examples/ (or the file name).
 std::string uri_of(const std::string& path) {
     size_t examples = path.rfind("examples/");
@@ -221,14 +215,14 @@ void documents_session(const char* server, const std::vector<const char*>& files
     exchange(&session, notification("initialized", "{}"), 0);
     for (const char* file : files) {
         printf("\n-- %s\n", file);
-        exchange(&session, notification("textDocument/didOpen", open_params(uri_of(file), read_file(file))), 1);
+        exchange(&session, notification("textDocument/didOpen", open_params(uri_of(file), read_file_bytes(file))), 1);
     }
     if (fix_target != nullptr && fixed_text_path != nullptr) {
         std::string uri = uri_of(fix_target);
         printf("\n-- change %s to the corrected text of %s\n", uri.c_str(), fixed_text_path);
         std::string change = "{\"textDocument\":{\"uri\":" + json_string(uri) +
                              ",\"version\":2},\"contentChanges\":[{\"text\":" +
-                             json_string(read_file(fixed_text_path)) + "}]}";
+                             json_string(read_file_bytes(fixed_text_path)) + "}]}";
         exchange(&session, notification("textDocument/didChange", change), 1);
         printf("\n-- close %s\n", uri.c_str());
         exchange(&session, notification("textDocument/didClose",

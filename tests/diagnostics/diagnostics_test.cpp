@@ -13,6 +13,7 @@
 
 #include "tests/diagnostics/diagnostic_cases.h"
 #include "tests/golden_update.h"
+#include "tests/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -32,18 +33,11 @@ std::vector<std::string> case_files() {
     return files;
 }
 
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class DiagnosticsFile : public testing::TestWithParam<std::string> {};
 
 TEST_P(DiagnosticsFile, FindingsAsWrittenBesideTheCode) {
     const fs::path path = cases_dir() / GetParam();
-    const std::string file = read_text(path);
+    const std::string file = read_file_bytes(path);
     std::vector<DiagnosticCase> cases;
     std::string problem;
     ASSERT_TRUE(parse_diagnostic_cases(file, &cases, &problem)) << GetParam() << ": " << problem;
@@ -61,11 +55,7 @@ TEST_P(DiagnosticsFile, FindingsAsWrittenBesideTheCode) {
 }
 
 std::string file_test_name(const testing::TestParamInfo<std::string>& info) {
-    std::string name = info.param;
-    for (char& c : name) {
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    return name;
+    return test_name_of(info.param);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DiagnosticsFile, testing::ValuesIn(case_files()), file_test_name);

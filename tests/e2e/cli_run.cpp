@@ -74,29 +74,6 @@ void wait_child(pid_t pid, int timeout_ms, CheckRun* run) {
 
 }  // namespace
 
-bool write_file_bytes(const std::string& path, const std::string& bytes) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
-
-std::string read_file_bytes(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    char buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) {
-        bytes.append(buffer, got);
-    }
-    fclose(file);
-    return bytes;
-}
 
 ScratchDir::ScratchDir() {
     const char* base = getenv("TMPDIR");

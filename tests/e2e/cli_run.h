@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+
+#include "tests/test_files.h"
 #include <vector>
 
 // Runs tovel-check the way a shell would: with arguments, with standard
@@ -36,7 +38,4 @@ private:
 };
 
 // The whole file, or nothing when it cannot be read.
-std::string read_file_bytes(const std::string& path);
 
-// Replaces the file's content; false when it cannot be written.
-bool write_file_bytes(const std::string& path, const std::string& bytes);

@@ -9,6 +9,7 @@
 
 #include "tests/e2e/framing.h"
 #include "tests/golden_update.h"
+#include "tests/test_files.h"
 #include "tests/e2e/transcript.h"
 
 // Where the transcripts live, and their names without ".txt", sorted.
@@ -17,11 +18,7 @@ std::vector<std::string> transcript_names();
 
 // A transcript name as a test name: every byte but letters and digits becomes '_'.
 inline std::string transcript_test_name(const testing::TestParamInfo<std::string>& info) {
-    std::string name = info.param;
-    for (char& c : name) {
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    return name;
+    return test_name_of(info.param);
 }
 
 // The server's whole output must be exactly the expected messages, in order.

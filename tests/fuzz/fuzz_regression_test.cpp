@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_checks.h"
+#include "tests/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -29,18 +30,11 @@ std::vector<fs::path> files_in(const fs::path& dir) {
     return files;
 }
 
-std::string read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 void check_all(const fs::path& dir, Check check, size_t at_least) {
     std::vector<fs::path> files = files_in(dir);
     EXPECT_GE(files.size(), at_least) << dir;
     for (const fs::path& file : files) {
-        std::string bytes = read_bytes(file);
+        std::string bytes = read_file_bytes(file);
         EXPECT_EQ(check(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "") << file;
     }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/golden_update.h"
+#include "tests/test_files.h"
 #include "tests/parser/dump_support.h"
 
 namespace fs = std::filesystem;
@@ -29,28 +30,19 @@ std::vector<std::string> golden_names() {
     return names;
 }
 
-bool read_file(const fs::path& path, std::string* text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    *text = buffer.str();
-    return true;
-}
-
 class DumpGolden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(DumpGolden, ParsesAndDumpsAsRecorded) {
     const std::string name = GetParam();
     std::string source;
     std::string expected;
-    ASSERT_TRUE(read_file(golden_dir() / (name + ".tov"), &source)) << name;
+    ASSERT_TRUE(read_file_bytes(golden_dir() / (name + ".tov"), &source)) << name;
     DumpOutcome outcome = parse_and_dump(source);
     ASSERT_EQ(outcome.result, 0) << outcome.diagnostics;
     if (update_goldens_requested()) {
         std::ofstream(golden_dir() / (name + ".dump"), std::ios::binary) << outcome.dump;
     }
-    ASSERT_TRUE(read_file(golden_dir() / (name + ".dump"), &expected))
+    ASSERT_TRUE(read_file_bytes(golden_dir() / (name + ".dump"), &expected))
         << "missing " << name << ".dump";
     EXPECT_EQ(outcome.diagnostics, "");
     EXPECT_EQ(outcome.dump, expected) << "golden " << name;
@@ -59,11 +51,7 @@ TEST_P(DumpGolden, ParsesAndDumpsAsRecorded) {
 
 INSTANTIATE_TEST_SUITE_P(Goldens, DumpGolden, ::testing::ValuesIn(golden_names()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string id = info.param;
-                             for (char& c : id) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return id;
+                             return test_name_of(info.param);
                          });
 
 // Guards the runner itself: a wrong folder would otherwise pass vacuously.
