@@ -226,12 +226,13 @@ std::string realistic_tovel_source(size_t min_bytes) {
     return out;
 }
 
+size_t count_lines(const std::string& text) {
+    size_t count = 0;
+    for (char byte : text) count += byte == '\n';
+    return count;
+}
+
 std::string realistic_source_of_lines(size_t lines) {
-    auto count_lines = [](const std::string& text) {
-        size_t count = 0;
-        for (char byte : text) count += byte == '\n';
-        return count;
-    };
     size_t bytes = 64 * 1024;
     std::string text = realistic_tovel_source(bytes);
     while (count_lines(text) < lines) {

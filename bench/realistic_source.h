@@ -15,6 +15,9 @@
 // free of checker findings: distinct names, hosts and routes.
 std::string realistic_tovel_source(size_t min_bytes);
 
+// Line breaks in a text.
+size_t count_lines(const std::string& text);
+
 // The same program grown until it has at least `lines` lines.
 std::string realistic_source_of_lines(size_t lines);
 

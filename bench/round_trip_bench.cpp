@@ -9,6 +9,7 @@
 
 #include "bench/pipeline_bench.h"
 #include "bench/bench_text.h"
+#include "bench/realistic_source.h"
 #include "tests/e2e/framing.h"
 #include "tests/e2e/lsp_process.h"
 
@@ -16,12 +17,6 @@ namespace {
 
 constexpr int kTimeoutMs = 10000;
 constexpr char kUri[] = "file:///bench/round_trip.tov";
-
-size_t count_lines(const std::string& text) {
-    size_t lines = 0;
-    for (char byte : text) lines += byte == '\n';
-    return lines;
-}
 
 std::string did_change(const std::string& text, int version) {
     return frame(std::string("{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didChange\",\"params\":"
