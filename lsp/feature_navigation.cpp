@@ -135,6 +135,32 @@ int32_t route_of(const Outline& o, size_t token) {
     return -1;
 }
 
+// What to show for the token, and over which range; false when nothing.
+// A duration covers its whole run of numbers and units; everything else
+// covers the token.
+bool hover_text(FeatureDocument* document, size_t token, std::string* markdown, ProtocolRange* range) {
+    const Outline& o = document->outline;
+    const Token& t = o.tokens[token];
+    *range = document->token_range(t);
+    if (duration_hover(document, token, markdown, range)) return true;
+    if (int32_t route = route_of(o, token); route >= 0) {
+        const OutlineBlock& block = o.blocks[static_cast<size_t>(route)];
+        std::string verb = token_text(o.tokens[block.name_token]);
+        *markdown = "**Route** `" + verb + "` `" + block.name.substr(verb.size() + 1) + "`";
+        return true;
+    }
+    if (int32_t function = called_function(o, token); function >= 0) {
+        const OutlineBlock& block = o.blocks[static_cast<size_t>(function)];
+        *markdown = "```tovel\nfunction " + block.name + block.detail + "\n```";
+        return true;
+    }
+    if (const char* summary = keyword_summary(t.kind)) {
+        *markdown = "**" + token_text(t) + "**: " + summary;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void on_definition(ServerState* state, const IncomingMessage& message) {
@@ -160,24 +186,11 @@ void on_hover(ServerState* state, const IncomingMessage& message) {
     FeatureDocument document;
     size_t token = kNone;
     if (!feature_position_request(state, message, state->features.hover, &document, &token)) return;
-    const Outline& o = document.outline;
-    const Token& t = o.tokens[token];
     std::string markdown;
-    ProtocolRange range = document.token_range(t);
-    if (duration_hover(&document, token, &markdown, &range)) {
-        // the duration's own text and total
-    } else if (int32_t route = route_of(o, token); route >= 0) {
-        const OutlineBlock& block = o.blocks[static_cast<size_t>(route)];
-        std::string verb = token_text(o.tokens[block.name_token]);
-        markdown = "**Route** `" + verb + "` `" + block.name.substr(verb.size() + 1) + "`";
-    } else if (int32_t function = called_function(o, token); function >= 0) {
-        const OutlineBlock& block = o.blocks[static_cast<size_t>(function)];
-        markdown = "```tovel\nfunction " + block.name + block.detail + "\n```";
-    } else if (const char* summary = keyword_summary(t.kind)) {
-        markdown = "**" + token_text(t) + "**: " + summary;
+    ProtocolRange range{};
+    if (hover_text(&document, token, &markdown, &range)) {
+        send_hover(message.id, markdown, range);
     } else {
         send_null_result(message.id);
-        return;
     }
-    send_hover(message.id, markdown, range);
 }
