@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "diag/source_span.h"
 #include "lsp/position.h"
+#include "lsp/protocol_features.h"
 #include "lsp/server_state.h"
 
 struct DiagnosticList;
@@ -18,6 +20,9 @@ void analyze_and_publish(ServerState* state, const char* uri, const char* text);
 // as cJSON prints the tree: members jsonrpc, method, params (uri,
 // diagnostics) in that order, the uri escaped as cJSON escapes strings.
 void publish_diagnostics(const char* uri, const char* diagnostics);
+
+// A diagnostic's span in protocol positions. The end is never before the start.
+ProtocolRange protocol_range(LineIndex* index, const SourceSpan& span, PositionEncoding encoding);
 
 // Protocol severity: error 1, warning 2, note 3; anything else 1.
 int32_t lsp_severity(int32_t severity);

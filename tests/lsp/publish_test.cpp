@@ -30,11 +30,10 @@ std::string array_printed_by_cjson(const DiagnosticList* list, const char* text,
         const Diagnostic* record = diag_list_at(list, i);
         cJSON* item = cJSON_CreateObject();
         cJSON* range = cJSON_AddObjectToObject(item, "range");
-        const int32_t ends[2][2] = {{record->span.start_line, record->span.start_column},
-                                    {record->span.end_line, record->span.end_column}};
-        for (const auto& end : ends) {
-            ProtocolPosition position = position_in_index(&index, end[0], end[1], encoding);
-            cJSON* object = cJSON_AddObjectToObject(range, &end == &ends[0] ? "start" : "end");
+        ProtocolRange converted = protocol_range(&index, record->span, encoding);
+        const std::pair<const char*, ProtocolPosition> ends[] = {{"start", converted.start}, {"end", converted.end}};
+        for (const auto& [name, position] : ends) {
+            cJSON* object = cJSON_AddObjectToObject(range, name);
             cJSON_AddNumberToObject(object, "line", position.line);
             cJSON_AddNumberToObject(object, "character", position.character);
         }
@@ -164,3 +163,35 @@ TEST(Publish, UriIsEscapedAsTheTreeWouldPrint) {
 
 }  // namespace
 
+
+namespace {
+
+// On text that is not UTF-8 the lead-byte rule can count a cut-off
+// sequence as more UTF-16 units at a range's end than at its start
+// (`\xf2` before `}`: one unit for the start, two for the end). Such a
+// range is published as empty at its start instead of ending before it.
+TEST(Publish, RangeNeverEndsBeforeItStarts) {
+    const char* text = "x {scal\xf2} {wtHi {first; secon";
+    DiagnosticList list;
+    diag_list_init(&list);
+    StmtList program{nullptr, 0};
+    analyze_document(text, "f.tov", &list, &program);
+    stmt_list_free(program);
+    ASSERT_EQ(diag_list_count(&list), 1u);
+    LineIndex index;
+    line_index_build(&index, text);
+    const SourceSpan& span = diag_list_at(&list, 0)->span;
+    ProtocolPosition start = position_in_index(&index, span.start_line, span.start_column, POSITION_ENCODING_UTF16);
+    ProtocolPosition end = position_in_index(&index, span.end_line, span.end_column, POSITION_ENCODING_UTF16);
+    ASSERT_LT(end.character, start.character) << "the case no longer shows the inversion";
+    ProtocolRange range = protocol_range(&index, span, POSITION_ENCODING_UTF16);
+    EXPECT_EQ(range.start.character, start.character);
+    EXPECT_EQ(range.end.character, start.character);
+    // In UTF-8 nothing needs mending.
+    range = protocol_range(&index, span, POSITION_ENCODING_UTF8);
+    EXPECT_EQ(range.end.character, range.start.character + 1);
+    line_index_free(&index);
+    diag_list_free(&list);
+}
+
+}  // namespace
