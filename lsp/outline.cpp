@@ -119,7 +119,8 @@ private:
             block.detail = token_text(o_.tokens[line.first]);
             return;
         }
-        if (kind_at(o_, line, 1, TOKEN_STRING) && inside_server()) {
+        // `get "/path" (req)`; a directive (`root "public"`) has no parentheses.
+        if (kind_at(o_, line, 1, TOKEN_STRING) && kind_at(o_, line, 2, TOKEN_LPAREN) && inside_server()) {
             const Token& path = o_.tokens[line.first + 1];
             std::string name = token_text(o_.tokens[line.first]) + " " +
                                std::string(path.start + 1, static_cast<size_t>(path.length > 1 ? path.length - 2 : 0));

@@ -86,26 +86,27 @@ TEST(Outline, BlocksNestAsWrittenAndBrokenOnesEndWithTheText) {
         "end function\n"            // 5
         "server s()\n"              // 6
         "  web w(host: \"h\")\n"    // 7
-        "    get \"/a\" (req)\n"    // 8
-        "    end get\n"             // 9
-        "  end web\n"               // 10
-        "  on drain\n"              // 11
-        "  end on\n"                // 12
-        "end server\n"              // 13
-        "do\n"                      // 14
-        "until done\n"              // 15
-        "export modifier about(x) for number\n"  // 16
-        "  while x\n";              // 17, never closed
+        "    root \"site\"\n"       // 8: a directive, no block
+        "    get \"/a\" (req)\n"    // 9
+        "    end get\n"             // 10
+        "  end web\n"               // 11
+        "  on drain\n"              // 12
+        "  end on\n"                // 13
+        "end server\n"              // 14
+        "do\n"                      // 15
+        "until done\n"              // 16
+        "export modifier about(x) for number\n"  // 17
+        "  while x\n";              // 18, never closed
     const BlockExpectation expected[] = {
         {BLOCK_FUNCTION, "f", -1, 1, 5, true},
         {BLOCK_CONTROL, "if", 0, 2, 4, true},
-        {BLOCK_SERVER, "s", -1, 6, 13, true},
-        {BLOCK_SITE, "w", 2, 7, 10, true},
-        {BLOCK_ROUTE, "get /a", 3, 8, 9, true},
-        {BLOCK_HOOK, "drain", 2, 11, 12, true},
-        {BLOCK_CONTROL, "do", -1, 14, 15, true},
-        {BLOCK_MODIFIER, "about", -1, 16, 17, false},
-        {BLOCK_CONTROL, "while", 7, 17, 17, false},
+        {BLOCK_SERVER, "s", -1, 6, 14, true},
+        {BLOCK_SITE, "w", 2, 7, 11, true},
+        {BLOCK_ROUTE, "get /a", 3, 9, 10, true},
+        {BLOCK_HOOK, "drain", 2, 12, 13, true},
+        {BLOCK_CONTROL, "do", -1, 15, 16, true},
+        {BLOCK_MODIFIER, "about", -1, 17, 18, false},
+        {BLOCK_CONTROL, "while", 7, 18, 18, false},
     };
     Outline outline;
     outline_build(&outline, text);
