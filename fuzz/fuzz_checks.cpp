@@ -122,6 +122,49 @@ std::string check_ranges(const cJSON* diagnostics, const std::vector<int32_t>& l
     return "";
 }
 
+bool ordered_range(const cJSON* range) {
+    int32_t start_line = 0, start_character = 0, end_line = 0, end_character = 0;
+    return read_position(cJSON_GetObjectItemCaseSensitive(range, "start"), &start_line, &start_character) &&
+           read_position(cJSON_GetObjectItemCaseSensitive(range, "end"), &end_line, &end_character) &&
+           std::make_pair(start_line, start_character) <= std::make_pair(end_line, end_character);
+}
+
+// Outline symbols: ordered ranges, the selection inside the range, and the
+// same for every child.
+std::string check_symbols(const cJSON* symbols) {
+    const cJSON* symbol = nullptr;
+    cJSON_ArrayForEach(symbol, symbols) {
+        const cJSON* range = cJSON_GetObjectItemCaseSensitive(symbol, "range");
+        const cJSON* selection = cJSON_GetObjectItemCaseSensitive(symbol, "selectionRange");
+        if (!ordered_range(range) || !ordered_range(selection)) return "a symbol's range is not ordered";
+        std::string problem = check_symbols(cJSON_GetObjectItemCaseSensitive(symbol, "children"));
+        if (!problem.empty()) return problem;
+    }
+    return "";
+}
+
+// The answer of one feature request, by method.
+std::string check_answer(const std::string& method, const cJSON* result, size_t lines) {
+    if (method == "documentSymbol") return check_symbols(result);
+    if (method == "foldingRange") {
+        const cJSON* range = nullptr;
+        cJSON_ArrayForEach(range, result) {
+            int32_t start = cJSON_GetObjectItemCaseSensitive(range, "startLine")->valueint;
+            int32_t end = cJSON_GetObjectItemCaseSensitive(range, "endLine")->valueint;
+            if (start < 0 || start > end || static_cast<size_t>(end) >= lines) return "a folding range is out of order";
+        }
+    }
+    if (method == "semanticTokens/full" &&
+        cJSON_GetArraySize(cJSON_GetObjectItemCaseSensitive(result, "data")) % 5 != 0) {
+        return "semantic token data is not in fives";
+    }
+    if ((method == "hover" || method == "definition") && cJSON_IsObject(result) &&
+        !ordered_range(cJSON_GetObjectItemCaseSensitive(result, "range"))) {
+        return "an answer's range is not ordered";
+    }
+    return "";
+}
+
 std::string request(const char* method, const char* params) {
     return std::string("{\"jsonrpc\":\"2.0\",\"id\":7,\"method\":\"textDocument/") + method +
            "\",\"params\":{\"textDocument\":{\"uri\":\"" + kUri + "\"}" + params + "}}";
@@ -132,18 +175,22 @@ std::string check_features(ServerState* state, const char* text, size_t seed) {
     int32_t line = static_cast<int32_t>(seed % lengths.size());
     std::string at = ",\"position\":{\"line\":" + std::to_string(line) + ",\"character\":" +
                      std::to_string(seed % 17) + "}";
-    const std::string requests[] = {
-        request("documentSymbol", ""), request("foldingRange", ""), request("semanticTokens/full", ""),
-        request("hover", at.c_str()), request("definition", at.c_str()), request("completion", at.c_str()),
+    const std::pair<const char*, std::string> methods[] = {
+        {"documentSymbol", ""}, {"foldingRange", ""}, {"semanticTokens/full", ""},
+        {"hover", at}, {"definition", at}, {"completion", at},
     };
-    for (const std::string& message : requests) {
-        JsonHolder json(cJSON_Parse(message.c_str()));
+    for (const auto& [method, params] : methods) {
+        JsonHolder json(cJSON_Parse(request(method, params.c_str()).c_str()));
         int exit_code = 0;
         std::string output = captured([&] { dispatch_message(state, json.get(), &exit_code); });
         std::vector<std::string> bodies;
         std::string problem = framed_json(output, true, &bodies);
-        if (!problem.empty()) return message.substr(0, 80) + ": " + problem;
-        if (bodies.size() != 1) return "a request got " + std::to_string(bodies.size()) + " answers";
+        if (problem.empty() && bodies.size() != 1) problem = "got " + std::to_string(bodies.size()) + " answers";
+        if (problem.empty()) {
+            JsonHolder answer(cJSON_Parse(bodies[0].c_str()));
+            problem = check_answer(method, cJSON_GetObjectItemCaseSensitive(answer.get(), "result"), lengths.size());
+        }
+        if (!problem.empty()) return std::string(method) + ": " + problem;
     }
     return "";
 }
