@@ -69,14 +69,18 @@ std::string framed_json(const std::string& output, bool utf8, std::vector<std::s
 // count: the byte-order mark is a character of line 1. UTF-16 positions are
 // cut to the line's end; UTF-8 ones may also stand just past it, on the line
 // break itself (a finding about the break, like "unexpected NEWLINE").
+// On a line that is not UTF-8, UTF-16 counting judges each sequence by its
+// lead byte, and a prefix that cuts a sequence counts its bytes one unit
+// each: up to one unit more than the whole line counts for it.
 std::vector<int32_t> line_lengths(const char* text, PositionEncoding encoding) {
     std::vector<int32_t> lengths;
     const char* start = text;
     for (const char* p = text;; ++p) {
         if (*p == '\n' || *p == '\0') {
             size_t bytes = static_cast<size_t>(p - start);
+            bool utf8 = is_valid_utf8(std::string(start, bytes));
             lengths.push_back(encoding == POSITION_ENCODING_UTF8 ? static_cast<int32_t>(bytes) + (*p == '\n')
-                                                                : utf16_units(start, bytes));
+                                                                : utf16_units(start, bytes) + (utf8 ? 0 : 1));
             if (*p == '\0') break;
             start = p + 1;
         }
