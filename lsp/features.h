@@ -35,12 +35,8 @@ struct FeatureDocument {
     ProtocolPosition at(int32_t line, int32_t column) {
         return position_in_index(&index, line, column, encoding);
     }
-    // Never ending before it starts, as published diagnostics (text that is
-    // not UTF-8 can count a cut-off sequence differently at the two ends).
     ProtocolRange span(int32_t start_line, int32_t start_column, int32_t end_line, int32_t end_column) {
-        ProtocolRange range{at(start_line, start_column), at(end_line, end_column)};
-        if (range.end.line == range.start.line && range.end.character < range.start.character) range.end = range.start;
-        return range;
+        return ordered_range(at(start_line, start_column), at(end_line, end_column));
     }
     ProtocolRange token_range(const Token& token) {
         int32_t length = token.kind == TOKEN_MODIFIER_PREFIX ? 1 : token.length;

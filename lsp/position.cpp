@@ -222,3 +222,8 @@ bool source_position_in_index(const LineIndex* index, ProtocolPosition position,
     *column = static_cast<int32_t>(offset) + 1;
     return true;
 }
+
+ProtocolRange ordered_range(ProtocolPosition start, ProtocolPosition end) {
+    if (end.line == start.line && end.character < start.character) end = start;
+    return {start, end};
+}

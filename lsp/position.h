@@ -59,6 +59,17 @@ void line_index_free(LineIndex* index);
 ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t column,
                                    PositionEncoding encoding);
 
+struct ProtocolRange {
+    ProtocolPosition start;
+    ProtocolPosition end;
+};
+
+// The range from `start` to `end`, never ending before it starts: UTF-16
+// counts judge a byte sequence by its lead byte alone, so on text that is
+// not UTF-8 a sequence cut off at a range's start but whole at its end can
+// count more units at the start. Such an end is held at the start.
+ProtocolRange ordered_range(ProtocolPosition start, ProtocolPosition end);
+
 // The other way: a protocol position (0-based line, character in the
 // encoding) as the lexer's 1-based line and byte column. A character past
 // the end of its line stands at the line's end, one inside a multi-byte

@@ -15,20 +15,15 @@ constexpr int kTextDocumentSyncFull = 1;
 constexpr int kParseErrorCode = -32700;
 constexpr int kMethodNotFoundCode = -32601;
 
-// A lookup in a missing object yields null, and so does a missing member.
-const cJSON* member(const cJSON* object, const char* name) {
-    return cJSON_GetObjectItemCaseSensitive(object, name);
-}
-
 const char* string_member(const cJSON* object, const char* name) {
-    const cJSON* value = member(object, name);
+    const cJSON* value = json_member(object, name);
     return cJSON_IsString(value) ? value->valuestring : nullptr;
 }
 
 // "utf-8" anywhere in the offered list wins; the client's order of
 // preference is not consulted and nothing but utf-8 or utf-16 is chosen.
 bool offers_utf8(const cJSON* params) {
-    const cJSON* encodings = member(member(member(params, "capabilities"), "general"),
+    const cJSON* encodings = json_member(json_member(json_member(params, "capabilities"), "general"),
                                     "positionEncodings");
     if (!cJSON_IsArray(encodings)) {
         return false;
@@ -77,11 +72,15 @@ void append_position(std::string* out, ProtocolPosition position) {
 
 }  // namespace
 
+const cJSON* json_member(const cJSON* object, const char* name) {
+    return cJSON_GetObjectItemCaseSensitive(object, name);
+}
+
 IncomingMessage protocol_read_envelope(const cJSON* message) {
     IncomingMessage incoming{};
     incoming.method = string_member(message, "method");
-    incoming.id = member(message, "id");
-    incoming.params = member(message, "params");
+    incoming.id = json_member(message, "id");
+    incoming.params = json_member(message, "params");
     incoming.is_request = incoming.id != nullptr && !cJSON_IsNull(incoming.id);
     return incoming;
 }
@@ -91,13 +90,13 @@ InitializeParams protocol_initialize_params(const cJSON* params) {
 }
 
 DocumentText protocol_did_open_params(const cJSON* params) {
-    const cJSON* document = member(params, "textDocument");
+    const cJSON* document = json_member(params, "textDocument");
     return DocumentText{string_member(document, "uri"), string_member(document, "text")};
 }
 
 DocumentText protocol_did_change_params(const cJSON* params) {
     DocumentText change{text_document_uri(params), nullptr};
-    const cJSON* changes = member(params, "contentChanges");
+    const cJSON* changes = json_member(params, "contentChanges");
     if (change.uri == nullptr || !cJSON_IsArray(changes) || changes->child == nullptr) {
         return DocumentText{nullptr, nullptr};
     }
@@ -110,7 +109,7 @@ DocumentText protocol_did_change_params(const cJSON* params) {
 }
 
 const char* text_document_uri(const cJSON* params) {
-    return string_member(member(params, "textDocument"), "uri");
+    return string_member(json_member(params, "textDocument"), "uri");
 }
 
 cJSON* make_response(const cJSON* id) {

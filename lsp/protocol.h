@@ -25,6 +25,9 @@ struct IncomingMessage {
 
 IncomingMessage protocol_read_envelope(const cJSON* message);
 
+// A member of an object; null when missing, and for a missing object too.
+const cJSON* json_member(const cJSON* object, const char* name);
+
 struct InitializeParams {
     // "utf-8" appears among capabilities.general.positionEncodings.
     bool offers_utf8;

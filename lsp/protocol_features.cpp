@@ -9,12 +9,8 @@
 
 namespace {
 
-const cJSON* member(const cJSON* object, const char* name) {
-    return cJSON_GetObjectItemCaseSensitive(object, name);
-}
-
 bool declared(const cJSON* text_document, const char* name) {
-    return cJSON_IsObject(member(text_document, name));
+    return cJSON_IsObject(json_member(text_document, name));
 }
 
 constexpr const char* kSemanticTokenTypes[] = {"keyword", "comment",   "string",   "number",
@@ -30,13 +26,13 @@ bool read_integer(const cJSON* value, int32_t* out) {
 }
 
 bool read_position(const cJSON* json, ProtocolPosition* position) {
-    return read_integer(member(json, "line"), &position->line) &&
-           read_integer(member(json, "character"), &position->character);
+    return read_integer(json_member(json, "line"), &position->line) &&
+           read_integer(json_member(json, "character"), &position->character);
 }
 
 bool read_range(const cJSON* json, ProtocolRange* range) {
-    return read_position(member(json, "start"), &range->start) &&
-           read_position(member(json, "end"), &range->end);
+    return read_position(json_member(json, "start"), &range->start) &&
+           read_position(json_member(json, "end"), &range->end);
 }
 
 cJSON* position_json(ProtocolPosition position) {
@@ -107,7 +103,7 @@ void send_result(const cJSON* id, cJSON* result) {
 }  // namespace
 
 ClientFeatures protocol_client_features(const cJSON* params) {
-    const cJSON* text_document = member(member(params, "capabilities"), "textDocument");
+    const cJSON* text_document = json_member(json_member(params, "capabilities"), "textDocument");
     return ClientFeatures{declared(text_document, "documentSymbol"), declared(text_document, "foldingRange"),
                           declared(text_document, "definition"),     declared(text_document, "hover"),
                           declared(text_document, "completion"),     declared(text_document, "codeAction"),
@@ -137,19 +133,19 @@ void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) 
 
 PositionRequest protocol_position_params(const cJSON* params) {
     PositionRequest request{text_document_uri(params), {0, 0}, false};
-    request.valid = request.uri != nullptr && read_position(member(params, "position"), &request.position);
+    request.valid = request.uri != nullptr && read_position(json_member(params, "position"), &request.position);
     return request;
 }
 
 CodeActionRequest protocol_code_action_params(const cJSON* params) {
     CodeActionRequest request{text_document_uri(params), {}};
-    const cJSON* diagnostics = member(member(params, "context"), "diagnostics");
+    const cJSON* diagnostics = json_member(json_member(params, "context"), "diagnostics");
     if (!cJSON_IsArray(diagnostics)) return request;
     const cJSON* diagnostic = nullptr;
     cJSON_ArrayForEach(diagnostic, diagnostics) {
         ContextDiagnostic item{{{0, 0}, {0, 0}}, nullptr, diagnostic};
-        const cJSON* message = member(diagnostic, "message");
-        if (!read_range(member(diagnostic, "range"), &item.range) || !cJSON_IsString(message)) continue;
+        const cJSON* message = json_member(diagnostic, "message");
+        if (!read_range(json_member(diagnostic, "range"), &item.range) || !cJSON_IsString(message)) continue;
         item.message = message->valuestring;
         request.diagnostics.push_back(item);
     }

@@ -44,11 +44,6 @@ enum SemanticTokenType : uint32_t {
     SEMANTIC_METHOD,  // the verb of a route in a server block
 };
 
-struct ProtocolRange {
-    ProtocolPosition start;
-    ProtocolPosition end;
-};
-
 // textDocument.uri and position; `valid` is false when either is missing or
 // mistyped.
 struct PositionRequest {

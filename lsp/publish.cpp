@@ -45,15 +45,8 @@ void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, c
 }  // namespace
 
 ProtocolRange protocol_range(LineIndex* index, const SourceSpan& span, PositionEncoding encoding) {
-    ProtocolRange range{position_in_index(index, span.start_line, span.start_column, encoding),
-                        position_in_index(index, span.end_line, span.end_column, encoding)};
-    // UTF-16 counts judge a byte sequence by its lead byte alone, so on text
-    // that is not UTF-8 a cut-off sequence can count more units at the end of
-    // a range than at its start. A range never ends before it starts.
-    if (range.end.line == range.start.line && range.end.character < range.start.character) {
-        range.end = range.start;
-    }
-    return range;
+    return ordered_range(position_in_index(index, span.start_line, span.start_column, encoding),
+                         position_in_index(index, span.end_line, span.end_column, encoding));
 }
 
 int32_t lsp_severity(int32_t severity) {
