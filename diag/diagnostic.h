@@ -25,6 +25,29 @@ enum DiagnosticKind : int32_t {
     TV_DIAG_RUNTIME_ERROR = 3000,
 };
 
+// A mistake whose repair is a mechanical edit, named by the stage that
+// finds it, so that quick fixes never depend on the wording of a message.
+enum DiagFixKind : int32_t {
+    DIAG_FIX_NONE = 0,
+    DIAG_FIX_NOT_EQUAL,       // `<>` where `!=` is meant
+    DIAG_FIX_JOIN_TEXT,       // `&` where `+` joins text
+    DIAG_FIX_TYPE_SIGIL,      // a sigil after a name (`count%`)
+    DIAG_FIX_LET,             // `let` at the start of an assignment
+    DIAG_FIX_REM,             // `rem` where a comment is meant
+    DIAG_FIX_DIM,             // `dim name ...` where an assignment creates the variable
+    DIAG_FIX_UNKNOWN_ESCAPE,  // `\q` in a string, kept as two characters
+};
+
+// The bytes of the mistake itself, as offsets from the first byte of the
+// analysed text (a byte-order mark included): the sigil, the `<>`, the
+// `let` word, the backslash and the escaped character. Not the finding's
+// span, which may stand elsewhere (a syntax error after `let x`).
+struct DiagFix {
+    DiagFixKind kind;
+    uint32_t offset;
+    uint32_t length;
+};
+
 struct Diagnostic {
     Severity severity;
     DiagnosticKind kind;
@@ -32,6 +55,7 @@ struct Diagnostic {
     char* path;       // owned, may be null; the document URI in the server
     SourceSpan span;
     char* message;    // owned, never null
+    DiagFix fix;      // DIAG_FIX_NONE unless a stage named its mistake
 };
 
 // Grows 0 -> 8 -> 16 -> ... ; owns every record's path and message.
@@ -55,6 +79,9 @@ void diag_list_free(DiagnosticList* list);
 void diag_list_push(DiagnosticList* list, Severity severity, DiagnosticKind kind, int32_t subcode,
                     const char* path, SourceSpan span, const char* message);
 size_t diag_list_count(const DiagnosticList* list);
+// Names the mistake of the record added last; nothing without a list or a
+// record.
+void diag_list_mark_fix(DiagnosticList* list, DiagFix fix);
 // Null when index is not below the count.
 const Diagnostic* diag_list_at(const DiagnosticList* list, size_t index);
 

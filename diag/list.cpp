@@ -42,7 +42,15 @@ void diag_list_push(DiagnosticList* list, Severity severity, DiagnosticKind kind
     record->path = path != nullptr ? copy_string_or_abort(path) : nullptr;
     record->span = span;
     record->message = copy_string_or_abort(message != nullptr ? message : "");
+    record->fix = DiagFix{DIAG_FIX_NONE, 0, 0};
     list->count += 1;
+}
+
+void diag_list_mark_fix(DiagnosticList* list, DiagFix fix) {
+    if (list == nullptr || list->count == 0) {
+        return;
+    }
+    list->items[list->count - 1].fix = fix;
 }
 
 size_t diag_list_count(const DiagnosticList* list) {

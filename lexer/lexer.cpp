@@ -22,11 +22,12 @@ void lexer_begin_lens(Lexer* lexer) { lexer->lens_pending = 1; }
 
 namespace scanner {
 
-Token error_with_message(Lexer* lexer, TokenStart at, const char* message) {
+Token error_with_message(Lexer* lexer, TokenStart at, const char* message, DiagFixKind fix) {
     size_t length = std::strlen(message);
     if (length >= LEXER_MESSAGE_SIZE) length = LEXER_MESSAGE_SIZE - 1;
     std::memcpy(lexer->error_message, message, length);
     lexer->error_message[length] = '\0';
+    lexer->error_fix = fix;
     return error_token(lexer, at);
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "diag/diagnostic.h"
 #include "lexer/token_kinds.h"
 
 enum TokenKind : int32_t {
@@ -48,6 +49,7 @@ struct Lexer {
     const char* source;             // first byte of the whole text
     const char* cur;                // next unread byte, never past the NUL
     char error_message[LEXER_MESSAGE_SIZE];  // message of the last error token
+    DiagFixKind error_fix;          // the mechanical fix of that error, if it has one
     int32_t line;                   // line of cur
     int32_t column;                 // byte column of cur
     int32_t lens_pending;           // the next token is raw lens text

@@ -43,14 +43,15 @@ Token unclosed_bracket(Lexer* lexer, TokenStart at) {
     std::snprintf(lexer->error_message, LEXER_MESSAGE_SIZE,
                   "unclosed '%c' opened on line %d -- a line break inside brackets continues the statement",
                   lexer->bracket_chars[index], static_cast<int>(lexer->bracket_lines[index]));
+    lexer->error_fix = DIAG_FIX_NONE;
     lexer->bracket_depth = 0;
     return error_token(lexer, at);
 }
 
 Token type_sigil(Lexer* lexer, TokenStart at, char sigil) {
-    std::snprintf(lexer->error_message, LEXER_MESSAGE_SIZE,
-                  "'%c' is a type sigil; Tovel has none -- write the name alone", sigil);
-    return error_token(lexer, at);
+    char message[LEXER_MESSAGE_SIZE];
+    std::snprintf(message, sizeof message, "'%c' is a type sigil; Tovel has none -- write the name alone", sigil);
+    return error_with_message(lexer, at, message, DIAG_FIX_TYPE_SIGIL);
 }
 
 // `!` alone, `!=`, `!>`, `!>=`, `!<`, `!<=`.
@@ -67,9 +68,10 @@ Token scan_bang(Lexer* lexer, TokenStart at) {
 }
 
 // `$`, `%` and `&` after a name are sigils; elsewhere each has a hint.
-Token scan_sigil_or_hint(Lexer* lexer, TokenStart at, char c, const char* hint) {
+Token scan_sigil_or_hint(Lexer* lexer, TokenStart at, char c, const char* hint,
+                         DiagFixKind fix = DIAG_FIX_NONE) {
     if (follows_name_byte(lexer, at.start)) return type_sigil(lexer, at, c);
-    return error_with_message(lexer, at, hint);
+    return error_with_message(lexer, at, hint, fix);
 }
 
 Token with_optional_eq(Lexer* lexer, TokenStart at, TokenKind plain, TokenKind with_eq) {
@@ -119,7 +121,8 @@ Token lexer_next_token(Lexer* lexer) {
     case '%':
         return scan_sigil_or_hint(lexer, at, '%', "'%' is not an operator; the remainder is mod(a, b)");
     case '&':
-        return scan_sigil_or_hint(lexer, at, '&', "'&' does not join text; use + -- \"a\" + \"b\"");
+        return scan_sigil_or_hint(lexer, at, '&', "'&' does not join text; use + -- \"a\" + \"b\"",
+                                  DIAG_FIX_JOIN_TEXT);
     case '(':
         bracket_push(lexer, '(', at.line);
         return make_token(lexer, TOKEN_LPAREN, at);
@@ -150,7 +153,8 @@ Token lexer_next_token(Lexer* lexer) {
     case '<':
         if (accept(lexer, '=')) return make_token(lexer, TOKEN_OP_LE, at);
         if (accept(lexer, '>')) {
-            return error_with_message(lexer, at, "'<>' is not an operator; not-equal is != -- a != b");
+            return error_with_message(lexer, at, "'<>' is not an operator; not-equal is != -- a != b",
+                                      DIAG_FIX_NOT_EQUAL);
         }
         return make_token(lexer, TOKEN_OP_LT, at);
     case '=':

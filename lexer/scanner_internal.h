@@ -135,7 +135,8 @@ static inline Token error_token(const Lexer* lexer, TokenStart at) {
 }
 
 // An ERROR token carrying `message`, stored cut to the buffer size.
-Token error_with_message(Lexer* lexer, TokenStart at, const char* message);
+Token error_with_message(Lexer* lexer, TokenStart at, const char* message,
+                         DiagFixKind fix = DIAG_FIX_NONE);
 
 // The `}` that closes a brace prefix, searched from `from` to the end of
 // its line (quoted parts skipped, nested pairs matched), or null. Failed

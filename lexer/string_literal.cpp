@@ -6,7 +6,6 @@
 
 #include "ast/region.h"
 #include "diag/render.h"
-#include "parser/parse_context.h"
 
 namespace {
 
@@ -36,20 +35,20 @@ SourceSpan token_span(int32_t line, int32_t column, const char* text, int32_t le
     return span;
 }
 
-DiagnosticList* context_list(const ParseContext* context) {
-    return context ? context->diagnostics : nullptr;
+DiagnosticList* context_list(const StringReport* context) {
+    return context ? context->list : nullptr;
 }
 
-const char* context_path(const ParseContext* context) {
+const char* context_path(const StringReport* context) {
     return context ? context->path : nullptr;
 }
 
-void add_span_error(ParseContext* context, DiagnosticKind kind, const SourceSpan& span,
+void add_span_error(const StringReport* context, DiagnosticKind kind, const SourceSpan& span,
                     const char* message) {
     diag_add_error(context_list(context), kind, 0, context_path(context), span, message);
 }
 
-void add_span_warning(ParseContext* context, DiagnosticKind kind, const SourceSpan& span,
+void add_span_warning(const StringReport* context, DiagnosticKind kind, const SourceSpan& span,
                       const char* message) {
     DiagnosticList* list = context_list(context);
     if (list) {
@@ -109,12 +108,18 @@ char simple_escape_value(char escaped) {
     }
 }
 
-void warn_unknown_escape(ParseContext* context, const SourceSpan& span, char escaped) {
+// `backslash` points at the escape's backslash in the analysed text.
+void warn_unknown_escape(const StringReport* context, const SourceSpan& span, const char* backslash) {
+    char escaped = backslash[1];
     char message[96];
     snprintf(message, sizeof message,
              "unknown escape \\%c kept as the two characters; write \\\\%c to say so", escaped,
              escaped);
     add_span_warning(context, TV_DIAG_STRING_LITERAL, span, message);
+    if (context != nullptr && context->source != nullptr && backslash >= context->source) {
+        diag_list_mark_fix(context->list, {DIAG_FIX_UNKNOWN_ESCAPE,
+                                           static_cast<uint32_t>(backslash - context->source), 2});
+    }
 }
 
 }  // namespace
@@ -149,17 +154,17 @@ int32_t encode_utf8(uint32_t v, char buffer[4]) {
     return 4;
 }
 
-void add_token_error(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
+void add_token_error(const StringReport* context, DiagnosticKind kind, int32_t line, int32_t column,
                      const char* text, int32_t length, const char* message) {
     add_span_error(context, kind, token_span(line, column, text, length), message);
 }
 
-void add_token_warning(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
+void add_token_warning(const StringReport* context, DiagnosticKind kind, int32_t line, int32_t column,
                        const char* text, int32_t length, const char* message) {
     add_span_warning(context, kind, token_span(line, column, text, length), message);
 }
 
-char* decode_string_literal(ParseContext* context, const char* text, int32_t length, int32_t line,
+char* decode_string_literal(const StringReport* context, const char* text, int32_t length, int32_t line,
                             int32_t column, int32_t* ok) {
     *ok = 1;
     if (length <= 1) return empty_string();
@@ -204,7 +209,7 @@ char* decode_string_literal(ParseContext* context, const char* text, int32_t len
         if (simple) {
             value[out++] = simple;
         } else {
-            warn_unknown_escape(context, literal_span(), escaped);
+            warn_unknown_escape(context, literal_span(), text + i);
             value[out++] = '\\';
             value[out++] = escaped;
         }

@@ -4,15 +4,22 @@
 
 #include "diag/diagnostic.h"
 
-struct ParseContext;
+// Where string decoding reports: the analysis's list (null: one line on
+// standard error per finding), the path stamped on each finding, and the
+// first byte of the whole text, which locates the mistakes a quick fix can
+// repair (null: they are not located).
+struct StringReport {
+    DiagnosticList* list;
+    const char* path;
+    const char* source;
+};
 
 // Turns a string literal as written (quotes included) into its UTF-8 value.
-// Only the context's diagnostic list and path are used; a null context sends
-// errors and warnings to standard error without a path. Returns a new
+// A null report sends errors and warnings to standard error without a path. Returns a new
 // NUL-terminated string owned by the caller, or null on error, in which case
 // one error diagnostic has been added and *ok is 0. Warnings about unknown
 // escapes are added without failing. line/column are the literal's position.
-char* decode_string_literal(ParseContext* context, const char* text, int32_t length, int32_t line,
+char* decode_string_literal(const StringReport* report, const char* text, int32_t length, int32_t line,
                             int32_t column, int32_t* ok);
 
 // Writes the UTF-8 form of a code point (at most 0x10FFFF) and returns its
@@ -24,7 +31,7 @@ int32_t hex_digit_value(unsigned char byte);
 
 // Add an error or a warning whose range covers the whole token text, also
 // when it runs over several lines, starting at (line, column).
-void add_token_error(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
+void add_token_error(const StringReport* report, DiagnosticKind kind, int32_t line, int32_t column,
                      const char* text, int32_t length, const char* message);
-void add_token_warning(ParseContext* context, DiagnosticKind kind, int32_t line, int32_t column,
+void add_token_warning(const StringReport* report, DiagnosticKind kind, int32_t line, int32_t column,
                        const char* text, int32_t length, const char* message);

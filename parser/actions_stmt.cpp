@@ -20,9 +20,16 @@ StmtList finish_program(ParseContext* context, StmtList list) {
 StmtList stmt_list_single(Stmt* stmt) { return stmt_list_append(stmt_list_empty(), stmt); }
 
 void reject_dim(ParseContext* context, SourceSpan where) {
+    if (context == nullptr || context->failed) return;
+    // Inside an unknown declarative block the report names the block instead.
+    bool names_dim = context->pending_block[0] == '\0';
     report_parse_error(context, where.start_line, where.start_column, where.end_line,
                        where.end_column,
                        "`dim` is not a Tovel statement; assign to create a variable (x = 0)");
+    uint32_t offset = 0;
+    if (names_dim && offset_near_lexer(context, where.start_line, where.start_column, &offset)) {
+        diag_list_mark_fix(context->diagnostics, {DIAG_FIX_DIM, offset, 3});
+    }
 }
 
 int32_t lens_assign(ParseContext* context, Expr* target, ModifierRef lens, Expr* value, char op,

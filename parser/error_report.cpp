@@ -18,8 +18,8 @@ const char* const REM_HINT =
 // Writers coming from BASIC start lines with `let` or `rem`. The line
 // examined is the one holding the end of the last token read; when that
 // token was a line break its end already lies on the next line, and that
-// line is the one looked at.
-const char* line_hint(const ParseContext* context) {
+// line is the one looked at. `word` receives where the habit's word stands.
+const char* line_hint(const ParseContext* context, const char** habit) {
     const char* end = context->token_end;
     if (end == nullptr || context->lexer == nullptr) {
         return nullptr;
@@ -49,6 +49,7 @@ const char* line_hint(const ParseContext* context) {
     if (*p == '(') {
         return nullptr;  // a call such as let(x) is not a BASIC habit
     }
+    *habit = word;
     if (std::strcmp(lowered, "let") == 0) {
         return LET_HINT;
     }
@@ -56,6 +57,11 @@ const char* line_hint(const ParseContext* context) {
         return REM_HINT;
     }
     return nullptr;
+}
+
+void mark_fix_at(ParseContext* context, DiagFixKind kind, const char* at, uint32_t length) {
+    diag_list_mark_fix(context->diagnostics,
+                       {kind, static_cast<uint32_t>(at - context->lexer->source), length});
 }
 
 bool followed_by_equals(const char* end) {
@@ -170,8 +176,11 @@ void report_parse_error(ParseContext* context, int32_t start_line, int32_t start
         message = take_pending_block(context, block_message, sizeof block_message, &at);
     }
 
-    if (const char* hint = line_hint(context)) {
+    const char* habit = nullptr;
+    DiagFixKind fix = DIAG_FIX_NONE;
+    if (const char* hint = line_hint(context, &habit)) {
         message = hint;
+        fix = hint == LET_HINT ? DIAG_FIX_LET : DIAG_FIX_REM;
     }
 
     char rewritten[REWRITTEN_MESSAGE_SIZE];
@@ -184,6 +193,34 @@ void report_parse_error(ParseContext* context, int32_t start_line, int32_t start
     clamp_location(context, &at);
     add_parse_error(context, TV_DIAG_PARSE_ERROR, at.start_line, at.start_column, at.end_line,
                     at.end_column, message);
+    if (fix != DIAG_FIX_NONE) mark_fix_at(context, fix, habit, 3);
+}
+
+bool offset_near_lexer(const ParseContext* context, int32_t line, int32_t column, uint32_t* offset) {
+    const Lexer* lexer = context != nullptr ? context->lexer : nullptr;
+    if (lexer == nullptr || line < 1 || column < 1 || line > lexer->line) {
+        return false;
+    }
+    const char* source = lexer->source;
+    const char* p = lexer->cur;
+    for (int32_t at_line = lexer->line; at_line > line; --at_line) {
+        while (p > source && p[-1] != '\n') {
+            --p;
+        }
+        if (p == source) {
+            return false;
+        }
+        --p;  // onto the line feed that ends the line before
+    }
+    while (p > source && p[-1] != '\n') {
+        --p;
+    }
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(source);
+    if (p == source && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        p += 3;  // the lexer counts line 1 after a byte-order mark
+    }
+    *offset = static_cast<uint32_t>(p - source) + static_cast<uint32_t>(column - 1);
+    return true;
 }
 
 void report_at_token(ParseContext* context, const char* message) {

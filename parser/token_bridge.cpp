@@ -72,13 +72,23 @@ bool read_integer(const char* numeral, int64_t* value) {
     return true;
 }
 
+StringReport string_report(const ParseContext* context) {
+    return StringReport{context->diagnostics, context->path, context->lexer->source};
+}
+
 int lexical_error(ParseContext* context, const Token& token) {
     const char* detail = context->lexer->error_message;
+    StringReport report = string_report(context);
     if (detail[0] != '\0') {
-        add_token_error(context, TV_DIAG_LEX_DETAIL, token.line, token.column, token.start,
+        add_token_error(&report, TV_DIAG_LEX_DETAIL, token.line, token.column, token.start,
                         token.length, detail);
+        if (context->lexer->error_fix != DIAG_FIX_NONE) {
+            diag_list_mark_fix(context->diagnostics,
+                               {context->lexer->error_fix, static_cast<uint32_t>(token.start - context->lexer->source),
+                                static_cast<uint32_t>(token.length)});
+        }
     } else {
-        add_token_error(context, TV_DIAG_LEX_ERROR, token.line, token.column, token.start,
+        add_token_error(&report, TV_DIAG_LEX_ERROR, token.line, token.column, token.start,
                         token.length, "unexpected token");
     }
     context->failed = 1;
@@ -125,7 +135,8 @@ int yylex(ParseValue* value, SourceSpan* location, ParseContext* context) {
             return TOK_NUMBER;
         case TOKEN_STRING: {
             int32_t ok = 0;
-            char* decoded = decode_string_literal(context, token.start, token.length, token.line,
+            StringReport report = string_report(context);
+            char* decoded = decode_string_literal(&report, token.start, token.length, token.line,
                                                   token.column, &ok);
             if (!ok) {
                 context->failed = 1;

@@ -7,18 +7,17 @@
 
 #include "diag/diagnostic.h"
 #include "lexer/string_literal.h"
-#include "parser/parse_context.h"
 
 namespace {
 
 // A context with its own diagnostic list, released at the end of a test.
 struct DecodeFixture {
     DiagnosticList list{};
-    ParseContext context{};
+    StringReport context{};
 
     DecodeFixture() {
         diag_list_init(&list);
-        context.diagnostics = &list;
+        context.list = &list;
         context.path = "file:///a.tov";
     }
     ~DecodeFixture() { diag_list_free(&list); }
@@ -224,7 +223,7 @@ TEST(StringDecode, ManyUnknownEscapesShareOneRange) {
 }
 
 TEST(StringDecode, WithoutAListDiagnosticsGoToStandardError) {
-    ParseContext context{};
+    StringReport context{};
     context.path = "p.tov";
     int32_t ok = -1;
     testing::internal::CaptureStderr();

@@ -7,7 +7,6 @@
 
 #include "diag/diagnostic.h"
 #include "lexer/string_literal.h"
-#include "parser/parse_context.h"
 
 namespace {
 
@@ -50,8 +49,8 @@ TEST(StringFuzz, RandomLiteralsStayInsideTheirBuffers) {
 
         DiagnosticList list;
         diag_list_init(&list);
-        ParseContext context{};
-        context.diagnostics = &list;
+        StringReport context{};
+        context.list = &list;
         context.path = "fuzz.tov";
         int32_t ok = -1;
         char* value = decode_string_literal(&context, literal, length, 7, 3, &ok);
