@@ -15,12 +15,12 @@
 #include "cli/source_file.h"
 #include "lsp/dispatch.h"
 #include "lsp/json_holder.h"
-#include "lsp/position.h"
+#include "text/line_index.h"
 #include "lsp/publish.h"
 #include "lsp/server_loop.h"
 #include "lsp/server_state.h"
 #include "lsp/transport.h"
-#include "lsp/utf8_text.h"
+#include "text/utf8.h"
 #include "tests/e2e/framing.h"
 
 namespace {
@@ -203,7 +203,7 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
     ServerState state;
     server_state_init(&state);
     state.position_encoding = encoding;
-    state.features = ClientFeatures{true, true, true, true, true, true, true};
+    state.features = ClientFeatures{true, true, true, true, true, true, true, false};
     document_store_put(&state.documents, kUri, text);
     std::string first = captured([&] { analyze_and_publish(&state, kUri, text); });
     std::string second = captured([&] { analyze_and_publish(&state, kUri, text); });

@@ -8,7 +8,7 @@
 #include "check/block_check.h"
 #include "check/route_pattern.h"
 #include "diag/ascii.h"
-#include "lsp/features.h"
+#include "ide/features.h"
 
 namespace {
 
@@ -51,20 +51,20 @@ std::vector<std::string> keyword_spellings() {
     return words;
 }
 
-// The word being typed: the name bytes right before (line, column).
-std::string prefix_before(const FeatureDocument& document, int32_t line, int32_t column) {
-    const char* line_start = document.text + document.index.starts[static_cast<size_t>(line - 1)];
-    int32_t end = column - 1;
-    int32_t start = end;
-    while (start > 0 && (std::isalnum(static_cast<unsigned char>(line_start[start - 1])) || line_start[start - 1] == '_')) {
+// The word being typed: the name bytes right before `offset` on its line.
+std::string prefix_before(Analysis* analysis, uint32_t offset) {
+    uint32_t line_start = line_index_line(analysis_index(analysis), line_index_line_of(analysis_index(analysis), offset)).start;
+    uint32_t start = offset;
+    while (start > line_start && (is_ascii_letter(analysis->text[start - 1]) || is_ascii_digit(analysis->text[start - 1]) ||
+                                  analysis->text[start - 1] == '_')) {
         --start;
     }
-    return std::string(line_start + start, static_cast<size_t>(end - start));
+    return std::string(analysis->text + start, offset - start);
 }
 
-// The server or site block around (line, column), or -1.
-int32_t enclosing_server(const Outline& outline, int32_t line, int32_t column) {
-    for (int32_t block = outline_block_at(outline, line, column); block >= 0;
+// The server or site block around `offset`, or -1.
+int32_t enclosing_server(const Outline& outline, uint32_t offset) {
+    for (int32_t block = outline_block_at(outline, offset); block >= 0;
          block = outline.blocks[static_cast<size_t>(block)].parent) {
         OutlineBlockKind kind = outline.blocks[static_cast<size_t>(block)].kind;
         if (kind == BLOCK_SERVER || kind == BLOCK_SITE) return block;
@@ -73,51 +73,43 @@ int32_t enclosing_server(const Outline& outline, int32_t line, int32_t column) {
     return -1;
 }
 
-void add_server_words(std::vector<CompletionEntry>* items, bool is_server) {
+void add_server_words(std::vector<IdeCompletion>* items, bool is_server) {
     const OptionSpec* specs = is_server ? kServerOptionSpecs : kSiteOptionSpecs;
     size_t count = is_server ? kServerOptionSpecCount : kSiteOptionSpecCount;
-    for (size_t i = 0; i < count; ++i) items->push_back({specs[i].name, COMPLETION_PROPERTY, "option"});
-    items->push_back({kDirectiveRoot, COMPLETION_KEYWORD, "directive"});
+    for (size_t i = 0; i < count; ++i) items->push_back({specs[i].name, IDE_COMPLETION_OPTION, "option"});
+    items->push_back({kDirectiveRoot, IDE_COMPLETION_KEYWORD, "directive"});
     if (is_server) {
-        items->push_back({kDirectiveTrustProxy, COMPLETION_KEYWORD, "directive"});
-        items->push_back({kServerHookDrain, COMPLETION_EVENT, "hook (on drain)"});
+        items->push_back({kDirectiveTrustProxy, IDE_COMPLETION_KEYWORD, "directive"});
+        items->push_back({kServerHookDrain, IDE_COMPLETION_HOOK, "hook (on drain)"});
     }
-    for (const char* verb : kRouteVerbs) items->push_back({verb, COMPLETION_KEYWORD, "route verb"});
+    for (const char* verb : kRouteVerbs) items->push_back({verb, IDE_COMPLETION_KEYWORD, "route verb"});
 }
 
 }  // namespace
 
-void on_completion(ServerState* state, const IncomingMessage& message) {
-    if (!feature_enabled(state->features.completion, message)) return;
-    PositionRequest request = protocol_position_params(message.params);
-    FeatureDocument document;
-    int32_t line = 0;
-    int32_t column = 0;
-    if (!request.valid || !feature_document_open(state, request.uri, &document) ||
-        !source_position_in_index(&document.index, request.position, document.encoding, &line, &column)) {
-        send_null_result(message.id);
-        return;
-    }
-    const Outline& outline = document.outline;
-    std::string prefix = prefix_before(document, line, column);
-    std::vector<CompletionEntry> candidates;
-    int32_t server = enclosing_server(outline, line, column);
+std::vector<IdeCompletion> ide_completion(Analysis* analysis, uint32_t offset) {
+    const Outline& outline = analysis_outline(analysis);
+    std::string prefix = prefix_before(analysis, offset);
+    std::vector<IdeCompletion> candidates;
+    int32_t server = enclosing_server(outline, offset);
     if (server >= 0) {
         add_server_words(&candidates, outline.blocks[static_cast<size_t>(server)].kind == BLOCK_SERVER);
     } else {
         LetterCase letter_case = case_of(prefix);
         for (const std::string& word : keyword_spellings()) {
-            candidates.push_back({in_case(word, letter_case), COMPLETION_KEYWORD, ""});
+            candidates.push_back({in_case(word, letter_case), IDE_COMPLETION_KEYWORD, ""});
         }
         for (const OutlineBlock& block : outline.blocks) {
-            if (block.kind == BLOCK_FUNCTION) candidates.push_back({block.name, COMPLETION_FUNCTION, "function" + block.detail});
+            if (block.kind == BLOCK_FUNCTION) candidates.push_back({block.name, IDE_COMPLETION_FUNCTION, "function" + block.detail});
         }
-        for (size_t token : outline.labels) candidates.push_back({token_text(outline.tokens[token]), COMPLETION_REFERENCE, "label"});
+        for (size_t token : outline.labels) {
+            candidates.push_back({token_text(outline.tokens[token]), IDE_COMPLETION_LABEL, "label"});
+        }
     }
-    std::vector<CompletionEntry> items;
+    std::vector<IdeCompletion> items;
     std::unordered_set<std::string> seen;
-    for (CompletionEntry& entry : candidates) {
+    for (IdeCompletion& entry : candidates) {
         if (starts_with_folded(entry.label, prefix) && seen.insert(entry.label).second) items.push_back(std::move(entry));
     }
-    send_completions(message.id, items);
+    return items;
 }

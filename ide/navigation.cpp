@@ -5,11 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "lsp/features.h"
+#include "ide/features.h"
 
 namespace {
-
-constexpr size_t kNone = static_cast<size_t>(-1);
 
 bool is_jump(TokenKind kind) { return kind == TOKEN_GOTO || kind == TOKEN_GOSUB; }
 
@@ -100,8 +98,8 @@ bool is_duration_pair(const Outline& o, size_t number) {
 }
 
 // "2 days 6 hours": the whole run of number-and-unit pairs around `token`.
-bool duration_hover(FeatureDocument* document, size_t token, std::string* markdown, ProtocolRange* range) {
-    const Outline& o = document->outline;
+bool duration_hover(Analysis* analysis, size_t token, IdeHover* hover) {
+    const Outline& o = analysis_outline(analysis);
     size_t pair = o.tokens[token].kind == TOKEN_NUMBER ? token : token - (token > 0 ? 1 : 0);
     if (!is_duration_pair(o, pair)) return false;
     size_t first = pair;
@@ -115,12 +113,11 @@ bool duration_hover(FeatureDocument* document, size_t token, std::string* markdo
         seconds += std::trunc(std::strtod(token_text(o.tokens[i]).c_str(), nullptr)) * unit_seconds(unit);
         last = i + 1;
     }
-    const Token& end = o.tokens[last];
     char total[64];
     std::snprintf(total, sizeof total, "%.0f", seconds);
-    *markdown = "**Duration**: " + std::string(total) + " seconds";
-    if (calendar) *markdown += " (a month counts as 30 days, a year as 365)";
-    *range = document->span(o.tokens[first].line, o.tokens[first].column, end.line, end.column + end.length);
+    hover->markdown = "**Duration**: " + std::string(total) + " seconds";
+    if (calendar) hover->markdown += " (a month counts as 30 days, a year as 365)";
+    hover->range = {analysis_token_range(analysis, first).start, analysis_token_range(analysis, last).end};
     return true;
 }
 
@@ -135,62 +132,47 @@ int32_t route_of(const Outline& o, size_t token) {
     return -1;
 }
 
-// What to show for the token, and over which range; false when nothing.
+}  // namespace
+
 // A duration covers its whole run of numbers and units; everything else
 // covers the token.
-bool hover_text(FeatureDocument* document, size_t token, std::string* markdown, ProtocolRange* range) {
-    const Outline& o = document->outline;
+bool ide_hover(Analysis* analysis, uint32_t offset, IdeHover* hover) {
+    size_t token = analysis_token_at(analysis, offset);
+    if (token == kNoToken) return false;
+    const Outline& o = analysis_outline(analysis);
     const Token& t = o.tokens[token];
-    *range = document->token_range(t);
-    if (duration_hover(document, token, markdown, range)) return true;
+    hover->range = analysis_token_range(analysis, token);
+    if (duration_hover(analysis, token, hover)) return true;
     if (int32_t route = route_of(o, token); route >= 0) {
         const OutlineBlock& block = o.blocks[static_cast<size_t>(route)];
         std::string verb = token_text(o.tokens[block.name_token]);
-        *markdown = "**Route** `" + verb + "` `" + block.name.substr(verb.size() + 1) + "`";
+        hover->markdown = "**Route** `" + verb + "` `" + block.name.substr(verb.size() + 1) + "`";
         return true;
     }
     if (int32_t function = called_function(o, token); function >= 0) {
         const OutlineBlock& block = o.blocks[static_cast<size_t>(function)];
-        *markdown = "```tovel\nfunction " + block.name + block.detail + "\n```";
+        hover->markdown = "```tovel\nfunction " + block.name + block.detail + "\n```";
         return true;
     }
     if (const char* summary = keyword_summary(t.kind)) {
-        *markdown = "**" + token_text(t) + "**: " + summary;
+        hover->markdown = "**" + token_text(t) + "**: " + summary;
         return true;
     }
     return false;
 }
 
-}  // namespace
-
-void on_definition(ServerState* state, const IncomingMessage& message) {
-    FeatureDocument document;
-    size_t token = kNone;
-    if (!feature_position_request(state, message, state->features.definition, &document, &token)) return;
-    const Outline& o = document.outline;
+bool ide_definition(Analysis* analysis, uint32_t offset, TextRange* target) {
+    size_t token = analysis_token_at(analysis, offset);
+    if (token == kNoToken) return false;
+    const Outline& o = analysis_outline(analysis);
     if (names_label(o, token)) {
         size_t label = outline_find_label(o, token_text(o.tokens[token]));
-        if (label != kNone) {
-            send_location(message.id, document.uri, document.token_range(o.tokens[label]));
-            return;
-        }
-    } else if (int32_t function = called_function(o, token); function >= 0) {
-        const Token& name = o.tokens[o.blocks[static_cast<size_t>(function)].name_token];
-        send_location(message.id, document.uri, document.token_range(name));
-        return;
+        if (label == kNoToken) return false;
+        *target = analysis_token_range(analysis, label);
+        return true;
     }
-    send_null_result(message.id);
-}
-
-void on_hover(ServerState* state, const IncomingMessage& message) {
-    FeatureDocument document;
-    size_t token = kNone;
-    if (!feature_position_request(state, message, state->features.hover, &document, &token)) return;
-    std::string markdown;
-    ProtocolRange range{};
-    if (hover_text(&document, token, &markdown, &range)) {
-        send_hover(message.id, markdown, range);
-    } else {
-        send_null_result(message.id);
-    }
+    int32_t function = called_function(o, token);
+    if (function < 0) return false;
+    *target = analysis_token_range(analysis, o.blocks[static_cast<size_t>(function)].name_token);
+    return true;
 }

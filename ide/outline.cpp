@@ -1,4 +1,4 @@
-#include "lsp/outline.h"
+#include "ide/outline.h"
 
 #include <algorithm>
 #include <cstring>
@@ -100,6 +100,7 @@ public:
             OutlineBlock& block = o_.blocks[static_cast<size_t>(open_.back())];
             block.end_line = last ? last->line : block.start_line;
             block.end_column = last ? last->column + last->length : block.start_column;
+            if (last) block.range.end = end_offset(*last);
             open_.pop_back();
         }
     }
@@ -141,6 +142,10 @@ private:
         block.name_last = end - 1;
     }
 
+    uint32_t end_offset(const Token& token) const {
+        return outline_token_offset(o_, token) + static_cast<uint32_t>(token.length);
+    }
+
     bool inside_server() const {
         for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
             OutlineBlockKind kind = o_.blocks[static_cast<size_t>(*it)].kind;
@@ -154,7 +159,8 @@ private:
         const Token& first = o_.tokens[line.first];
         OutlineBlock block{kind, open_.empty() ? -1 : open_.back(), line.first, name_token, name_token,
                            token_text(o_.tokens[name_token]), std::move(detail), first.line, first.column,
-                           first.line, first.column, false};
+                           first.line, first.column, false,
+                           {outline_token_offset(o_, first), end_offset(first)}};
         o_.blocks.push_back(std::move(block));
         open_.push_back(static_cast<int32_t>(o_.blocks.size() - 1));
         return o_.blocks.back();
@@ -166,6 +172,7 @@ private:
         const Token& last = o_.tokens[line.end - 1];
         block.end_line = last.line;
         block.end_column = last.column + last.length;
+        block.range.end = end_offset(last);
         block.closed = true;
         open_.pop_back();
     }
@@ -181,7 +188,7 @@ void collect_comments(Outline* o, const char* from, const char* to, int32_t line
         if (*p == '\'') {
             const char* end = p;
             while (end < to && *end != '\n') ++end;
-            o->comments.push_back({line, column, static_cast<int32_t>(end - p)});
+            o->comments.push_back({static_cast<uint32_t>(p - o->text), line, column, static_cast<int32_t>(end - p)});
             column += static_cast<int32_t>(end - p);
             p = end - 1;
         } else if (*p == '\n') {
@@ -225,28 +232,6 @@ void outline_build(Outline* o, const char* text) {
     builder.finish();
 }
 
-size_t outline_token_at(const Outline& o, int32_t line, int32_t column) {
-    auto after = std::upper_bound(o.tokens.begin(), o.tokens.end(), std::make_pair(line, column),
-                                  [](const std::pair<int32_t, int32_t>& at, const Token& token) {
-                                      return at < std::make_pair(token.line, token.column);
-                                  });
-    if (after == o.tokens.begin()) return static_cast<size_t>(-1);
-    size_t found = static_cast<size_t>(after - 1 - o.tokens.begin());
-    const Token& token = o.tokens[found];
-    if (token.line != line || column > token.column + token.length) return static_cast<size_t>(-1);
-    // A cursor right after a word and right before punctuation (`name|(`)
-    // means the word.
-    auto is_word = [](TokenKind kind) {
-        return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT || kind == TOKEN_NUMBER ||
-               (kind >= TOKEN_PROGRAM && kind <= TOKEN_EACH);
-    };
-    if (found > 0 && token.column == column && !is_word(token.kind)) {
-        const Token& before = o.tokens[found - 1];
-        if (before.line == line && before.column + before.length == column && is_word(before.kind)) return found - 1;
-    }
-    return found;
-}
-
 int32_t outline_find_function(const Outline& o, const std::string& name) {
     for (size_t i = 0; i < o.blocks.size(); ++i) {
         if (o.blocks[i].kind == BLOCK_FUNCTION && o.blocks[i].name == name) return static_cast<int32_t>(i);
@@ -261,12 +246,11 @@ size_t outline_find_label(const Outline& o, const std::string& name) {
     return static_cast<size_t>(-1);
 }
 
-int32_t outline_block_at(const Outline& o, int32_t line, int32_t column) {
+int32_t outline_block_at(const Outline& o, uint32_t offset) {
     int32_t found = -1;
-    auto at = std::make_pair(line, column);
     for (size_t i = 0; i < o.blocks.size(); ++i) {
-        const OutlineBlock& b = o.blocks[i];
-        if (std::make_pair(b.start_line, b.start_column) <= at && at <= std::make_pair(b.end_line, b.end_column)) {
+        const TextRange& range = o.blocks[i].range;
+        if (range.start <= offset && offset <= range.end) {
             found = static_cast<int32_t>(i);  // blocks are in opening order: later ones are inner
         }
     }

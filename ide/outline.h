@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lexer/lexer.h"
+#include "text/text_range.h"
 
 // The structure of a document as an editor needs it while the user types:
 // blocks, declarations, labels and comments, found by one pass over the
@@ -40,9 +41,11 @@ struct OutlineBlock {
     int32_t end_line;     // end of the closing line's last token, or of the text
     int32_t end_column;
     bool closed;          // an `end`, `next`, `until` or `end consider` line closed it
+    TextRange range;      // the same stretch as byte offsets
 };
 
 struct OutlineComment {
+    uint32_t offset;  // of its `'`
     int32_t line;
     int32_t column;
     int32_t length;  // bytes, up to the line break
@@ -60,9 +63,7 @@ struct Outline {
 
 void outline_build(Outline* outline, const char* text);
 
-// Index of the token covering (line, column), or of the token that ends just
-// there (a cursor right after a word); npos when none.
-size_t outline_token_at(const Outline& outline, int32_t line, int32_t column);
+constexpr size_t kNoToken = static_cast<size_t>(-1);
 
 // The function declared under `name` (exact bytes), or -1.
 int32_t outline_find_function(const Outline& outline, const std::string& name);
@@ -70,8 +71,14 @@ int32_t outline_find_function(const Outline& outline, const std::string& name);
 // The token naming label `name`, or npos.
 size_t outline_find_label(const Outline& outline, const std::string& name);
 
-// The innermost block holding (line, column), or -1.
-int32_t outline_block_at(const Outline& outline, int32_t line, int32_t column);
+// The innermost block holding `offset` (its ends included), or -1.
+int32_t outline_block_at(const Outline& outline, uint32_t offset);
+
+// The token's byte offset in the outline's text (for a brace prefix, of the
+// name inside its braces).
+inline uint32_t outline_token_offset(const Outline& outline, const Token& token) {
+    return static_cast<uint32_t>(token.start - outline.text);
+}
 
 // The token's text as written.
 inline std::string token_text(const Token& token) {

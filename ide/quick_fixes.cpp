@@ -1,185 +1,121 @@
-// Quick fixes for the findings whose message already says what to write
-// instead. Each edit does exactly what its message advises; a finding whose
-// advice is not a mechanical edit (pow(a, b), mod(a, b), money modifiers,
-// the operator words of other languages) gets none.
+// Quick fixes for the findings whose mistake the front end named when it
+// reported them (Diagnostic::fix). Each edit does exactly what the finding's
+// message advises, on the bytes of the mistake; advice that is no mechanical
+// edit (pow(a, b), mod(a, b), money modifiers, the operator words of other
+// languages) gets none. The bytes are checked again before an edit is
+// offered, so a fix never edits anything but the mistake it names.
 #include <cstring>
 #include <string>
 
 #include "diag/ascii.h"
-#include "lsp/features.h"
+#include "ide/features.h"
 
 namespace {
 
-bool starts_with(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
+bool is_name_byte(char c) { return is_ascii_letter(c) || is_ascii_digit(c) || c == '_'; }
 
-// The bytes of protocol line `line`, and where the lexer would put its bytes.
-struct SourceLine {
-    int32_t number;    // 1-based
-    const char* bytes;
-    size_t length;
-};
-
-bool source_line(const FeatureDocument& document, int32_t protocol_line, SourceLine* line) {
-    if (protocol_line < 0 || static_cast<size_t>(protocol_line) >= document.index.count) return false;
-    size_t i = static_cast<size_t>(protocol_line);
-    size_t start = document.index.starts[i];
-    size_t end = i + 1 < document.index.count ? document.index.starts[i + 1] - 1 : document.index.length;
-    *line = {protocol_line + 1, document.text + start, end - start};
+// The mistake's bytes, when they lie inside the text.
+bool mistake_bytes(const Analysis* analysis, const DiagFix& fix, TextRange* range) {
+    if (fix.offset > analysis->length || fix.length > analysis->length - fix.offset) return false;
+    *range = {fix.offset, fix.offset + fix.length};
     return true;
 }
 
-// Byte offset in the line to the lexer's column (line 1 counts after a
-// byte-order mark, as the lexer does).
-int32_t column_of(const FeatureDocument& document, const SourceLine& line, size_t offset) {
-    bool mark = line.number == 1 && line.length >= 3 && std::memcmp(line.bytes, "\xEF\xBB\xBF", 3) == 0 &&
-                document.text == line.bytes;
-    return static_cast<int32_t>(offset) + 1 - (mark ? 3 : 0);
-}
-
-ProtocolRange bytes_range(FeatureDocument* document, const SourceLine& line, size_t from, size_t to) {
-    return document->span(line.number, column_of(*document, line, from), line.number, column_of(*document, line, to));
-}
-
-// The first word of a line, lowered, with where it starts and where the
-// blanks after it end.
-bool first_word(const SourceLine& line, const char* lower, size_t* start, size_t* after_blanks) {
-    size_t i = 0;
-    if (line.number == 1 && line.length >= 3 && std::memcmp(line.bytes, "\xEF\xBB\xBF", 3) == 0) i = 3;
-    while (i < line.length && is_space_or_tab(line.bytes[i])) ++i;
+bool word_at(const Analysis* analysis, TextRange range, const char* lower) {
     size_t length = std::strlen(lower);
-    if (i + length > line.length || !equals_lowered(line.bytes + i, lower, length)) return false;
-    size_t end = i + length;
-    if (end < line.length && (is_ascii_letter(line.bytes[end]) || is_ascii_digit(line.bytes[end]) || line.bytes[end] == '_')) {
-        return false;
-    }
-    *start = i;
-    while (end < line.length && is_space_or_tab(line.bytes[end])) ++end;
-    *after_blanks = end;
-    return true;
+    return range.length() == length && equals_lowered(analysis->text + range.start, lower, length) &&
+           (range.end == analysis->length || !is_name_byte(analysis->text[range.end]));
 }
 
-// `let x = 1` -> `x = 1`: the word and its blanks go.
-bool fix_let(FeatureDocument* document, const ContextDiagnostic& d, QuickFix* fix) {
-    SourceLine line;
-    size_t start = 0;
-    size_t after = 0;
-    if (!source_line(*document, d.range.start.line, &line) || !first_word(line, "let", &start, &after)) return false;
-    fix->title = "Remove `let`";
-    fix->edits.push_back({bytes_range(document, line, start, after), ""});
-    return true;
+bool bytes_are(const Analysis* analysis, TextRange range, const char* bytes) {
+    return range.length() == std::strlen(bytes) && std::memcmp(analysis->text + range.start, bytes, range.length()) == 0;
 }
 
-// `rem a note` -> `' a note`.
-bool fix_rem(FeatureDocument* document, const ContextDiagnostic& d, QuickFix* fix) {
-    SourceLine line;
-    size_t start = 0;
-    size_t after = 0;
-    if (!source_line(*document, d.range.start.line, &line) || !first_word(line, "rem", &start, &after)) return false;
-    fix->title = "Make the line a comment";
-    fix->edits.push_back({bytes_range(document, line, start, start + 3), "'"});
-    return true;
+uint32_t skip_blanks(const Analysis* analysis, uint32_t at) {
+    while (at < analysis->length && is_space_or_tab(analysis->text[at])) ++at;
+    return at;
 }
 
-// `dim x` (with anything after the name) -> `x = 0`.
-bool fix_dim(FeatureDocument* document, const ContextDiagnostic& d, QuickFix* fix) {
-    SourceLine line;
-    size_t start = 0;
-    size_t name = 0;
-    if (!source_line(*document, d.range.start.line, &line) || !first_word(line, "dim", &start, &name)) return false;
-    size_t name_end = name;
-    while (name_end < line.length && (is_ascii_letter(line.bytes[name_end]) || line.bytes[name_end] == '_' ||
-                                      (name_end > name && is_ascii_digit(line.bytes[name_end])))) {
+// The end of the line holding `at`, before any blanks and carriage return.
+uint32_t content_end_of_line(const Analysis* analysis, uint32_t at) {
+    while (at < analysis->length && analysis->text[at] != '\n') ++at;
+    while (at > 0 && (analysis->text[at - 1] == '\r' || is_space_or_tab(analysis->text[at - 1]))) --at;
+    return at;
+}
+
+// `dim total as number` -> `total = 0`: from `dim` to the line's end.
+bool fix_dim(const Analysis* analysis, TextRange word, IdeQuickFix* fix) {
+    uint32_t name = skip_blanks(analysis, word.end);
+    uint32_t name_end = name;
+    while (name_end < analysis->length && (is_ascii_letter(analysis->text[name_end]) || analysis->text[name_end] == '_' ||
+                                           (name_end > name && is_ascii_digit(analysis->text[name_end])))) {
         ++name_end;
     }
     if (name_end == name) return false;
-    size_t end = line.length;
-    while (end > name_end && (line.bytes[end - 1] == '\r' || is_space_or_tab(line.bytes[end - 1]))) --end;
+    uint32_t end = content_end_of_line(analysis, name_end);
     fix->title = "Assign to create the variable";
-    fix->edits.push_back({bytes_range(document, line, start, end),
-                          std::string(line.bytes + name, name_end - name) + " = 0"});
+    fix->edits.push_back({{word.start, end < name_end ? name_end : end},
+                          std::string(analysis->text + name, name_end - name) + " = 0"});
     return true;
 }
 
-// `"a\qb"` -> `"a\\qb"`: a backslash before each unknown `\q` of the literal.
-bool fix_escape(FeatureDocument* document, const ContextDiagnostic& d, char escaped, QuickFix* fix) {
-    int32_t line = 0;
-    int32_t column = 0;
-    if (!source_position_in_index(&document->index, d.range.start, document->encoding, &line, &column)) return false;
-    size_t line_start = document->index.starts[static_cast<size_t>(line - 1)];
-    bool mark = line == 1 && document->index.length >= 3 && std::memcmp(document->text, "\xEF\xBB\xBF", 3) == 0;
-    const char* p = document->text + line_start + (column - 1) + (mark ? 3 : 0);
-    if (*p != '"') return false;
-    int32_t at_line = line;
-    int32_t at_column = column + 1;
-    for (++p; *p != '\0' && *p != '"'; ++p, ++at_column) {
-        if (*p == '\n') {
-            ++at_line;
-            at_column = 0;
-        } else if (*p == '\\' && p[1] != '\0') {
-            if (p[1] == escaped) {
-                ProtocolPosition here = document->at(at_line, at_column);
-                fix->edits.push_back({{here, here}, "\\"});
-            }
-            ++p;
-            ++at_column;
-            if (*p == '\n') {
-                ++at_line;
-                at_column = 0;
-            }
-        }
-    }
-    if (fix->edits.empty()) return false;
-    fix->title = std::string("Write \\\\") + escaped + " for a backslash and " + escaped;
-    return true;
-}
-
-bool quick_fix_for(FeatureDocument* document, const ContextDiagnostic& d, QuickFix* fix) {
-    const char* message = d.message;
-    fix->diagnostic = d.json;
-    if (std::strcmp(message, "'<>' is not an operator; not-equal is != -- a != b") == 0) {
+bool make_fix(const Analysis* analysis, const DiagFix& named, IdeQuickFix* fix) {
+    TextRange at{};
+    if (!mistake_bytes(analysis, named, &at)) return false;
+    const char* text = analysis->text;
+    switch (named.kind) {
+    case DIAG_FIX_NOT_EQUAL:
+        if (!bytes_are(analysis, at, "<>")) return false;
         fix->title = "Replace <> with !=";
-        fix->edits.push_back({d.range, "!="});
+        fix->edits.push_back({at, "!="});
         return true;
-    }
-    if (starts_with(message, "'&' does not join text; use + ")) {
+    case DIAG_FIX_JOIN_TEXT:
+        if (!bytes_are(analysis, at, "&")) return false;
         fix->title = "Replace & with +";
-        fix->edits.push_back({d.range, "+"});
+        fix->edits.push_back({at, "+"});
+        return true;
+    case DIAG_FIX_TYPE_SIGIL:
+        if (at.length() != 1 || std::strchr("!#$%&", text[at.start]) == nullptr) return false;
+        fix->title = std::string("Remove the sigil ") + text[at.start];
+        fix->edits.push_back({at, ""});
+        return true;
+    case DIAG_FIX_LET:
+        if (!word_at(analysis, at, "let")) return false;
+        fix->title = "Remove `let`";
+        fix->edits.push_back({{at.start, skip_blanks(analysis, at.end)}, ""});
+        return true;
+    case DIAG_FIX_REM:
+        if (!word_at(analysis, at, "rem")) return false;
+        fix->title = "Make the line a comment";
+        fix->edits.push_back({at, "'"});
+        return true;
+    case DIAG_FIX_DIM:
+        return word_at(analysis, at, "dim") && fix_dim(analysis, at, fix);
+    case DIAG_FIX_UNKNOWN_ESCAPE: {
+        if (at.length() != 2 || text[at.start] != '\\') return false;
+        char escaped = text[at.start + 1];
+        fix->title = std::string("Write \\\\") + escaped + " for a backslash and " + escaped;
+        fix->edits.push_back({{at.start, at.start}, "\\"});
         return true;
     }
-    if (std::strlen(message) > 4 && message[0] == '\'' && message[2] == '\'' &&
-        std::strcmp(message + 3, " is a type sigil; Tovel has none -- write the name alone") == 0) {
-        fix->title = std::string("Remove the sigil ") + message[1];
-        fix->edits.push_back({d.range, ""});
-        return true;
-    }
-    if (std::strcmp(message, "`let` is not a Tovel statement; assign directly (x = 1)") == 0) {
-        return fix_let(document, d, fix);
-    }
-    if (starts_with(message, "`rem` is not a Tovel comment; a comment starts with '")) return fix_rem(document, d, fix);
-    if (starts_with(message, "`dim` is not a Tovel statement; assign to create a variable")) {
-        return fix_dim(document, d, fix);
-    }
-    if (starts_with(message, "unknown escape \\") && message[16] != '\0' &&
-        std::strstr(message, " kept as the two characters; write \\\\") != nullptr) {
-        return fix_escape(document, d, message[16], fix);
+    case DIAG_FIX_NONE: return false;
     }
     return false;
 }
 
 }  // namespace
 
-void on_code_action(ServerState* state, const IncomingMessage& message) {
-    if (!feature_enabled(state->features.code_action, message)) return;
-    CodeActionRequest request = protocol_code_action_params(message.params);
-    FeatureDocument document;
-    if (!feature_document_open(state, request.uri, &document)) {
-        send_null_result(message.id);
-        return;
+std::vector<IdeQuickFix> ide_quick_fixes(Analysis* analysis, TextRange range) {
+    std::vector<IdeQuickFix> fixes;
+    const DiagnosticList& list = analysis->diagnostics;
+    for (size_t i = 0; i < list.count; ++i) {
+        const Diagnostic& finding = list.items[i];
+        if (finding.fix.kind == DIAG_FIX_NONE) continue;
+        TextRange mistake{finding.fix.offset, finding.fix.offset + finding.fix.length};
+        if (!range.touches(mistake) && !range.touches(analysis_span_range(analysis, finding.span))) continue;
+        IdeQuickFix fix;
+        fix.diagnostic = i;
+        if (make_fix(analysis, finding.fix, &fix)) fixes.push_back(std::move(fix));
     }
-    std::vector<QuickFix> fixes;
-    for (const ContextDiagnostic& diagnostic : request.diagnostics) {
-        QuickFix fix;
-        if (quick_fix_for(&document, diagnostic, &fix)) fixes.push_back(std::move(fix));
-    }
-    send_code_actions(message.id, document.uri, fixes);
+    return fixes;
 }

@@ -1,12 +1,11 @@
 // Semantic tokens for the whole document: every token and comment with its
-// type, delta-encoded as the protocol says, lengths and columns in the
-// negotiated encoding. A token that runs over several lines (a string) is
-// sent line by line.
+// role, in text order. A token that runs over several lines (a string)
+// comes line by line, each piece without its line break.
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
 
-#include "lsp/features.h"
+#include "ide/features.h"
 
 namespace {
 
@@ -48,15 +47,15 @@ void find_roles(const Outline& o, NameRoles* roles) {
         // The word closing a block (`end get`, `end server`) is part of the keyword.
         if (o.tokens[k - 1].kind == TOKEN_END && o.tokens[k].kind == TOKEN_IDENT &&
             o.tokens[k].line == o.tokens[k - 1].line) {
-            roles->fixed[k] = SEMANTIC_KEYWORD;
+            roles->fixed[k] = IDE_TOKEN_KEYWORD;
         }
     }
     for (size_t i = 0; i < o.blocks.size(); ++i) {
         const OutlineBlock& block = o.blocks[i];
         if (block.kind == BLOCK_SERVER || block.kind == BLOCK_SITE) {
             // `server shop(`: the block word is a keyword, the name a name.
-            roles->fixed[block.opener] = SEMANTIC_KEYWORD;
-            roles->fixed[block.name_token] = SEMANTIC_VARIABLE;
+            roles->fixed[block.opener] = IDE_TOKEN_KEYWORD;
+            roles->fixed[block.name_token] = IDE_TOKEN_VARIABLE;
         }
         if (block.kind == BLOCK_ROUTE) roles->is_verb[block.name_token] = true;
         if (block.kind != BLOCK_FUNCTION && block.kind != BLOCK_ROUTE) continue;
@@ -86,107 +85,82 @@ void find_roles(const Outline& o, NameRoles* roles) {
 
 uint32_t type_of(const Outline& o, const NameRoles& roles, size_t k) {
     const Token& token = o.tokens[k];
-    if (is_keyword(token.kind)) return SEMANTIC_KEYWORD;
-    if (is_operator(token.kind)) return SEMANTIC_OPERATOR;
+    if (is_keyword(token.kind)) return IDE_TOKEN_KEYWORD;
+    if (is_operator(token.kind)) return IDE_TOKEN_OPERATOR;
     switch (token.kind) {
-    case TOKEN_NUMBER: return SEMANTIC_NUMBER;
-    case TOKEN_STRING: return SEMANTIC_STRING;
+    case TOKEN_NUMBER: return IDE_TOKEN_NUMBER;
+    case TOKEN_STRING: return IDE_TOKEN_STRING;
     case TOKEN_QUALIFIED_IDENT:
-    case TOKEN_MODIFIER_PREFIX: return SEMANTIC_FUNCTION;
+    case TOKEN_MODIFIER_PREFIX: return IDE_TOKEN_FUNCTION;
     case TOKEN_IDENT: break;
     default: return kNoType;  // brackets and punctuation
     }
     if (roles.fixed[k] != kNoType) return roles.fixed[k];
-    if (roles.is_verb[k]) return SEMANTIC_METHOD;
-    if (roles.is_label[k]) return SEMANTIC_LABEL;
-    if (k > 0 && o.tokens[k - 1].kind == TOKEN_NUMBER && is_unit_word(view(token))) return SEMANTIC_NUMBER;
+    if (roles.is_verb[k]) return IDE_TOKEN_METHOD;
+    if (roles.is_label[k]) return IDE_TOKEN_LABEL;
+    if (k > 0 && o.tokens[k - 1].kind == TOKEN_NUMBER && is_unit_word(view(token))) return IDE_TOKEN_NUMBER;
     bool called = k + 1 < o.tokens.size() && o.tokens[k + 1].kind == TOKEN_LPAREN;
-    if (called || roles.functions.count(view(token)) > 0) return SEMANTIC_FUNCTION;
+    if (called || roles.functions.count(view(token)) > 0) return IDE_TOKEN_FUNCTION;
     int32_t function = roles.function_of[k];
     if (function >= 0 && roles.parameters[static_cast<size_t>(function)].count(view(token)) > 0) {
-        return SEMANTIC_PARAMETER;
+        return IDE_TOKEN_PARAMETER;
     }
-    return SEMANTIC_VARIABLE;
+    return IDE_TOKEN_VARIABLE;
 }
 
-class Encoder {
+// Collects the pieces in text order; a piece never holds a line break.
+class Collector {
 public:
-    explicit Encoder(FeatureDocument* document)
-        : document_(document), has_mark_(std::strncmp(document->text, "\xEF\xBB\xBF", 3) == 0) {}
+    explicit Collector(const Analysis* analysis) : text_(analysis->text) {}
 
-    // One single-line range, from (line, column) over `bytes` bytes.
-    void add(int32_t line, int32_t column, int32_t bytes, uint32_t type) {
-        if (bytes <= 0) return;
-        ProtocolPosition start = document_->at(line, column);
-        // The length is counted on the bytes themselves, where the token lies.
-        const char* first = document_->text + document_->index.starts[static_cast<size_t>(line - 1)] +
-                            (column - 1) + (line == 1 && has_mark_ ? 3 : 0);
-        int32_t length = document_->encoding == POSITION_ENCODING_UTF8
-                             ? bytes
-                             : utf16_units(first, static_cast<size_t>(bytes));
-        uint32_t delta_line = static_cast<uint32_t>(start.line - last_line_);
-        uint32_t delta_start = static_cast<uint32_t>(delta_line == 0 ? start.character - last_character_ : start.character);
-        data_.insert(data_.end(), {delta_line, delta_start, static_cast<uint32_t>(length), type, 0});
-        last_line_ = start.line;
-        last_character_ = start.character;
+    void add(TextRange range, uint32_t type) {
+        if (range.empty()) return;
+        pieces_.push_back({range, static_cast<IdeTokenType>(type)});
     }
 
-    // A token whose text may hold line breaks (a string literal).
-    void add_text(int32_t line, int32_t column, const char* text, int32_t length, uint32_t type) {
-        int32_t from = 0;
-        for (int32_t i = 0; i <= length; ++i) {
-            if (i == length || text[i] == '\n') {
-                add(line, column, i - from, type);
-                ++line;
-                column = 1;
+    // A token whose text may hold line breaks (a string literal): one piece
+    // per line, a CRLF break left out whole.
+    void add_lines(TextRange range, uint32_t type) {
+        uint32_t from = range.start;
+        for (uint32_t i = range.start; i <= range.end; ++i) {
+            if (i == range.end || text_[i] == '\n') {
+                uint32_t end = i;
+                if (i < range.end && end > from && text_[end - 1] == '\r') --end;
+                add({from, end}, type);
                 from = i + 1;
             }
         }
     }
 
-    const std::vector<uint32_t>& data() const { return data_; }
+    std::vector<IdeHighlight> take() { return std::move(pieces_); }
 
 private:
-    FeatureDocument* document_;
-    bool has_mark_;  // line 1 starts after a byte-order mark
-    std::vector<uint32_t> data_;
-    int32_t last_line_ = 0;
-    int32_t last_character_ = 0;
+    const char* text_;
+    std::vector<IdeHighlight> pieces_;
 };
 
 }  // namespace
 
-void on_semantic_tokens(ServerState* state, const IncomingMessage& message) {
-    if (!feature_enabled(state->features.semantic_tokens, message)) return;
-    FeatureDocument document;
-    if (!feature_document_open(state, text_document_uri(message.params), &document)) {
-        send_null_result(message.id);
-        return;
-    }
-    const Outline& o = document.outline;
+std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
+    const Outline& o = analysis_outline(analysis);
     NameRoles roles;
     find_roles(o, &roles);
-    Encoder encoder(&document);
+    Collector collector(analysis);
     size_t comment = 0;
     for (size_t k = 0; k <= o.tokens.size(); ++k) {
-        // Comments before this token come first: the data is in text order.
+        // Comments before this token come first: the pieces are in text order.
         while (comment < o.comments.size() &&
-               (k == o.tokens.size() || std::make_pair(o.comments[comment].line, o.comments[comment].column) <
-                                            std::make_pair(o.tokens[k].line, o.tokens[k].column))) {
+               (k == o.tokens.size() || o.comments[comment].offset < outline_token_offset(o, o.tokens[k]))) {
             const OutlineComment& c = o.comments[comment++];
-            encoder.add(c.line, c.column, c.length, SEMANTIC_COMMENT);
+            collector.add({c.offset, c.offset + static_cast<uint32_t>(c.length)}, IDE_TOKEN_COMMENT);
         }
         if (k == o.tokens.size()) break;
         const Token& token = o.tokens[k];
         uint32_t type = type_of(o, roles, k);
         if (type == kNoType) continue;
-        if (token.kind == TOKEN_MODIFIER_PREFIX) {
-            // The name inside the braces; the token stands at its `{`.
-            const char* brace = document.text + document.index.starts[static_cast<size_t>(token.line - 1)] + (token.column - 1);
-            encoder.add(token.line, token.column + static_cast<int32_t>(token.start - brace), token.length, type);
-        } else {
-            encoder.add_text(token.line, token.column, token.start, token.length, type);
-        }
+        uint32_t start = outline_token_offset(o, token);
+        // A brace prefix is coloured on the name inside its braces.
+        collector.add_lines({start, start + static_cast<uint32_t>(token.length)}, type);
     }
-    send_semantic_tokens(message.id, encoder.data());
+    return collector.take();
 }

@@ -2,28 +2,34 @@
 
 #include <cstring>
 
+#include "ide/analysis.h"
+#include "lsp/analysis_cache.h"
 #include "lsp/document_handlers.h"
 #include "lsp/features.h"
 #include "lsp/lifecycle.h"
+#include "lsp/protocol_features.h"
 
 namespace {
 
 // Adding a method is a row here, its handler, and its transcript.
 constexpr MethodRow kMethods[] = {
-    {"initialize", METHOD_REQUEST, on_initialize},
-    {"initialized", METHOD_NOTIFICATION, on_initialized},
-    {"shutdown", METHOD_REQUEST, on_shutdown},
-    {"exit", METHOD_NOTIFICATION, on_exit},
-    {"textDocument/didOpen", METHOD_NOTIFICATION, on_did_open},
-    {"textDocument/didChange", METHOD_NOTIFICATION, on_did_change},
-    {"textDocument/didClose", METHOD_NOTIFICATION, on_did_close},
-    {"textDocument/documentSymbol", METHOD_REQUEST, on_document_symbol},
-    {"textDocument/foldingRange", METHOD_REQUEST, on_folding_range},
-    {"textDocument/definition", METHOD_REQUEST, on_definition},
-    {"textDocument/hover", METHOD_REQUEST, on_hover},
-    {"textDocument/completion", METHOD_REQUEST, on_completion},
-    {"textDocument/codeAction", METHOD_REQUEST, on_code_action},
-    {"textDocument/semanticTokens/full", METHOD_REQUEST, on_semantic_tokens},
+    {"initialize", METHOD_REQUEST, nullptr, TARGET_NONE, on_initialize},
+    {"initialized", METHOD_NOTIFICATION, nullptr, TARGET_NONE, on_initialized},
+    {"shutdown", METHOD_REQUEST, nullptr, TARGET_NONE, on_shutdown},
+    {"exit", METHOD_NOTIFICATION, nullptr, TARGET_NONE, on_exit},
+    {"textDocument/didOpen", METHOD_NOTIFICATION, nullptr, TARGET_NONE, on_did_open},
+    {"textDocument/didChange", METHOD_NOTIFICATION, nullptr, TARGET_NONE, on_did_change},
+    {"textDocument/didClose", METHOD_NOTIFICATION, nullptr, TARGET_NONE, on_did_close},
+    {"textDocument/documentSymbol", METHOD_REQUEST, &ClientFeatures::document_symbol, TARGET_DOCUMENT,
+     on_document_symbol},
+    {"textDocument/foldingRange", METHOD_REQUEST, &ClientFeatures::folding_range, TARGET_DOCUMENT,
+     on_folding_range},
+    {"textDocument/definition", METHOD_REQUEST, &ClientFeatures::definition, TARGET_POSITION, on_definition},
+    {"textDocument/hover", METHOD_REQUEST, &ClientFeatures::hover, TARGET_POSITION, on_hover},
+    {"textDocument/completion", METHOD_REQUEST, &ClientFeatures::completion, TARGET_POSITION, on_completion},
+    {"textDocument/codeAction", METHOD_REQUEST, &ClientFeatures::code_action, TARGET_DOCUMENT, on_code_action},
+    {"textDocument/semanticTokens/full", METHOD_REQUEST, &ClientFeatures::semantic_tokens, TARGET_DOCUMENT,
+     on_semantic_tokens},
 };
 
 const MethodRow* find_method(const char* name) {
@@ -31,6 +37,34 @@ const MethodRow* find_method(const char* name) {
         if (strcmp(row.method, name) == 0) return &row;
     }
     return nullptr;
+}
+
+// False when the request is to be answered null.
+bool resolve_target(ServerState* state, const MethodRow& row, const IncomingMessage& message, RequestTarget* target) {
+    const char* uri = text_document_uri(message.params);
+    target->document = uri != nullptr ? document_store_find(&state->documents, uri) : nullptr;
+    if (target->document == nullptr) return false;
+    target->analysis = document_analysis(state, target->document);
+    if (row.target != TARGET_POSITION) return true;
+    PositionRequest request = protocol_position_params(message.params);
+    return request.valid && line_index_offset_at(analysis_index(target->analysis), request.position,
+                                                 state->position_encoding, &target->offset);
+}
+
+void run_method(ServerState* state, const MethodRow& row, const IncomingMessage& message) {
+    RequestTarget target{nullptr, nullptr, 0};
+    if (row.feature != nullptr) {
+        if (!message.is_request) return;
+        if (!(state->features.*row.feature)) {
+            send_method_not_found(message.id);
+            return;
+        }
+    }
+    if (row.target != TARGET_NONE && !resolve_target(state, row, message, &target)) {
+        send_null_result(message.id);
+        return;
+    }
+    row.handler(state, message, target);
 }
 
 }  // namespace
@@ -50,7 +84,8 @@ int32_t dispatch_message(ServerState* state, const cJSON* message, int* exit_cod
         if (incoming.is_request) send_method_not_found(incoming.id);
         return 1;
     }
-    row->handler(state, incoming);
+    run_method(state, *row, incoming);
+    analysis_cache_trim(state);
     if (state->exit_requested) {
         *exit_code = state->exit_status;
         return 0;

@@ -5,6 +5,7 @@
 #include <cjson/cJSON.h>
 
 #include "lsp/protocol.h"
+#include "lsp/request_target.h"
 #include "lsp/server_state.h"
 
 // Routes one parsed message by its method. Returns 1 to keep reading and 0
@@ -16,14 +17,29 @@ enum MethodKind : int32_t {
     METHOD_NOTIFICATION,  // never answered
 };
 
-using MethodHandler = void (*)(ServerState* state, const IncomingMessage& message);
+// What a request is about, resolved before its handler runs.
+enum MethodTarget : int32_t {
+    TARGET_NONE,      // the handler reads its params itself
+    TARGET_DOCUMENT,  // params.textDocument names an open document
+    TARGET_POSITION,  // ... and params.position a place inside it
+};
+
+using MethodHandler = void (*)(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
 
 // One method the server knows. A method is matched by name alone, whether
 // or not the message carries an id; any other request gets "Method not
-// found" and any other notification is dropped.
+// found" and any other notification is dropped. The dispatcher decides,
+// once for every method:
+// - a feature the client did not declare at initialize answers "Method not
+//   found", exactly as an unknown method, and a notification of a feature's
+//   request method is dropped;
+// - a request whose document is not open, or whose position is missing or
+//   outside the text, answers null.
 struct MethodRow {
     const char* method;
     MethodKind kind;
+    bool ClientFeatures::*feature;  // null: served to every client
+    MethodTarget target;
     MethodHandler handler;
 };
 

@@ -1,17 +1,20 @@
 #include "lsp/protocol.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "diag/render.h"
 #include "lsp/json_holder.h"
 #include "lsp/transport.h"
-#include "lsp/utf8_text.h"
+#include "text/utf8.h"
 
 namespace {
 
-// Full-text synchronisation: every change carries the whole document.
+// Full-text synchronisation: every change carries the whole document;
+// incremental: changes may be range edits.
 constexpr int kTextDocumentSyncFull = 1;
+constexpr int kTextDocumentSyncIncremental = 2;
 constexpr int kParseErrorCode = -32700;
 constexpr int kMethodNotFoundCode = -32601;
 
@@ -108,6 +111,43 @@ DocumentText protocol_did_change_params(const cJSON* params) {
     return change;
 }
 
+namespace {
+
+bool read_clamped_number(const cJSON* value, int32_t* out) {
+    if (!cJSON_IsNumber(value)) return false;
+    double number = value->valuedouble;
+    *out = number <= 0 || number != number ? 0 : number >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(number);
+    return true;
+}
+
+bool read_clamped_position(const cJSON* json, ProtocolPosition* position) {
+    return read_clamped_number(json_member(json, "line"), &position->line) &&
+           read_clamped_number(json_member(json, "character"), &position->character);
+}
+
+}  // namespace
+
+std::vector<ContentChange> protocol_content_changes(const cJSON* params) {
+    std::vector<ContentChange> changes;
+    const cJSON* list = json_member(params, "contentChanges");
+    if (!cJSON_IsArray(list)) return changes;
+    const cJSON* element = nullptr;
+    cJSON_ArrayForEach(element, list) {
+        ContentChange change{string_member(element, "text"), false, {{0, 0}, {0, 0}}};
+        const cJSON* range = json_member(element, "range");
+        if (change.text == nullptr) continue;
+        if (range != nullptr) {
+            change.has_range = true;
+            if (!read_clamped_position(json_member(range, "start"), &change.range.start) ||
+                !read_clamped_position(json_member(range, "end"), &change.range.end)) {
+                continue;
+            }
+        }
+        changes.push_back(change);
+    }
+    return changes;
+}
+
 const char* text_document_uri(const cJSON* params) {
     return string_member(json_member(params, "textDocument"), "uri");
 }
@@ -136,7 +176,13 @@ void send_initialize_result(const cJSON* id, PositionEncoding encoding, const Cl
     }
     cJSON* result = cJSON_AddObjectToObject(response.get(), "result");
     cJSON* capabilities = cJSON_AddObjectToObject(result, "capabilities");
-    cJSON_AddNumberToObject(capabilities, "textDocumentSync", kTextDocumentSyncFull);
+    if (features.synchronization) {
+        cJSON* sync = cJSON_AddObjectToObject(capabilities, "textDocumentSync");
+        cJSON_AddTrueToObject(sync, "openClose");
+        cJSON_AddNumberToObject(sync, "change", kTextDocumentSyncIncremental);
+    } else {
+        cJSON_AddNumberToObject(capabilities, "textDocumentSync", kTextDocumentSyncFull);
+    }
     cJSON_AddStringToObject(capabilities, "positionEncoding", encoding_name(encoding));
     add_feature_providers(capabilities, features);
     send_message(response.get());

@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <cjson/cJSON.h>
 
-#include "lsp/position.h"
+#include "text/line_index.h"
 #include "lsp/protocol_features.h"
 
 // The protocol as this server speaks it. Every JSON member name lives in
@@ -49,6 +50,18 @@ DocumentText protocol_did_open_params(const cJSON* params);
 // last change holds the whole new text and any range in it is ignored).
 DocumentText protocol_did_change_params(const cJSON* params);
 
+// One entry of didChange's contentChanges as an editor that declared
+// synchronization sends it: a range edit, or the whole new text.
+struct ContentChange {
+    const char* text;     // never null in a change that was read
+    bool has_range;
+    ProtocolRange range;  // numbers held within 0 .. INT32_MAX
+};
+
+// textDocument.uri and every readable change in order; a change without a
+// text, or with a range that is not two positions of numbers, is left out.
+std::vector<ContentChange> protocol_content_changes(const cJSON* params);
+
 // params -> textDocument -> uri as a string, or null when any step is missing.
 const char* text_document_uri(const cJSON* params);
 
@@ -58,7 +71,8 @@ const char* text_document_uri(const cJSON* params);
 // id (null when absent). The caller adds result or error, sends, deletes.
 cJSON* make_response(const cJSON* id);
 
-// The answer to initialize: full text sync, the chosen position encoding,
+// The answer to initialize: full text sync (incremental for a client that
+// declared synchronization), the chosen position encoding,
 // then the providers of the features the client declared (none for a client
 // that declared none, which gets exactly the diagnostics-only answer).
 void send_initialize_result(const cJSON* id, PositionEncoding encoding, const ClientFeatures& features);

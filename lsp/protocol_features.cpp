@@ -1,11 +1,15 @@
 #include "lsp/protocol_features.h"
 
+#include <cstring>
 #include <string>
 
+#include "diag/render.h"
+
+#include "ide/features.h"
 #include "lsp/json_holder.h"
 #include "lsp/protocol.h"
 #include "lsp/transport.h"
-#include "lsp/utf8_text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -13,9 +17,12 @@ bool declared(const cJSON* text_document, const char* name) {
     return cJSON_IsObject(json_member(text_document, name));
 }
 
+// The legend, in the order of IdeTokenType.
 constexpr const char* kSemanticTokenTypes[] = {"keyword", "comment",   "string",   "number",
                                                "operator", "function", "parameter", "variable",
                                                "label",   "method"};
+static_assert(sizeof kSemanticTokenTypes / sizeof kSemanticTokenTypes[0] == IDE_TOKEN_TYPE_COUNT,
+              "one legend entry per token type");
 
 bool read_integer(const cJSON* value, int32_t* out) {
     if (!cJSON_IsNumber(value) || value->valuedouble < 0 || value->valuedouble > 2147483647.0) {
@@ -107,7 +114,7 @@ ClientFeatures protocol_client_features(const cJSON* params) {
     return ClientFeatures{declared(text_document, "documentSymbol"), declared(text_document, "foldingRange"),
                           declared(text_document, "definition"),     declared(text_document, "hover"),
                           declared(text_document, "completion"),     declared(text_document, "codeAction"),
-                          declared(text_document, "semanticTokens")};
+                          declared(text_document, "semanticTokens"), declared(text_document, "synchronization")};
 }
 
 void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) {
@@ -138,17 +145,8 @@ PositionRequest protocol_position_params(const cJSON* params) {
 }
 
 CodeActionRequest protocol_code_action_params(const cJSON* params) {
-    CodeActionRequest request{text_document_uri(params), {}};
-    const cJSON* diagnostics = json_member(json_member(params, "context"), "diagnostics");
-    if (!cJSON_IsArray(diagnostics)) return request;
-    const cJSON* diagnostic = nullptr;
-    cJSON_ArrayForEach(diagnostic, diagnostics) {
-        ContextDiagnostic item{{{0, 0}, {0, 0}}, nullptr, diagnostic};
-        const cJSON* message = json_member(diagnostic, "message");
-        if (!read_range(json_member(diagnostic, "range"), &item.range) || !cJSON_IsString(message)) continue;
-        item.message = message->valuestring;
-        request.diagnostics.push_back(item);
-    }
+    CodeActionRequest request{text_document_uri(params), {{0, 0}, {0, 0}}, false};
+    request.valid = request.uri != nullptr && read_range(json_member(params, "range"), &request.range);
     return request;
 }
 
@@ -204,24 +202,27 @@ void send_completions(const cJSON* id, const std::vector<CompletionEntry>& items
 }
 
 void send_code_actions(const cJSON* id, const char* uri, const std::vector<QuickFix>& fixes) {
-    cJSON* result = cJSON_CreateArray();
-    for (const QuickFix& fix : fixes) {
-        cJSON* action = cJSON_CreateObject();
-        cJSON_AddStringToObject(action, "title", valid_utf8(fix.title.c_str()).c_str());
-        cJSON_AddStringToObject(action, "kind", "quickfix");
-        cJSON* diagnostics = cJSON_AddArrayToObject(action, "diagnostics");
-        cJSON_AddItemToArray(diagnostics, cJSON_Duplicate(fix.diagnostic, true));
-        cJSON* changes = cJSON_AddObjectToObject(cJSON_AddObjectToObject(action, "edit"), "changes");
-        cJSON* edits = cJSON_AddArrayToObject(changes, uri);
-        for (const TextEditItem& edit : fix.edits) {
-            cJSON* json = cJSON_CreateObject();
-            cJSON_AddItemToObject(json, "range", range_json(edit.range));
-            cJSON_AddStringToObject(json, "newText", valid_utf8(edit.new_text.c_str()).c_str());
-            cJSON_AddItemToArray(edits, json);
+    std::string result = "[";
+    for (size_t i = 0; i < fixes.size(); ++i) {
+        const QuickFix& fix = fixes[i];
+        if (i > 0) result += ',';
+        result += "{\"title\":";
+        append_json_string(&result, fix.title.c_str());
+        result += ",\"kind\":\"quickfix\",\"diagnostics\":[" + fix.diagnostic + "],\"edit\":{\"changes\":{\"";
+        json_append_escaped(&result, uri, std::strlen(uri));
+        result += "\":[";
+        for (size_t e = 0; e < fix.edits.size(); ++e) {
+            if (e > 0) result += ',';
+            result += "{\"range\":";
+            append_range(&result, fix.edits[e].range);
+            result += ",\"newText\":";
+            append_json_string(&result, fix.edits[e].new_text.c_str());
+            result += '}';
         }
-        cJSON_AddItemToArray(result, action);
+        result += "]}}}";
     }
-    send_result(id, result);
+    result += ']';
+    send_result_text(id, result);
 }
 
 void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data) {

@@ -6,7 +6,7 @@
 
 #include <cjson/cJSON.h>
 
-#include "lsp/position.h"
+#include "text/line_index.h"
 
 // The protocol of the editor features beyond diagnostics: what their
 // requests carry and what their answers hold, with every JSON member name
@@ -21,28 +21,16 @@ struct ClientFeatures {
     bool completion;
     bool code_action;
     bool semantic_tokens;
+    bool synchronization;  // range edits in didChange (incremental sync)
 };
 
 // Which of capabilities.textDocument.{documentSymbol, foldingRange,
-// definition, hover, completion, codeAction, semanticTokens} are objects.
+// definition, hover, completion, codeAction, semanticTokens,
+// synchronization} are objects.
 ClientFeatures protocol_client_features(const cJSON* params);
 
 // Adds the providers of the declared features to initialize's capabilities.
 void add_feature_providers(cJSON* capabilities, const ClientFeatures& features);
-
-// The semantic token types, in legend order.
-enum SemanticTokenType : uint32_t {
-    SEMANTIC_KEYWORD,
-    SEMANTIC_COMMENT,
-    SEMANTIC_STRING,
-    SEMANTIC_NUMBER,
-    SEMANTIC_OPERATOR,
-    SEMANTIC_FUNCTION,
-    SEMANTIC_PARAMETER,
-    SEMANTIC_VARIABLE,
-    SEMANTIC_LABEL,
-    SEMANTIC_METHOD,  // the verb of a route in a server block
-};
 
 // textDocument.uri and position; `valid` is false when either is missing or
 // mistyped.
@@ -54,16 +42,13 @@ struct PositionRequest {
 
 PositionRequest protocol_position_params(const cJSON* params);
 
-// One diagnostic the client sent back with a codeAction request.
-struct ContextDiagnostic {
-    ProtocolRange range;
-    const char* message;
-    const cJSON* json;  // echoed in the quick fix
-};
-
+// The document and range of a codeAction request. The diagnostics the
+// client sends back are not read: fixes come from the server's own findings
+// on the current text.
 struct CodeActionRequest {
     const char* uri;
-    std::vector<ContextDiagnostic> diagnostics;
+    ProtocolRange range;
+    bool valid;
 };
 
 CodeActionRequest protocol_code_action_params(const cJSON* params);
@@ -117,7 +102,7 @@ struct TextEditItem {
 
 struct QuickFix {
     std::string title;
-    const cJSON* diagnostic;
+    std::string diagnostic;  // the finding it repairs, as publication writes it
     std::vector<TextEditItem> edits;
 };
 

@@ -1,20 +1,11 @@
 #include "lsp/publish.h"
 
-#include "ast/region.h"
-#include "check/analysis.h"
 #include "diag/diagnostic.h"
+#include "ide/analysis.h"
+#include "lsp/analysis_cache.h"
 #include "lsp/protocol.h"
 
 namespace {
-
-// Diagnostics are owned by one analysis: the list is freed on every path.
-struct DiagnosticListHolder {
-    DiagnosticList list;
-    DiagnosticListHolder() { diag_list_init(&list); }
-    ~DiagnosticListHolder() { diag_list_free(&list); }
-    DiagnosticListHolder(const DiagnosticListHolder&) = delete;
-    DiagnosticListHolder& operator=(const DiagnosticListHolder&) = delete;
-};
 
 void append_converted_diagnostic(std::string* out, const Diagnostic* record, LineIndex* index,
                                  PositionEncoding encoding) {
@@ -24,22 +15,28 @@ void append_converted_diagnostic(std::string* out, const Diagnostic* record, Lin
                                diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
 }
 
-void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, const char* text,
-                                 PositionEncoding encoding) {
+void append_diagnostics_with_index(std::string* out, const DiagnosticList* list, LineIndex* index,
+                                   PositionEncoding encoding) {
     *out += '[';
-    size_t count = diag_list_count(list);
-    if (count > 0) {
-        LineIndex index;
-        line_index_build(&index, text);
-        for (size_t i = 0; i < count; ++i) {
-            if (i > 0) {
-                *out += ',';
-            }
-            append_converted_diagnostic(out, diag_list_at(list, i), &index, encoding);
+    for (size_t i = 0; i < diag_list_count(list); ++i) {
+        if (i > 0) {
+            *out += ',';
         }
-        line_index_free(&index);
+        append_converted_diagnostic(out, diag_list_at(list, i), index, encoding);
     }
     *out += ']';
+}
+
+void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, const char* text,
+                                 PositionEncoding encoding) {
+    if (diag_list_count(list) == 0) {
+        *out += "[]";
+        return;
+    }
+    LineIndex index;
+    line_index_build(&index, text);
+    append_diagnostics_with_index(out, list, &index, encoding);
+    line_index_free(&index);
 }
 
 }  // namespace
@@ -73,20 +70,27 @@ void publish_diagnostics(const char* uri, const char* diagnostics) {
     send_publish_notification(&message);
 }
 
-void analyze_and_publish(ServerState* state, const char* uri, const char* text) {
-    DiagnosticListHolder diagnostics;
-    {
-        // The tree lives in the state's region and goes back with it below,
-        // in one step instead of node by node.
-        AstRegionScope tree_memory(&state->tree_region);
-        StmtList program = {nullptr, 0};
-        analyze_document(text, uri, &diagnostics.list, &program);
-    }
+std::string protocol_diagnostic_json(const Diagnostic* record, LineIndex* index, PositionEncoding encoding) {
+    std::string out;
+    append_converted_diagnostic(&out, record, index, encoding);
+    return out;
+}
+
+void publish_document(ServerState* state, Document* document) {
+    Analysis* analysis = document_analysis(state, document);
     // The array is written straight into the notification: a tree of cJSON
     // objects per finding costs several times the analysis itself, and a
     // document can carry hundreds of thousands of findings.
-    std::string message = publish_notification_start(uri);
-    append_protocol_diagnostics(&message, &diagnostics.list, text, state->position_encoding);
+    std::string message = publish_notification_start(document->uri);
+    if (analysis->diagnostics.count == 0) {
+        message += "[]";  // no line index needed
+    } else {
+        append_diagnostics_with_index(&message, &analysis->diagnostics, analysis_index(analysis),
+                                      state->position_encoding);
+    }
     send_publish_notification(&message);
-    ast_region_reset(&state->tree_region);
+}
+
+void analyze_and_publish(ServerState* state, const char* uri, const char* text) {
+    publish_document(state, document_store_put(&state->documents, uri, text));
 }

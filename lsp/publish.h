@@ -4,16 +4,25 @@
 #include <string>
 
 #include "diag/source_span.h"
-#include "lsp/position.h"
+#include "text/line_index.h"
 #include "lsp/protocol_features.h"
 #include "lsp/server_state.h"
 
+struct Diagnostic;
 struct DiagnosticList;
 
-// Analyses one document text and sends all its findings in one
-// textDocument/publishDiagnostics notification (an empty list too, so fixed
-// problems disappear in the editor).
+// Stores `text` as the document `uri`, analyses it and sends all its
+// findings in one textDocument/publishDiagnostics notification (an empty
+// list too, so fixed problems disappear in the editor).
 void analyze_and_publish(ServerState* state, const char* uri, const char* text);
+
+// Publishes the findings of the document's current text, from its analysis
+// (built now if it has none); requests after it reuse that analysis.
+void publish_document(ServerState* state, Document* document);
+
+// One finding as an element of the protocol's diagnostics array, exactly as
+// publication writes it.
+std::string protocol_diagnostic_json(const Diagnostic* record, LineIndex* index, PositionEncoding encoding);
 
 // Sends the notification for `uri` with `diagnostics`, the protocol's
 // array as JSON text. The notification is written directly, byte for byte

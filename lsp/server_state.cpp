@@ -8,6 +8,7 @@ void server_state_init(ServerState* state) {
     state->features = ClientFeatures{};
     document_store_init(&state->documents);
     ast_region_init(&state->tree_region);
+    state->analysis_clock = 0;
 }
 
 void server_state_destroy(ServerState* state) {

@@ -4,7 +4,7 @@
 
 #include "ast/region.h"
 #include "lsp/document_store.h"
-#include "lsp/position.h"
+#include "text/line_index.h"
 #include "lsp/protocol_features.h"
 
 // Everything the server remembers between messages.
@@ -16,6 +16,7 @@ struct ServerState {
     ClientFeatures features;  // the editor features the client declared at initialize
     DocumentStore documents;
     AstRegion tree_region;  // the syntax tree of the analysis under way
+    uint64_t analysis_clock;  // counts analysis uses, for dropping the least recent
 };
 
 void server_state_init(ServerState* state);

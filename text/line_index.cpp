@@ -1,4 +1,4 @@
-#include "lsp/position.h"
+#include "text/line_index.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -190,37 +190,104 @@ ProtocolPosition position_in_index(LineIndex* index, int32_t line, int32_t colum
     return result;
 }
 
-bool source_position_in_index(const LineIndex* index, ProtocolPosition position,
-                              PositionEncoding encoding, int32_t* line, int32_t* column) {
-    if (position.line < 0 || position.character < 0 ||
-        static_cast<size_t>(position.line) >= index->count) {
-        return false;
-    }
-    size_t line_index = static_cast<size_t>(position.line);
-    size_t start = index->starts[line_index];
-    size_t end = line_index + 1 < index->count ? index->starts[line_index + 1] - 1 : index->length;
-    size_t length = end - start;
-    const char* bytes = index->text + start;
-    size_t offset = 0;
+namespace {
+
+size_t line_end_of(const LineIndex* index, size_t line) {
+    return line + 1 < index->count ? index->starts[line + 1] - 1 : index->length;
+}
+
+// Characters of the first `offset` bytes of line `line`, in the encoding.
+int32_t characters_before(LineIndex* index, size_t line, size_t offset, PositionEncoding encoding) {
+    if (encoding == POSITION_ENCODING_UTF8) return static_cast<int32_t>(offset);
+    size_t start = index->starts[line];
+    size_t length = line_end_of(index, line) - start;
+    return length <= kWalkedLineBytes ? utf16_units(index->text + start, offset)
+                                      : characters_in_long_line(index, line, index->text + start, length, offset);
+}
+
+// Bytes of the line's first `characters` characters, never past `length`
+// and never inside a sequence.
+size_t bytes_of_characters(const char* bytes, size_t length, int32_t characters, PositionEncoding encoding) {
     if (encoding == POSITION_ENCODING_UTF8) {
-        offset = static_cast<size_t>(position.character) < length ? static_cast<size_t>(position.character) : length;
-    } else {
-        int32_t units = 0;
-        while (offset < length) {
-            size_t sequence = sequence_at(bytes, offset, length);
-            int32_t next = units + units_of_sequence(sequence);
-            if (next > position.character) break;
-            units = next;
-            offset += sequence;
+        size_t wanted = static_cast<size_t>(characters);
+        return wanted < length ? wanted : length;
+    }
+    size_t offset = 0;
+    int32_t units = 0;
+    while (offset < length) {
+        size_t sequence = sequence_at(bytes, offset, length);
+        int32_t next = units + units_of_sequence(sequence);
+        if (next > characters) break;
+        units = next;
+        offset += sequence;
+    }
+    return offset;
+}
+
+}  // namespace
+
+uint32_t line_index_offset(const LineIndex* index, int32_t line, int32_t column) {
+    size_t line_number = static_cast<size_t>(line_number_index(line));
+    if (line_number >= index->count) return static_cast<uint32_t>(index->length);
+    size_t start = index->starts[line_number];
+    size_t end = line_end_of(index, line_number);
+    size_t offset = start + static_cast<size_t>(byte_offset_in_text(index->text, line, column));
+    return static_cast<uint32_t>(offset < end ? offset : end);
+}
+
+uint32_t line_index_line_of(const LineIndex* index, uint32_t offset) {
+    size_t low = 0;
+    size_t high = index->count;  // the answer is below high
+    while (high - low > 1) {
+        size_t middle = low + (high - low) / 2;
+        if (index->starts[middle] <= offset) {
+            low = middle;
+        } else {
+            high = middle;
         }
     }
-    // The lexer counts line 1 from after a byte-order mark.
-    if (line_index == 0 && starts_with_byte_order_mark(index->text)) {
-        offset = offset >= 3 ? offset - 3 : 0;
+    return static_cast<uint32_t>(low);
+}
+
+TextRange line_index_line(const LineIndex* index, uint32_t line) {
+    if (line >= index->count) return {static_cast<uint32_t>(index->length), static_cast<uint32_t>(index->length)};
+    return {static_cast<uint32_t>(index->starts[line]), static_cast<uint32_t>(line_end_of(index, line))};
+}
+
+ProtocolPosition line_index_position(LineIndex* index, uint32_t offset, PositionEncoding encoding) {
+    size_t at = offset < index->length ? offset : index->length;
+    uint32_t line = line_index_line_of(index, static_cast<uint32_t>(at));
+    size_t in_line = at - index->starts[line];
+    return {static_cast<int32_t>(line), characters_before(index, line, in_line, encoding)};
+}
+
+ProtocolRange line_index_range(LineIndex* index, TextRange range, PositionEncoding encoding) {
+    return ordered_range(line_index_position(index, range.start, encoding),
+                         line_index_position(index, range.end, encoding));
+}
+
+bool line_index_offset_at(const LineIndex* index, ProtocolPosition position, PositionEncoding encoding,
+                          uint32_t* offset) {
+    if (position.line < 0 || position.character < 0 || static_cast<size_t>(position.line) >= index->count) {
+        return false;
     }
-    *line = position.line + 1;
-    *column = static_cast<int32_t>(offset) + 1;
+    size_t line = static_cast<size_t>(position.line);
+    size_t start = index->starts[line];
+    size_t length = line_end_of(index, line) - start;
+    *offset = static_cast<uint32_t>(start + bytes_of_characters(index->text + start, length, position.character, encoding));
     return true;
+}
+
+uint32_t line_index_clamped_offset(const LineIndex* index, ProtocolPosition position,
+                                   PositionEncoding encoding) {
+    if (position.line < 0) return 0;
+    if (static_cast<size_t>(position.line) >= index->count) return static_cast<uint32_t>(index->length);
+    size_t line = static_cast<size_t>(position.line);
+    size_t start = index->starts[line];
+    size_t length = line_end_of(index, line) - start;
+    if (length > 0 && index->text[start + length - 1] == '\r') --length;
+    int32_t characters = position.character < 0 ? 0 : position.character;
+    return static_cast<uint32_t>(start + bytes_of_characters(index->text + start, length, characters, encoding));
 }
 
 ProtocolRange ordered_range(ProtocolPosition start, ProtocolPosition end) {

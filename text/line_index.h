@@ -3,8 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 
-// The front end speaks 1-based lines and 1-based byte columns; the protocol
-// wants 0-based lines and characters counted in the negotiated encoding.
+#include "text/text_range.h"
+
+// Three ways to name a place in a document, and the one index that converts
+// between them:
+// - byte offsets (TextRange), what the editor features work in;
+// - the lexer's 1-based lines and byte columns, where line 1 counts its
+//   columns after a byte-order mark (the front end's spans);
+// - protocol positions: 0-based lines and characters in the negotiated
+//   encoding, where a byte-order mark is the first character of line 1.
+// The byte-order-mark rule lives in line_index_offset and its inverse,
+// nowhere else.
 
 // How protocol positions count characters within a line.
 enum PositionEncoding : int32_t {
@@ -70,10 +79,37 @@ struct ProtocolRange {
 // count more units at the start. Such an end is held at the start.
 ProtocolRange ordered_range(ProtocolPosition start, ProtocolPosition end);
 
-// The other way: a protocol position (0-based line, character in the
-// encoding) as the lexer's 1-based line and byte column. A character past
-// the end of its line stands at the line's end, one inside a multi-byte
-// sequence at the sequence's start. False for a line past the text's last
-// or a negative position.
-bool source_position_in_index(const LineIndex* index, ProtocolPosition position,
-                              PositionEncoding encoding, int32_t* line, int32_t* column);
+// ---- Byte offsets ---------------------------------------------------------
+
+// The offset of the lexer's (line, column). Line 1 of a text that starts
+// with a byte-order mark counts its columns after the mark. A line past the
+// last, or a column past its line's end, is held at the end of the text or
+// of the line (its line feed excluded).
+uint32_t line_index_offset(const LineIndex* index, int32_t line, int32_t column);
+
+// The 0-based line holding `offset` (offsets past the text are on the last).
+uint32_t line_index_line_of(const LineIndex* index, uint32_t offset);
+
+// The bytes of 0-based line `line`, its line feed excluded (a carriage
+// return before it included); an empty range at the end for a line past the
+// last.
+TextRange line_index_line(const LineIndex* index, uint32_t line);
+
+// The protocol position of a byte offset; offsets past the text stand at
+// its end. On text that is valid UTF-8 this agrees with position_in_index.
+ProtocolPosition line_index_position(LineIndex* index, uint32_t offset, PositionEncoding encoding);
+ProtocolRange line_index_range(LineIndex* index, TextRange range, PositionEncoding encoding);
+
+// The byte offset of a protocol position. A character past the end of its
+// line stands at the line's end, one inside a multi-byte sequence at the
+// sequence's start. False for a negative position or a line past the
+// text's last.
+bool line_index_offset_at(const LineIndex* index, ProtocolPosition position, PositionEncoding encoding,
+                          uint32_t* offset);
+
+// As line_index_offset_at, but never refusing: a line past the last, or a
+// negative position, is held at the end or the start of the text; a
+// character past its line's end stops before the line's carriage return
+// too, so an edit there never splits a CRLF line break.
+uint32_t line_index_clamped_offset(const LineIndex* index, ProtocolPosition position,
+                                   PositionEncoding encoding);

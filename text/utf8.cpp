@@ -1,4 +1,4 @@
-#include "lsp/utf8_text.h"
+#include "text/utf8.h"
 
 #include <cstring>
 #include <string>

@@ -1,72 +1,14 @@
-// The structure pass behind the editor features, and the conversion of
-// protocol positions back to source positions.
+// The structure pass behind the editor features.
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "lsp/outline.h"
-#include "lsp/position.h"
+#include "ide/analysis.h"
+#include "ide/outline.h"
 
 namespace {
-
-// Every source position at the start of a character survives the trip to
-// the protocol and back, in both encodings, on lines with multi-byte
-// characters and after a byte-order mark.
-TEST(SourcePosition, InvertsTheProtocolPosition) {
-    const std::string texts[] = {
-        "x = \"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\" + y\nlet z\n",
-        "\xEF\xBB\xBFprint \"\xf0\x9f\x98\x80\"\nnext\n",
-        "a\r\nb\n\n\xc3\xa9",
-    };
-    for (const std::string& text : texts) {
-        LineIndex index;
-        line_index_build(&index, text.c_str());
-        int32_t line = 1;
-        int32_t column = 1;
-        bool mark = text.rfind("\xEF\xBB\xBF", 0) == 0;
-        for (size_t i = mark ? 3 : 0; i <= text.size(); ++i) {
-            bool starts_character = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-            if (starts_character) {
-                for (PositionEncoding encoding : {POSITION_ENCODING_UTF16, POSITION_ENCODING_UTF8}) {
-                    ProtocolPosition protocol = position_in_index(&index, line, column, encoding);
-                    int32_t back_line = 0;
-                    int32_t back_column = 0;
-                    ASSERT_TRUE(source_position_in_index(&index, protocol, encoding, &back_line, &back_column));
-                    EXPECT_EQ(back_line, line) << i;
-                    EXPECT_EQ(back_column, column) << i << " in " << (encoding == POSITION_ENCODING_UTF8 ? "utf-8" : "utf-16");
-                }
-            }
-            if (i < text.size() && text[i] == '\n') {
-                ++line;
-                column = 1;
-            } else {
-                ++column;
-            }
-        }
-        line_index_free(&index);
-    }
-}
-
-TEST(SourcePosition, ClampsAndRefuses) {
-    const char* text = "ab\xf0\x9f\x98\x80\ncd";
-    LineIndex index;
-    line_index_build(&index, text);
-    int32_t line = 0;
-    int32_t column = 0;
-    // Inside the surrogate pair: the emoji's first byte. Past the end: the line's end.
-    ASSERT_TRUE(source_position_in_index(&index, {0, 3}, POSITION_ENCODING_UTF16, &line, &column));
-    EXPECT_EQ(column, 3);
-    ASSERT_TRUE(source_position_in_index(&index, {0, 99}, POSITION_ENCODING_UTF16, &line, &column));
-    EXPECT_EQ(column, 7);
-    ASSERT_TRUE(source_position_in_index(&index, {1, 99}, POSITION_ENCODING_UTF8, &line, &column));
-    EXPECT_EQ(line, 2);
-    EXPECT_EQ(column, 3);
-    EXPECT_FALSE(source_position_in_index(&index, {2, 0}, POSITION_ENCODING_UTF8, &line, &column));
-    EXPECT_FALSE(source_position_in_index(&index, {-1, 0}, POSITION_ENCODING_UTF8, &line, &column));
-    line_index_free(&index);
-}
 
 struct BlockExpectation {
     OutlineBlockKind kind;
@@ -135,13 +77,24 @@ TEST(Outline, LabelsCommentsAndTokensUnderTheCursor) {
     ASSERT_EQ(outline.labels.size(), 1u);
     EXPECT_NE(outline_find_label(outline, "start"), static_cast<size_t>(-1));
     EXPECT_EQ(outline_find_label(outline, "stop"), static_cast<size_t>(-1));
+}
+
+TEST(Analysis, TokenUnderTheCursor) {
+    AstRegion region;
+    ast_region_init(&region);
+    const char* text = "' one\n' two\nstart:\n  goto start ' again\nx = f(1)\n";
+    Analysis* analysis = analysis_create(text, "t.tov", &region);
+    const Outline& outline = analysis_outline(analysis);
+    uint32_t f = static_cast<uint32_t>(std::string(text).find("f("));
     // `f` is found on its character and right after it, before the `(`.
-    size_t on = outline_token_at(outline, 5, 5);
-    size_t after = outline_token_at(outline, 5, 6);
-    ASSERT_NE(on, static_cast<size_t>(-1));
+    size_t on = analysis_token_at(analysis, f);
+    size_t after = analysis_token_at(analysis, f + 1);
+    ASSERT_NE(on, kNoToken);
     EXPECT_EQ(on, after);
     EXPECT_EQ(token_text(outline.tokens[on]), "f");
-    EXPECT_EQ(outline_token_at(outline, 1, 3), static_cast<size_t>(-1));  // inside a comment
+    EXPECT_EQ(analysis_token_at(analysis, 2), kNoToken);  // inside a comment
+    analysis_destroy(analysis);
+    ast_region_release(&region);
 }
 
 // Whatever the text, the pass ends with a consistent outline: parents come

@@ -8,7 +8,7 @@
 #include "diag/diagnostic.h"
 #include "lsp/json_holder.h"
 #include "lsp/publish.h"
-#include "lsp/utf8_text.h"
+#include "text/utf8.h"
 
 namespace {
 

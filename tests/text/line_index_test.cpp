@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lsp/position.h"
+#include "text/line_index.h"
 
 namespace {
 
@@ -151,6 +151,70 @@ TEST(PositionConversion, LongLinesMatchTheWalkAtEveryOffset) {
     EXPECT_EQ(position_in_index(&index, 2, 2, U16).character, 1);
     EXPECT_EQ(position_in_index(&index, 2, 100000, U16).character,
               position_character(text.c_str(), 2, 100000, U16).character);
+    line_index_free(&index);
+}
+
+// Every source position at the start of a character survives the trip to
+// the protocol and back, in both encodings, on lines with multi-byte
+// characters and after a byte-order mark.
+TEST(SourcePosition, InvertsTheProtocolPosition) {
+    const std::string texts[] = {
+        "x = \"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\" + y\nlet z\n",
+        "\xEF\xBB\xBFprint \"\xf0\x9f\x98\x80\"\nnext\n",
+        "a\r\nb\n\n\xc3\xa9",
+    };
+    for (const std::string& text : texts) {
+        LineIndex index;
+        line_index_build(&index, text.c_str());
+        int32_t line = 1;
+        int32_t column = 1;
+        bool mark = text.rfind("\xEF\xBB\xBF", 0) == 0;
+        for (size_t i = mark ? 3 : 0; i <= text.size(); ++i) {
+            bool starts_character = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+            if (starts_character) {
+                uint32_t offset = static_cast<uint32_t>(i);
+                EXPECT_EQ(line_index_offset(&index, line, column), offset) << i;
+                for (PositionEncoding encoding : {POSITION_ENCODING_UTF16, POSITION_ENCODING_UTF8}) {
+                    ProtocolPosition protocol = position_in_index(&index, line, column, encoding);
+                    ProtocolPosition direct = line_index_position(&index, offset, encoding);
+                    EXPECT_EQ(direct.line, protocol.line) << i;
+                    EXPECT_EQ(direct.character, protocol.character) << i;
+                    uint32_t back = 0;
+                    ASSERT_TRUE(line_index_offset_at(&index, protocol, encoding, &back));
+                    EXPECT_EQ(back, offset) << i << " in " << (encoding == POSITION_ENCODING_UTF8 ? "utf-8" : "utf-16");
+                }
+            }
+            if (i < text.size() && text[i] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        line_index_free(&index);
+    }
+}
+
+TEST(SourcePosition, ClampsAndRefuses) {
+    const char* text = "ab\xf0\x9f\x98\x80\r\ncd";
+    LineIndex index;
+    line_index_build(&index, text);
+    uint32_t offset = 0;
+    // Inside the surrogate pair: the emoji's first byte. Past the end: the line's end.
+    ASSERT_TRUE(line_index_offset_at(&index, {0, 3}, POSITION_ENCODING_UTF16, &offset));
+    EXPECT_EQ(offset, 2u);
+    ASSERT_TRUE(line_index_offset_at(&index, {0, 99}, POSITION_ENCODING_UTF16, &offset));
+    EXPECT_EQ(offset, 7u);
+    ASSERT_TRUE(line_index_offset_at(&index, {1, 99}, POSITION_ENCODING_UTF8, &offset));
+    EXPECT_EQ(offset, 10u);
+    EXPECT_FALSE(line_index_offset_at(&index, {2, 0}, POSITION_ENCODING_UTF8, &offset));
+    EXPECT_FALSE(line_index_offset_at(&index, {-1, 0}, POSITION_ENCODING_UTF8, &offset));
+    // Edits are never refused: they stop before a CRLF break and at the text's ends.
+    EXPECT_EQ(line_index_clamped_offset(&index, {0, 99}, POSITION_ENCODING_UTF16), 6u);
+    EXPECT_EQ(line_index_clamped_offset(&index, {7, 0}, POSITION_ENCODING_UTF16), 10u);
+    EXPECT_EQ(line_index_clamped_offset(&index, {-1, 5}, POSITION_ENCODING_UTF8), 0u);
+    EXPECT_EQ(line_index_line_of(&index, 7), 0u);
+    EXPECT_EQ(line_index_line_of(&index, 8), 1u);
     line_index_free(&index);
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lsp/utf8_text.h"
+#include "text/utf8.h"
 
 namespace {
 

@@ -1,0 +1,123 @@
+#include "ide/analysis.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "check/analysis.h"
+#include "diag/memory.h"
+
+namespace {
+
+bool is_word(TokenKind kind) {
+    return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT || kind == TOKEN_NUMBER ||
+           (kind >= TOKEN_PROGRAM && kind <= TOKEN_EACH);
+}
+
+}  // namespace
+
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region) {
+    Analysis* analysis = static_cast<Analysis*>(alloc_or_abort(sizeof(Analysis)));
+    analysis->text = text;
+    analysis->length = static_cast<uint32_t>(std::strlen(text));
+    diag_list_init(&analysis->diagnostics);
+    analysis->index_built = false;
+    analysis->outline = nullptr;
+    {
+        // The tree lives in the region and goes back with it at once: the
+        // features read tokens, not the tree.
+        AstRegionScope tree_memory(region);
+        StmtList program = {nullptr, 0};
+        analyze_document(text, path, &analysis->diagnostics, &program);
+    }
+    ast_region_reset(region);
+    return analysis;
+}
+
+void analysis_destroy(Analysis* analysis) {
+    if (analysis == nullptr) return;
+    diag_list_free(&analysis->diagnostics);
+    if (analysis->index_built) line_index_free(&analysis->index);
+    if (analysis->outline != nullptr) {
+        analysis->outline->~Outline();
+        free(analysis->outline);
+    }
+    free(analysis);
+}
+
+LineIndex* analysis_index(Analysis* analysis) {
+    if (!analysis->index_built) {
+        line_index_build(&analysis->index, analysis->text);
+        analysis->index_built = true;
+    }
+    return &analysis->index;
+}
+
+const Outline& analysis_outline(Analysis* analysis) {
+    if (analysis->outline == nullptr) {
+        void* memory = alloc_or_abort(sizeof(Outline));
+        analysis->outline = new (memory) Outline();
+        outline_build(analysis->outline, analysis->text);
+    }
+    return *analysis->outline;
+}
+
+size_t analysis_weight(const Analysis* analysis) {
+    size_t weight = sizeof(Analysis) + analysis->diagnostics.capacity * sizeof(Diagnostic);
+    for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
+        weight += std::strlen(analysis->diagnostics.items[i].message) + 1;
+    }
+    if (analysis->index_built) weight += analysis->index.count * sizeof(size_t);
+    if (const Outline* o = analysis->outline) {
+        weight += sizeof(Outline) + o->tokens.capacity() * sizeof(Token) +
+                  o->line_first.capacity() * sizeof(size_t) + o->blocks.capacity() * sizeof(OutlineBlock) +
+                  o->labels.capacity() * sizeof(size_t) + o->label_blocks.capacity() * sizeof(int32_t) +
+                  o->comments.capacity() * sizeof(OutlineComment);
+    }
+    return weight;
+}
+
+TextRange analysis_span_range(Analysis* analysis, const SourceSpan& span) {
+    LineIndex* index = analysis_index(analysis);
+    uint32_t start = line_index_offset(index, span.start_line, span.start_column);
+    uint32_t end = line_index_offset(index, span.end_line, span.end_column);
+    return {start, end < start ? start : end};
+}
+
+TextRange analysis_token_range(Analysis* analysis, size_t token) {
+    const Token& t = analysis_outline(analysis).tokens[token];
+    if (t.kind == TOKEN_MODIFIER_PREFIX) {
+        // The token's text is the name inside the braces; it stands at its `{`.
+        uint32_t brace = line_index_offset(analysis_index(analysis), t.line, t.column);
+        return {brace, brace + 1};
+    }
+    uint32_t start = static_cast<uint32_t>(t.start - analysis->text);
+    return {start, start + static_cast<uint32_t>(t.length)};
+}
+
+size_t analysis_token_at(Analysis* analysis, uint32_t offset) {
+    const Outline& o = analysis_outline(analysis);
+    // The last token starting at or before the offset.
+    size_t low = 0;
+    size_t high = o.tokens.size();
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        if (analysis_token_range(analysis, middle).start <= offset) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    if (low == 0) return kNoToken;
+    size_t found = low - 1;
+    TextRange range = analysis_token_range(analysis, found);
+    if (offset > range.end) return kNoToken;
+    // A cursor right after a word and right before punctuation (`name|(`)
+    // means the word.
+    if (found > 0 && range.start == offset && !is_word(o.tokens[found].kind) && is_word(o.tokens[found - 1].kind) &&
+        analysis_token_range(analysis, found - 1).end == offset) {
+        return found - 1;
+    }
+    return found;
+}

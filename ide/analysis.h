@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ast/region.h"
+#include "diag/diagnostic.h"
+#include "ide/outline.h"
+#include "text/line_index.h"
+#include "text/text_range.h"
+
+// Everything the editor features know about one version of one document:
+// its text, the line index, the front end's findings and the token
+// structure the features read. Built once per version and shared by the
+// publication and every request until the text changes. The findings come
+// at once (publication needs them); the index and the outline come on first
+// need, so a client that asks for nothing but diagnostics pays for nothing
+// else.
+struct Analysis {
+    const char* text;           // borrowed: the stored text of this version
+    uint32_t length;
+    DiagnosticList diagnostics;  // the front end's findings, in the order found
+    LineIndex index;
+    bool index_built;
+    Outline* outline;           // null until first asked for
+};
+
+// Runs the front end over `text` (the tree is built in `region` and dropped
+// before returning; the findings stay). `path` is stamped on the findings.
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region);
+void analysis_destroy(Analysis* analysis);
+
+LineIndex* analysis_index(Analysis* analysis);
+const Outline& analysis_outline(Analysis* analysis);
+
+// Bytes the analysis holds beyond the text itself, for a cache to weigh.
+size_t analysis_weight(const Analysis* analysis);
+
+// Where a front-end span starts and ends, as byte offsets.
+TextRange analysis_span_range(Analysis* analysis, const SourceSpan& span);
+
+// The bytes a token covers; a brace prefix (`{name` ... `}`) covers its `{`.
+TextRange analysis_token_range(Analysis* analysis, size_t token);
+
+// The index of the token covering `offset`, or ending just there (a cursor
+// right after a word); npos when none.
+size_t analysis_token_at(Analysis* analysis, uint32_t offset);
