@@ -26,9 +26,13 @@ void reject_dim(ParseContext* context, SourceSpan where) {
     report_parse_error(context, where.start_line, where.start_column, where.end_line,
                        where.end_column,
                        "`dim` is not a Tovel statement; assign to create a variable (x = 0)");
-    uint32_t offset = 0;
-    if (names_dim && offset_near_lexer(context, where.start_line, where.start_column, &offset)) {
-        diag_list_mark_fix(context->diagnostics, {DIAG_FIX_DIM, offset, 3});
+    // The action runs with the `dim` token last read, or just before the
+    // look-ahead.
+    if (!names_dim) return;
+    if (context->token_kind == TOKEN_DIM) {
+        diag_list_mark_fix(context->diagnostics, {DIAG_FIX_DIM, context->token_offset, 3});
+    } else if (context->prev_token_kind == TOKEN_DIM) {
+        diag_list_mark_fix(context->diagnostics, {DIAG_FIX_DIM, context->prev_token_offset, 3});
     }
 }
 

@@ -196,33 +196,6 @@ void report_parse_error(ParseContext* context, int32_t start_line, int32_t start
     if (fix != DIAG_FIX_NONE) mark_fix_at(context, fix, habit, 3);
 }
 
-bool offset_near_lexer(const ParseContext* context, int32_t line, int32_t column, uint32_t* offset) {
-    const Lexer* lexer = context != nullptr ? context->lexer : nullptr;
-    if (lexer == nullptr || line < 1 || column < 1 || line > lexer->line) {
-        return false;
-    }
-    const char* source = lexer->source;
-    const char* p = lexer->cur;
-    for (int32_t at_line = lexer->line; at_line > line; --at_line) {
-        while (p > source && p[-1] != '\n') {
-            --p;
-        }
-        if (p == source) {
-            return false;
-        }
-        --p;  // onto the line feed that ends the line before
-    }
-    while (p > source && p[-1] != '\n') {
-        --p;
-    }
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(source);
-    if (p == source && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        p += 3;  // the lexer counts line 1 after a byte-order mark
-    }
-    *offset = static_cast<uint32_t>(p - source) + static_cast<uint32_t>(column - 1);
-    return true;
-}
-
 void report_at_token(ParseContext* context, const char* message) {
     if (context == nullptr) {
         return;

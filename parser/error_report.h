@@ -33,11 +33,6 @@ void add_parse_error(ParseContext* context, DiagnosticKind kind, int32_t start_l
                      int32_t start_column, int32_t end_line, int32_t end_column,
                      const char* message);
 
-// The offset from the text's first byte of the lexer's (line, column), for
-// a place the lexer has just read past: it walks back from the lexer's read
-// position. False when the place lies after it or before the text.
-bool offset_near_lexer(const ParseContext* context, int32_t line, int32_t column, uint32_t* offset);
-
 // "unknown declarative block '<word>' (only 'server' exists)", with a hint
 // for words that other languages use for subroutines; word may be null.
 void format_unknown_block_message(char* buffer, size_t size, const char* word);

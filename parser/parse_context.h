@@ -26,6 +26,8 @@ struct ParseContext {
     char token_word[PARSE_WORD_SIZE];       // that token's text when a word of 1..39 bytes
     char prev_token_word[PARSE_WORD_SIZE];  // token_word of the token before
     const char* token_end;        // just after the last token's text; null before any
+    uint32_t token_offset;        // where the last token starts, from the text's first byte
+    uint32_t prev_token_offset;   // where the token before it starts
     char pending_block[PARSE_WORD_SIZE];    // keyword of a non-server block being read
     int32_t pending_line;
     int32_t pending_column;

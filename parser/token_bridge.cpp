@@ -40,6 +40,8 @@ void record_token_facts(ParseContext* context, const Token& token, const SourceS
     memcpy(context->prev_token_word, context->token_word, sizeof context->prev_token_word);
     context->token_kind = token.kind;
     context->token_end = token.start + token.length;
+    context->prev_token_offset = context->token_offset;
+    context->token_offset = static_cast<uint32_t>(token.start - context->lexer->source);
     if (token.length >= 1 && token.length < PARSE_WORD_SIZE && scanner::is_name_start(token.start[0])) {
         memcpy(context->token_word, token.start, static_cast<size_t>(token.length));
         context->token_word[token.length] = '\0';
