@@ -10,7 +10,7 @@
 #include "check/report_limit.h"
 #include "diag/diagnostic.h"
 #include "diag/memory.h"
-#include "parser/error_report.h"
+#include "diag/messages.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ void check_server(DiagReporter* reporter, const Stmt* server) {
     const int32_t line = server->span.start_line;
     const int32_t column = server->span.start_column;
     if (block.keyword == nullptr || std::strcmp(block.keyword, "server") != 0) {
-        char message[320];
+        char message[UNKNOWN_BLOCK_MESSAGE_SIZE];
         format_unknown_block_message(message, sizeof message, block.keyword);
         diag_reportf(reporter, line, column, "%s", message);
         return;

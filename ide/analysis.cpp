@@ -8,15 +8,6 @@
 #include "check/analysis.h"
 #include "diag/memory.h"
 
-namespace {
-
-bool is_word(TokenKind kind) {
-    return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT || kind == TOKEN_NUMBER ||
-           (kind >= TOKEN_PROGRAM && kind <= TOKEN_EACH);
-}
-
-}  // namespace
-
 Analysis* analysis_create(const char* text, const char* path, AstRegion* region) {
     Analysis* analysis = static_cast<Analysis*>(alloc_or_abort(sizeof(Analysis)));
     analysis->text = text;
@@ -115,7 +106,7 @@ size_t analysis_token_at(Analysis* analysis, uint32_t offset) {
     if (offset > range.end) return kNoToken;
     // A cursor right after a word and right before punctuation (`name|(`)
     // means the word.
-    if (found > 0 && range.start == offset && !is_word(o.tokens[found].kind) && is_word(o.tokens[found - 1].kind) &&
+    if (found > 0 && range.start == offset && !token_is_word(o.tokens[found].kind) && token_is_word(o.tokens[found - 1].kind) &&
         analysis_token_range(analysis, found - 1).end == offset) {
         return found - 1;
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ide/features.h"
+#include "lexer/duration_units.h"
 
 namespace {
 
@@ -77,24 +78,13 @@ const char* keyword_summary(TokenKind kind) {
     }
 }
 
-// Seconds of one unit; a month counts 30 days and a year 365.
-double unit_seconds(const std::string& unit) {
-    static const struct {
-        const char* word;
-        double seconds;
-    } kUnits[] = {{"year", 31536000}, {"month", 2592000}, {"week", 604800}, {"day", 86400},
-                  {"hour", 3600},     {"minute", 60},     {"second", 1}};
-    for (const auto& u : kUnits) {
-        std::string singular = u.word;
-        if (unit == singular || unit == singular + "s") return u.seconds;
-    }
-    return -1;
+int32_t unit_of(const Token& token) {
+    return token.kind == TOKEN_IDENT ? duration_unit_of(token.start, static_cast<size_t>(token.length)) : -1;
 }
 
 bool is_duration_pair(const Outline& o, size_t number) {
     return number + 1 < o.tokens.size() && o.tokens[number].kind == TOKEN_NUMBER &&
-           o.tokens[number + 1].kind == TOKEN_IDENT && o.tokens[number + 1].line == o.tokens[number].line &&
-           unit_seconds(token_text(o.tokens[number + 1])) >= 0;
+           o.tokens[number + 1].line == o.tokens[number].line && unit_of(o.tokens[number + 1]) >= 0;
 }
 
 // "2 days 6 hours": the whole run of number-and-unit pairs around `token`.
@@ -108,9 +98,9 @@ bool duration_hover(Analysis* analysis, size_t token, IdeHover* hover) {
     bool calendar = false;
     size_t last = first;
     for (size_t i = first; is_duration_pair(o, i); i += 2) {
-        std::string unit = token_text(o.tokens[i + 1]);
-        calendar |= unit.rfind("month", 0) == 0 || unit.rfind("year", 0) == 0;
-        seconds += std::trunc(std::strtod(token_text(o.tokens[i]).c_str(), nullptr)) * unit_seconds(unit);
+        const DurationUnit& unit = kDurationUnits[unit_of(o.tokens[i + 1])];
+        calendar |= unit.calendar;
+        seconds += std::trunc(std::strtod(token_text(o.tokens[i]).c_str(), nullptr)) * static_cast<double>(unit.seconds);
         last = i + 1;
     }
     char total[64];

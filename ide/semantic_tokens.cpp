@@ -6,23 +6,11 @@
 #include <unordered_set>
 
 #include "ide/features.h"
+#include "lexer/duration_units.h"
 
 namespace {
 
 constexpr uint32_t kNoType = UINT32_MAX;
-
-bool is_keyword(TokenKind kind) { return kind >= TOKEN_PROGRAM && kind <= TOKEN_EACH; }
-bool is_operator(TokenKind kind) { return kind >= TOKEN_OP_EQ && kind <= TOKEN_SLASH_EQ; }
-
-bool is_unit_word(std::string_view word) {
-    for (const char* unit : {"year", "month", "week", "day", "hour", "minute", "second"}) {
-        std::string_view u(unit);
-        if (word == u || (word.size() == u.size() + 1 && word.substr(0, u.size()) == u && word.back() == 's')) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::string_view view(const Token& token) { return {token.start, static_cast<size_t>(token.length)}; }
 
@@ -85,8 +73,8 @@ void find_roles(const Outline& o, NameRoles* roles) {
 
 uint32_t type_of(const Outline& o, const NameRoles& roles, size_t k) {
     const Token& token = o.tokens[k];
-    if (is_keyword(token.kind)) return IDE_TOKEN_KEYWORD;
-    if (is_operator(token.kind)) return IDE_TOKEN_OPERATOR;
+    if (token_is_keyword(token.kind)) return IDE_TOKEN_KEYWORD;
+    if (token_is_operator(token.kind)) return IDE_TOKEN_OPERATOR;
     switch (token.kind) {
     case TOKEN_NUMBER: return IDE_TOKEN_NUMBER;
     case TOKEN_STRING: return IDE_TOKEN_STRING;
@@ -98,7 +86,7 @@ uint32_t type_of(const Outline& o, const NameRoles& roles, size_t k) {
     if (roles.fixed[k] != kNoType) return roles.fixed[k];
     if (roles.is_verb[k]) return IDE_TOKEN_METHOD;
     if (roles.is_label[k]) return IDE_TOKEN_LABEL;
-    if (k > 0 && o.tokens[k - 1].kind == TOKEN_NUMBER && is_unit_word(view(token))) return IDE_TOKEN_NUMBER;
+    if (k > 0 && o.tokens[k - 1].kind == TOKEN_NUMBER && duration_unit_of(token.start, static_cast<size_t>(token.length)) >= 0) return IDE_TOKEN_NUMBER;
     bool called = k + 1 < o.tokens.size() && o.tokens[k + 1].kind == TOKEN_LPAREN;
     if (called || roles.functions.count(view(token)) > 0) return IDE_TOKEN_FUNCTION;
     int32_t function = roles.function_of[k];

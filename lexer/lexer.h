@@ -29,6 +29,17 @@ enum TokenKind : int32_t {
 constexpr int32_t TOKEN_KIND_COUNT = 0 TOVEL_TOKEN_KINDS(TOVEL_COUNT_TOKEN_KIND);
 #undef TOVEL_COUNT_TOKEN_KIND
 
+// Classes of kinds, from the vocabulary's order: the reserved words run
+// from PROGRAM to EACH (branch kinds and `end consider` among them), the
+// operators from OP_EQ to SLASH_EQ. Hover, completion and highlighting ask
+// these rather than listing kinds of their own.
+constexpr bool token_is_keyword(TokenKind kind) { return kind >= TOKEN_PROGRAM && kind <= TOKEN_EACH; }
+constexpr bool token_is_operator(TokenKind kind) { return kind >= TOKEN_OP_EQ && kind <= TOKEN_SLASH_EQ; }
+// Names, numbers and keywords: what a cursor right after a word means.
+constexpr bool token_is_word(TokenKind kind) {
+    return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT || kind == TOKEN_NUMBER || token_is_keyword(kind);
+}
+
 // A token returned by value. `start` points into the source text; for
 // MODIFIER_PREFIX it is the name inside the braces while line/column stand
 // at the `{`, and LENS_CONTENT carries the text between the braces.

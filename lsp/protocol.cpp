@@ -6,6 +6,7 @@
 
 #include "diag/render.h"
 #include "lsp/json_holder.h"
+#include "lsp/json_io.h"
 #include "lsp/transport.h"
 #include "text/utf8.h"
 
@@ -17,11 +18,6 @@ constexpr int kTextDocumentSyncFull = 1;
 constexpr int kTextDocumentSyncIncremental = 2;
 constexpr int kParseErrorCode = -32700;
 constexpr int kMethodNotFoundCode = -32601;
-
-const char* string_member(const cJSON* object, const char* name) {
-    const cJSON* value = json_member(object, name);
-    return cJSON_IsString(value) ? value->valuestring : nullptr;
-}
 
 // "utf-8" anywhere in the offered list wins; the client's order of
 // preference is not consulted and nothing but utf-8 or utf-16 is chosen.
@@ -57,27 +53,7 @@ void send_error(const cJSON* id, int code, const char* message) {
     send_message(response.get());
 }
 
-// Positions and severities are small integers, which cJSON prints with no
-// exponent and no fraction: plain decimal digits.
-void append_integer(std::string* out, int32_t value) {
-    char digits[16];
-    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-    out->append(digits, end.ptr);
-}
-
-void append_position(std::string* out, ProtocolPosition position) {
-    *out += "{\"line\":";
-    append_integer(out, position.line);
-    *out += ",\"character\":";
-    append_integer(out, position.character);
-    *out += '}';
-}
-
 }  // namespace
-
-const cJSON* json_member(const cJSON* object, const char* name) {
-    return cJSON_GetObjectItemCaseSensitive(object, name);
-}
 
 IncomingMessage protocol_read_envelope(const cJSON* message) {
     IncomingMessage incoming{};
@@ -146,27 +122,6 @@ std::vector<ContentChange> protocol_content_changes(const cJSON* params) {
         changes.push_back(change);
     }
     return changes;
-}
-
-const char* text_document_uri(const cJSON* params) {
-    return string_member(json_member(params, "textDocument"), "uri");
-}
-
-cJSON* make_response(const cJSON* id) {
-    cJSON* response = cJSON_CreateObject();
-    if (response == nullptr) {
-        return nullptr;
-    }
-    cJSON_AddStringToObject(response, "jsonrpc", "2.0");
-    if (id != nullptr && !cJSON_IsNull(id)) {
-        cJSON* copy = cJSON_Duplicate(id, true);
-        if (copy != nullptr) {
-            cJSON_AddItemToObject(response, "id", copy);
-        }
-    } else {
-        cJSON_AddNullToObject(response, "id");
-    }
-    return response;
 }
 
 void send_initialize_result(const cJSON* id, PositionEncoding encoding, const ClientFeatures& features) {

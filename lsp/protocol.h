@@ -6,8 +6,9 @@
 
 #include <cjson/cJSON.h>
 
-#include "text/line_index.h"
+#include "lsp/json_io.h"
 #include "lsp/protocol_features.h"
+#include "text/line_index.h"
 
 // The protocol as this server speaks it. Every JSON member name lives in
 // protocol.cpp: incoming params are read into the plain structs below, and
@@ -25,9 +26,6 @@ struct IncomingMessage {
 };
 
 IncomingMessage protocol_read_envelope(const cJSON* message);
-
-// A member of an object; null when missing, and for a missing object too.
-const cJSON* json_member(const cJSON* object, const char* name);
 
 struct InitializeParams {
     // "utf-8" appears among capabilities.general.positionEncodings.
@@ -62,14 +60,7 @@ struct ContentChange {
 // text, or with a range that is not two positions of numbers, is left out.
 std::vector<ContentChange> protocol_content_changes(const cJSON* params);
 
-// params -> textDocument -> uri as a string, or null when any step is missing.
-const char* text_document_uri(const cJSON* params);
-
 // --- Writing ---------------------------------------------------------------
-
-// A new response envelope: jsonrpc "2.0", then a deep copy of the request's
-// id (null when absent). The caller adds result or error, sends, deletes.
-cJSON* make_response(const cJSON* id);
 
 // The answer to initialize: full text sync (incremental for a client that
 // declared synchronization), the chosen position encoding,

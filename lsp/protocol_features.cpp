@@ -4,11 +4,8 @@
 #include <string>
 
 #include "diag/render.h"
-
 #include "ide/features.h"
-#include "lsp/json_holder.h"
-#include "lsp/protocol.h"
-#include "lsp/transport.h"
+#include "lsp/json_io.h"
 #include "text/utf8.h"
 
 namespace {
@@ -24,48 +21,9 @@ constexpr const char* kSemanticTokenTypes[] = {"keyword", "comment",   "string",
 static_assert(sizeof kSemanticTokenTypes / sizeof kSemanticTokenTypes[0] == IDE_TOKEN_TYPE_COUNT,
               "one legend entry per token type");
 
-bool read_integer(const cJSON* value, int32_t* out) {
-    if (!cJSON_IsNumber(value) || value->valuedouble < 0 || value->valuedouble > 2147483647.0) {
-        return false;
-    }
-    *out = static_cast<int32_t>(value->valuedouble);
-    return true;
-}
-
-bool read_position(const cJSON* json, ProtocolPosition* position) {
-    return read_integer(json_member(json, "line"), &position->line) &&
-           read_integer(json_member(json, "character"), &position->character);
-}
-
-bool read_range(const cJSON* json, ProtocolRange* range) {
-    return read_position(json_member(json, "start"), &range->start) &&
-           read_position(json_member(json, "end"), &range->end);
-}
-
-cJSON* position_json(ProtocolPosition position) {
-    cJSON* json = cJSON_CreateObject();
-    cJSON_AddNumberToObject(json, "line", position.line);
-    cJSON_AddNumberToObject(json, "character", position.character);
-    return json;
-}
-
-cJSON* range_json(ProtocolRange range) {
-    cJSON* json = cJSON_CreateObject();
-    cJSON_AddItemToObject(json, "start", position_json(range.start));
-    cJSON_AddItemToObject(json, "end", position_json(range.end));
-    return json;
-}
-
 // Large answers (the outline, the semantic tokens) are written as text, in
 // the bytes cJSON would print, instead of through a tree: printing numbers
 // through cJSON costs more than finding the symbols.
-void append_range(std::string* out, ProtocolRange range) {
-    *out += "{\"start\":{\"line\":" + std::to_string(range.start.line) +
-            ",\"character\":" + std::to_string(range.start.character) +
-            "},\"end\":{\"line\":" + std::to_string(range.end.line) +
-            ",\"character\":" + std::to_string(range.end.character) + "}}";
-}
-
 void append_symbol(std::string* out, const DocumentSymbolItem& symbol) {
     *out += "{\"name\":";
     append_json_string(out, symbol.name.empty() ? "?" : symbol.name.c_str());
@@ -83,28 +41,6 @@ void append_symbol(std::string* out, const DocumentSymbolItem& symbol) {
         append_symbol(out, symbol.children[i]);
     }
     *out += "]}";
-}
-
-// {jsonrpc, id, result} around `result`, the answer's JSON text.
-void send_result_text(const cJSON* id, const std::string& result) {
-    std::string body = "{\"jsonrpc\":\"2.0\",\"id\":";
-    PrintedJson printed_id(id != nullptr && !cJSON_IsNull(id) ? cJSON_PrintUnformatted(id) : nullptr);
-    body += printed_id ? printed_id.get() : "null";
-    body += ",\"result\":";
-    body += result;
-    body += '}';
-    send_body(body.data(), body.size());
-}
-
-// Sends {jsonrpc, id, result} with `result` taken over.
-void send_result(const cJSON* id, cJSON* result) {
-    JsonHolder response(make_response(id));
-    if (!response) {
-        cJSON_Delete(result);
-        return;
-    }
-    cJSON_AddItemToObject(response.get(), "result", result);
-    send_message(response.get());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "diag/ascii.h"
+#include "lexer/duration_units.h"
 #include "parser/actions.h"
 #include "parser/error_report.h"
 
@@ -38,23 +39,13 @@ static int32_t saturating_add(int32_t a, int32_t b) {
 // The count a unit word adds to, or null when the word is no unit. Units
 // are compared exactly: `Day` is not a unit.
 static int32_t* unit_count(Duration* duration, const char* unit) {
-    struct Unit {
-        const char* singular;
-        const char* plural;
-        int32_t Duration::*count;
+    // In the order of the unit table.
+    static int32_t Duration::*const counts[DURATION_UNIT_COUNT] = {
+        &Duration::years, &Duration::months,  &Duration::weeks,   &Duration::days,
+        &Duration::hours, &Duration::minutes, &Duration::seconds,
     };
-    static const Unit units[] = {
-        {"year", "years", &Duration::years},       {"month", "months", &Duration::months},
-        {"week", "weeks", &Duration::weeks},       {"day", "days", &Duration::days},
-        {"hour", "hours", &Duration::hours},       {"minute", "minutes", &Duration::minutes},
-        {"second", "seconds", &Duration::seconds},
-    };
-    for (const Unit& entry : units) {
-        if (std::strcmp(unit, entry.singular) == 0 || std::strcmp(unit, entry.plural) == 0) {
-            return &(duration->*entry.count);
-        }
-    }
-    return nullptr;
+    int32_t index = duration_unit_of(unit, std::strlen(unit));
+    return index < 0 ? nullptr : &(duration->*counts[index]);
 }
 
 Duration add_duration_term(Duration duration, NumberValue number, char* unit, char** bad_unit) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "diag/diagnostic.h"
+#include "diag/messages.h"
 #include "diag/source_span.h"
 
 // Every message of the parser, from the generated driver and from the
@@ -13,8 +14,6 @@
 
 struct ParseContext;
 
-// Callers format the unknown-block message into a buffer of this size.
-constexpr size_t UNKNOWN_BLOCK_MESSAGE_SIZE = 320;
 
 // The driver's own reports (syntax errors, "memory exhausted").
 void yyerror(SourceSpan* location, ParseContext* context, const char* message);
@@ -32,10 +31,6 @@ void report_at_token(ParseContext* context, const char* message);
 void add_parse_error(ParseContext* context, DiagnosticKind kind, int32_t start_line,
                      int32_t start_column, int32_t end_line, int32_t end_column,
                      const char* message);
-
-// "unknown declarative block '<word>' (only 'server' exists)", with a hint
-// for words that other languages use for subroutines; word may be null.
-void format_unknown_block_message(char* buffer, size_t size, const char* word);
 
 // True when word is not empty and names a keyword in any letter case.
 int32_t is_reserved_word(const char* word);
