@@ -117,13 +117,26 @@ enum IdeTokenType : uint32_t {
     IDE_TOKEN_PARAMETER,
     IDE_TOKEN_VARIABLE,
     IDE_TOKEN_LABEL,
-    IDE_TOKEN_METHOD,  // the verb of a route
+    IDE_TOKEN_METHOD,     // the verb of a route
+    IDE_TOKEN_NAMESPACE,  // programs, libraries, modules and their aliases
+    IDE_TOKEN_CLASS,      // servers and web sites
+    IDE_TOKEN_DECORATOR,  // the words of a modifier's name
+    IDE_TOKEN_PROPERTY,   // server options, record fields
+    IDE_TOKEN_MACRO,      // server directives
+    IDE_TOKEN_EVENT,      // server hooks
+    IDE_TOKEN_ESCAPE,     // an escape sequence inside a string
     IDE_TOKEN_TYPE_COUNT,
+};
+
+// Modifier bits, in the order of the legend.
+enum IdeTokenModifier : uint32_t {
+    IDE_MODIFIER_INVALID = 1,  // an escape the front end warns about or rejects
 };
 
 struct IdeHighlight {
     TextRange range;  // within one line, never holding a line break
     IdeTokenType type;
+    uint32_t modifiers;
 };
 
 // Every token and comment with its role, in text order; a token over

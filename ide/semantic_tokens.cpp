@@ -1,10 +1,14 @@
 // Semantic tokens for the whole document: every token and comment with its
-// role, in text order. A token that runs over several lines (a string)
-// comes line by line, each piece without its line break.
-#include <cstring>
+// role, in text order. Each kind of name has one role wherever it stands
+// (a function where it is declared and where it is called alike);
+// strings come in pieces around their escapes; a brace prefix gives its
+// modifier's name one role and its arguments their own. A token that runs
+// over several lines comes line by line, each piece without its line break.
+#include <string>
 #include <string_view>
 #include <unordered_set>
 
+#include "diag/ascii.h"
 #include "ide/features.h"
 #include "lexer/duration_units.h"
 
@@ -14,100 +18,177 @@ constexpr uint32_t kNoType = UINT32_MAX;
 
 std::string_view view(const Token& token) { return {token.start, static_cast<size_t>(token.length)}; }
 
-// Who is who among the names: declared functions, each function's
-// parameters (by token range), labels and route verbs.
-struct NameRoles {
-    std::unordered_set<std::string_view> functions;
-    std::vector<int32_t> function_of;  // per token: the function block around it, or -1
-    std::vector<std::unordered_set<std::string_view>> parameters;  // per block
-    std::vector<bool> is_verb;         // per token
-    std::vector<bool> is_label;        // per token
-    std::vector<uint32_t> fixed;       // per token: a type settled by its place, or kNoType
-};
+bool is_name(TokenKind kind) { return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT; }
 
-void find_roles(const Outline& o, NameRoles* roles) {
-    roles->function_of.assign(o.tokens.size(), -1);
-    roles->parameters.resize(o.blocks.size());
-    roles->is_verb.assign(o.tokens.size(), false);
-    roles->is_label.assign(o.tokens.size(), false);
-    roles->fixed.assign(o.tokens.size(), kNoType);
-    for (size_t k = 1; k < o.tokens.size(); ++k) {
-        // The word closing a block (`end get`, `end server`) is part of the keyword.
-        if (o.tokens[k - 1].kind == TOKEN_END && o.tokens[k].kind == TOKEN_IDENT &&
-            o.tokens[k].line == o.tokens[k - 1].line) {
-            roles->fixed[k] = IDE_TOKEN_KEYWORD;
-        }
-    }
-    for (size_t i = 0; i < o.blocks.size(); ++i) {
-        const OutlineBlock& block = o.blocks[i];
-        if (block.kind == BLOCK_SERVER || block.kind == BLOCK_SITE) {
-            // `server shop(`: the block word is a keyword, the name a name.
-            roles->fixed[block.opener] = IDE_TOKEN_KEYWORD;
-            roles->fixed[block.name_token] = IDE_TOKEN_VARIABLE;
-        }
-        if (block.kind == BLOCK_ROUTE) roles->is_verb[block.name_token] = true;
-        if (block.kind != BLOCK_FUNCTION && block.kind != BLOCK_ROUTE) continue;
-        if (block.kind == BLOCK_FUNCTION) roles->functions.insert(view(o.tokens[block.name_token]));
-        // Parameters: the names in the opener's parentheses before `,`, `=` or `)`.
-        size_t t = block.name_token;
-        while (t < o.tokens.size() && o.tokens[t].line == block.start_line && o.tokens[t].kind != TOKEN_LPAREN) ++t;
-        for (++t; t + 1 < o.tokens.size() && o.tokens[t].line == block.start_line; ++t) {
-            TokenKind next = o.tokens[t + 1].kind;
-            if (o.tokens[t].kind == TOKEN_IDENT && (next == TOKEN_COMMA || next == TOKEN_RPAREN || next == TOKEN_OP_EQ)) {
-                roles->parameters[i].insert(view(o.tokens[t]));
-            }
-            if (o.tokens[t].kind == TOKEN_RPAREN) break;
-        }
-        for (size_t k = block.opener; k < o.tokens.size(); ++k) {
-            const Token& token = o.tokens[k];
-            if (std::make_pair(token.line, token.column) > std::make_pair(block.end_line, block.end_column)) break;
-            roles->function_of[k] = static_cast<int32_t>(i);
-        }
-    }
-    for (size_t token : o.labels) roles->is_label[token] = true;
-    for (size_t k = 1; k < o.tokens.size(); ++k) {
-        TokenKind before = o.tokens[k - 1].kind;
-        if ((before == TOKEN_GOTO || before == TOKEN_GOSUB) && o.tokens[k].kind == TOKEN_IDENT) roles->is_label[k] = true;
-    }
-}
-
-uint32_t type_of(const Outline& o, const NameRoles& roles, size_t k) {
-    const Token& token = o.tokens[k];
-    if (token_is_keyword(token.kind)) return IDE_TOKEN_KEYWORD;
-    if (token_is_operator(token.kind)) return IDE_TOKEN_OPERATOR;
-    switch (token.kind) {
+// The type every token has before its place is looked at.
+uint32_t type_by_kind(TokenKind kind) {
+    if (token_is_keyword(kind)) return IDE_TOKEN_KEYWORD;
+    if (token_is_operator(kind)) return IDE_TOKEN_OPERATOR;
+    switch (kind) {
     case TOKEN_NUMBER: return IDE_TOKEN_NUMBER;
     case TOKEN_STRING: return IDE_TOKEN_STRING;
-    case TOKEN_QUALIFIED_IDENT:
-    case TOKEN_MODIFIER_PREFIX: return IDE_TOKEN_FUNCTION;
-    case TOKEN_IDENT: break;
+    case TOKEN_IDENT:
+    case TOKEN_QUALIFIED_IDENT: return IDE_TOKEN_VARIABLE;
+    case TOKEN_MODIFIER_PREFIX: return IDE_TOKEN_DECORATOR;
     default: return kNoType;  // brackets and punctuation
     }
-    if (roles.fixed[k] != kNoType) return roles.fixed[k];
-    if (roles.is_verb[k]) return IDE_TOKEN_METHOD;
-    if (roles.is_label[k]) return IDE_TOKEN_LABEL;
-    if (k > 0 && o.tokens[k - 1].kind == TOKEN_NUMBER && duration_unit_of(token.start, static_cast<size_t>(token.length)) >= 0) return IDE_TOKEN_NUMBER;
-    bool called = k + 1 < o.tokens.size() && o.tokens[k + 1].kind == TOKEN_LPAREN;
-    if (called || roles.functions.count(view(token)) > 0) return IDE_TOKEN_FUNCTION;
-    int32_t function = roles.function_of[k];
-    if (function >= 0 && roles.parameters[static_cast<size_t>(function)].count(view(token)) > 0) {
-        return IDE_TOKEN_PARAMETER;
-    }
-    return IDE_TOKEN_VARIABLE;
 }
+
+// Assigns every token its role from the outline: first what the token is,
+// then what its place makes of a name.
+class RolePass {
+public:
+    explicit RolePass(const Outline& o) : o_(o), types_(o.tokens.size(), kNoType), settled_(o.tokens.size(), false) {
+        for (size_t k = 0; k < o.tokens.size(); ++k) types_[k] = type_by_kind(o.tokens[k].kind);
+    }
+
+    std::vector<uint32_t> run() {
+        for (size_t i = 0; i < o_.blocks.size(); ++i) block_roles(i);
+        for (size_t line = 0; line < o_.line_first.size(); ++line) line_roles(line);
+        for (size_t token : o_.labels) settle(token, IDE_TOKEN_LABEL);
+        for (size_t k = 0; k < o_.tokens.size(); ++k) name_roles(k);
+        return std::move(types_);
+    }
+
+private:
+    void settle(size_t k, uint32_t type) {
+        if (k >= types_.size() || settled_[k]) return;
+        types_[k] = type;
+        settled_[k] = true;
+    }
+
+    TokenKind kind(size_t k) const { return k < o_.tokens.size() ? o_.tokens[k].kind : TOKEN_EOF; }
+    bool same_line(size_t a, size_t b) const {
+        return a < o_.tokens.size() && b < o_.tokens.size() && o_.tokens[a].line == o_.tokens[b].line;
+    }
+
+    // Declarations: the block's name, its parameters, its header fields.
+    void block_roles(size_t i) {
+        const OutlineBlock& block = o_.blocks[i];
+        switch (block.kind) {
+        case BLOCK_PROGRAM:
+        case BLOCK_LIBRARY: settle(block.name_token, IDE_TOKEN_NAMESPACE); break;
+        case BLOCK_FUNCTION: functions_.insert(view(o_.tokens[block.name_token])); break;
+        case BLOCK_MODIFIER:
+            for (size_t k = block.name_token; k <= block.name_last; ++k) settle(k, IDE_TOKEN_DECORATOR);
+            break;
+        case BLOCK_SERVER:
+        case BLOCK_SITE:
+            settle(block.opener, IDE_TOKEN_KEYWORD);  // `server`, `web`
+            settle(block.name_token, IDE_TOKEN_CLASS);
+            break;
+        case BLOCK_ROUTE: settle(block.name_token, IDE_TOKEN_METHOD); break;
+        case BLOCK_HOOK: settle(block.name_token, IDE_TOKEN_EVENT); break;
+        case BLOCK_CONTROL: return;
+        }
+        if (block.kind != BLOCK_CONTROL && block.kind != BLOCK_HOOK) parameter_roles(block);
+    }
+
+    // The names in the opener's parentheses: before `,`, `=` or `)` they
+    // are parameters, before `:` the fields of a server's header. Inside
+    // the block, the parameters' other uses are parameters too.
+    void parameter_roles(const OutlineBlock& block) {
+        size_t t = block.name_last + 1;
+        while (same_line(t, block.opener) && kind(t) != TOKEN_LPAREN) ++t;
+        std::unordered_set<std::string_view> names;
+        int depth = 0;
+        for (; same_line(t, block.opener); ++t) {
+            depth += kind(t) == TOKEN_LPAREN || kind(t) == TOKEN_LBRACKET || kind(t) == TOKEN_LBRACE;
+            depth -= kind(t) == TOKEN_RPAREN || kind(t) == TOKEN_RBRACKET || kind(t) == TOKEN_RBRACE;
+            if (depth == 0) break;
+            if (depth != 1 || kind(t) != TOKEN_IDENT) continue;
+            TokenKind next = kind(t + 1);
+            if (next == TOKEN_COLON) {
+                settle(t, IDE_TOKEN_PROPERTY);
+            } else if (next == TOKEN_COMMA || next == TOKEN_RPAREN || next == TOKEN_OP_EQ) {
+                settle(t, IDE_TOKEN_PARAMETER);
+                names.insert(view(o_.tokens[t]));
+            }
+        }
+        if (names.empty()) return;
+        for (size_t k = t; k < o_.tokens.size(); ++k) {
+            if (outline_token_offset(o_, o_.tokens[k]) > block.range.end) break;
+            if (kind(k) == TOKEN_IDENT && names.count(view(o_.tokens[k])) > 0) settle(k, IDE_TOKEN_PARAMETER);
+        }
+    }
+
+    // Statement lines: closing words, directives, and the names of `use`
+    // and `load`.
+    void line_roles(size_t line) {
+        size_t first = o_.line_first[line];
+        TokenKind head = kind(first);
+        if (head == TOKEN_END && kind(first + 1) == TOKEN_IDENT && same_line(first, first + 1)) {
+            settle(first + 1, IDE_TOKEN_KEYWORD);  // `end get`, `end server`
+        } else if (head == TOKEN_IDENT && kind(first + 1) == TOKEN_STRING && same_line(first, first + 1) &&
+                   inside_server(first) && !has_parenthesis(first)) {
+            settle(first, IDE_TOKEN_MACRO);  // `root "public"`
+        } else if (head == TOKEN_USE || head == TOKEN_LOAD) {
+            module_roles(first);
+        }
+    }
+
+    // `use name [from "path"]`, `load name [from "path"] [as alias]`.
+    void module_roles(size_t first) {
+        for (size_t k = first + 1; same_line(k, first); ++k) {
+            if (kind(k) != TOKEN_IDENT) continue;
+            bool from = view(o_.tokens[k]) == "from" && kind(k + 1) == TOKEN_STRING;
+            settle(k, from ? IDE_TOKEN_KEYWORD : IDE_TOKEN_NAMESPACE);
+        }
+    }
+
+    bool has_parenthesis(size_t first) const {
+        for (size_t k = first; same_line(k, first); ++k) {
+            if (kind(k) == TOKEN_LPAREN) return true;
+        }
+        return false;
+    }
+
+    // Directly inside a server or site block: no handler body between.
+    bool inside_server(size_t token) const {
+        int32_t block = outline_block_at(o_, outline_token_offset(o_, o_.tokens[token]));
+        for (; block >= 0; block = o_.blocks[static_cast<size_t>(block)].parent) {
+            OutlineBlockKind k = o_.blocks[static_cast<size_t>(block)].kind;
+            if (k == BLOCK_SERVER || k == BLOCK_SITE) return true;
+            if (k != BLOCK_CONTROL) return false;
+        }
+        return false;
+    }
+
+    // Names whose role their neighbours tell.
+    void name_roles(size_t k) {
+        const Token& token = o_.tokens[k];
+        if (k > 0 && (kind(k - 1) == TOKEN_GOTO || kind(k - 1) == TOKEN_GOSUB) && token.kind == TOKEN_IDENT) {
+            settle(k, IDE_TOKEN_LABEL);
+        } else if (k > 0 && kind(k - 1) == TOKEN_NUMBER && token.kind == TOKEN_IDENT && same_line(k - 1, k) &&
+                   duration_unit_of(token.start, static_cast<size_t>(token.length)) >= 0) {
+            settle(k, IDE_TOKEN_NUMBER);  // the unit of `2 days`
+        } else if (is_name(token.kind) && kind(k + 1) == TOKEN_LPAREN) {
+            settle(k, IDE_TOKEN_FUNCTION);
+        } else if (token.kind == TOKEN_IDENT && kind(k + 1) == TOKEN_COLON) {
+            settle(k, IDE_TOKEN_PROPERTY);  // a record field
+        } else if (is_name(token.kind) && functions_.count(view(token)) > 0) {
+            settle(k, IDE_TOKEN_FUNCTION);
+        }
+    }
+
+    const Outline& o_;
+    std::vector<uint32_t> types_;
+    std::vector<bool> settled_;
+    std::unordered_set<std::string_view> functions_;
+};
 
 // Collects the pieces in text order; a piece never holds a line break.
 class Collector {
 public:
     explicit Collector(const Analysis* analysis) : text_(analysis->text) {}
 
-    void add(TextRange range, uint32_t type) {
+    void add(TextRange range, uint32_t type, uint32_t modifiers = 0) {
         if (range.empty()) return;
-        pieces_.push_back({range, static_cast<IdeTokenType>(type)});
+        pieces_.push_back({range, static_cast<IdeTokenType>(type), modifiers});
     }
 
-    // A token whose text may hold line breaks (a string literal): one piece
-    // per line, a CRLF break left out whole.
+    // Text that may hold line breaks: one piece per line, a CRLF break left
+    // out whole.
     void add_lines(TextRange range, uint32_t type) {
         uint32_t from = range.start;
         for (uint32_t i = range.start; i <= range.end; ++i) {
@@ -120,19 +201,89 @@ public:
         }
     }
 
+    // A string literal: its text in pieces, its escapes on their own; an
+    // escape the decoder warns about or rejects is marked invalid.
+    void add_string(TextRange literal) {
+        uint32_t from = literal.start;
+        uint32_t last = literal.end > literal.start ? literal.end - 1 : literal.start;  // the closing quote
+        for (uint32_t i = literal.start + 1; i < last; ++i) {
+            if (text_[i] != '\\') continue;
+            uint32_t end = escape_end(i, last);
+            add_lines({from, i}, IDE_TOKEN_STRING);
+            add({i, end}, IDE_TOKEN_ESCAPE, escape_is_valid(i, end) ? 0 : IDE_MODIFIER_INVALID);
+            from = end;
+            i = end - 1;
+        }
+        add_lines({from, literal.end}, IDE_TOKEN_STRING);
+    }
+
     std::vector<IdeHighlight> take() { return std::move(pieces_); }
 
 private:
+    // `\n`, `\q` and `\u{...}` (up to its `}`), never past the closing
+    // quote or over a line break.
+    uint32_t escape_end(uint32_t backslash, uint32_t limit) const {
+        uint32_t next = backslash + 1;
+        if (next >= limit || text_[next] == '\n' || text_[next] == '\r') return next;
+        if (text_[next] != 'u' || next + 1 >= limit || text_[next + 1] != '{') return next + 1;
+        uint32_t end = next + 2;
+        while (end < limit && text_[end] != '}' && text_[end] != '\n') ++end;
+        return end < limit && text_[end] == '}' ? end + 1 : end;
+    }
+
+    bool escape_is_valid(uint32_t start, uint32_t end) const {
+        std::string_view escape(text_ + start, end - start);
+        if (escape == "\\n" || escape == "\\t" || escape == "\\\"" || escape == "\\\\") return true;
+        if (escape.size() < 5 || escape.substr(0, 3) != "\\u{" || escape.back() != '}') return false;
+        std::string_view digits = escape.substr(3, escape.size() - 4);
+        if (digits.empty() || digits.size() > 6) return false;
+        uint32_t value = 0;
+        for (char c : digits) {
+            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (digit < 0) return false;
+            value = value * 16 + static_cast<uint32_t>(digit);
+        }
+        return value != 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+    }
+
     const char* text_;
     std::vector<IdeHighlight> pieces_;
 };
+
+// `{round 2}`: the modifier's name, then its arguments as the tokens they are.
+void add_brace_prefix(const Analysis* analysis, const Token& prefix, uint32_t start, Collector* collector) {
+    const char* name_end = prefix.start;
+    const char* end = prefix.start + prefix.length;
+    while (name_end < end && (is_ascii_letter(*name_end) || is_ascii_digit(*name_end) || *name_end == '_' ||
+                              *name_end == '.')) {
+        ++name_end;
+    }
+    uint32_t name_length = static_cast<uint32_t>(name_end - prefix.start);
+    collector->add({start, start + name_length}, IDE_TOKEN_DECORATOR);
+    if (name_end == end) return;
+    // The arguments are scanned on their own copy; offsets map back by
+    // where the copy starts in the text.
+    std::string arguments(name_end, end);
+    uint32_t base = static_cast<uint32_t>(name_end - analysis->text);
+    Lexer lexer;
+    lexer_init(&lexer, arguments.c_str(), 1);
+    for (Token t = lexer_next_token(&lexer); t.kind != TOKEN_EOF; t = lexer_next_token(&lexer)) {
+        uint32_t at = base + static_cast<uint32_t>(t.start - arguments.c_str());
+        uint32_t type = type_by_kind(t.kind);
+        if (t.kind == TOKEN_MODIFIER_PREFIX || type == kNoType) continue;
+        if (t.kind == TOKEN_STRING) {
+            collector->add_string({at, at + static_cast<uint32_t>(t.length)});
+        } else {
+            collector->add({at, at + static_cast<uint32_t>(t.length)}, type);
+        }
+    }
+}
 
 }  // namespace
 
 std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
     const Outline& o = analysis_outline(analysis);
-    NameRoles roles;
-    find_roles(o, &roles);
+    std::vector<uint32_t> types = RolePass(o).run();
     Collector collector(analysis);
     size_t comment = 0;
     for (size_t k = 0; k <= o.tokens.size(); ++k) {
@@ -140,15 +291,19 @@ std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
         while (comment < o.comments.size() &&
                (k == o.tokens.size() || o.comments[comment].offset < outline_token_offset(o, o.tokens[k]))) {
             const OutlineComment& c = o.comments[comment++];
-            collector.add({c.offset, c.offset + static_cast<uint32_t>(c.length)}, IDE_TOKEN_COMMENT);
+            collector.add_lines({c.offset, c.offset + static_cast<uint32_t>(c.length)}, IDE_TOKEN_COMMENT);
         }
         if (k == o.tokens.size()) break;
         const Token& token = o.tokens[k];
-        uint32_t type = type_of(o, roles, k);
-        if (type == kNoType) continue;
+        if (types[k] == kNoType) continue;
         uint32_t start = outline_token_offset(o, token);
-        // A brace prefix is coloured on the name inside its braces.
-        collector.add_lines({start, start + static_cast<uint32_t>(token.length)}, type);
+        if (token.kind == TOKEN_MODIFIER_PREFIX && types[k] == IDE_TOKEN_DECORATOR) {
+            add_brace_prefix(analysis, token, start, &collector);
+        } else if (token.kind == TOKEN_STRING) {
+            collector.add_string({start, start + static_cast<uint32_t>(token.length)});
+        } else {
+            collector.add_lines({start, start + static_cast<uint32_t>(token.length)}, types[k]);
+        }
     }
     return collector.take();
 }

@@ -61,7 +61,7 @@ DocumentSymbolItem protocol_symbol(const Positions& positions, const IdeSymbol& 
 }
 
 // The delta encoding of the protocol: line and start relative to the piece
-// before, the length in the encoding, the type, no modifiers.
+// before, the length in the encoding, the type, the modifier bits.
 std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const char* text,
                                              const std::vector<IdeHighlight>& pieces) {
     std::vector<uint32_t> data;
@@ -74,7 +74,7 @@ std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const c
                               : static_cast<uint32_t>(utf16_units(text + piece.range.start, piece.range.length()));
         uint32_t delta_line = static_cast<uint32_t>(start.line - last.line);
         uint32_t delta_start = static_cast<uint32_t>(delta_line == 0 ? start.character - last.character : start.character);
-        data.insert(data.end(), {delta_line, delta_start, length, static_cast<uint32_t>(piece.type), 0});
+        data.insert(data.end(), {delta_line, delta_start, length, static_cast<uint32_t>(piece.type), piece.modifiers});
         last = start;
     }
     return data;

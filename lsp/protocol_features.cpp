@@ -15,9 +15,11 @@ bool declared(const cJSON* text_document, const char* name) {
 }
 
 // The legend, in the order of IdeTokenType.
-constexpr const char* kSemanticTokenTypes[] = {"keyword", "comment",   "string",   "number",
-                                               "operator", "function", "parameter", "variable",
-                                               "label",   "method"};
+constexpr const char* kSemanticTokenTypes[] = {
+    "keyword", "comment",   "string", "number",    "operator", "function", "parameter", "variable", "label",
+    "method",  "namespace", "class",  "decorator", "property", "macro",    "event",     "escape"};
+// The modifiers, bit 0 first.
+constexpr const char* kSemanticTokenModifiers[] = {"invalid"};
 static_assert(sizeof kSemanticTokenTypes / sizeof kSemanticTokenTypes[0] == IDE_TOKEN_TYPE_COUNT,
               "one legend entry per token type");
 
@@ -69,7 +71,8 @@ void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) 
         cJSON* legend = cJSON_AddObjectToObject(provider, "legend");
         cJSON* types = cJSON_AddArrayToObject(legend, "tokenTypes");
         for (const char* type : kSemanticTokenTypes) cJSON_AddItemToArray(types, cJSON_CreateString(type));
-        cJSON_AddArrayToObject(legend, "tokenModifiers");
+        cJSON* modifiers = cJSON_AddArrayToObject(legend, "tokenModifiers");
+        for (const char* modifier : kSemanticTokenModifiers) cJSON_AddItemToArray(modifiers, cJSON_CreateString(modifier));
         cJSON_AddTrueToObject(provider, "full");
     }
 }
