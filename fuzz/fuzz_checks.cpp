@@ -13,6 +13,8 @@
 
 #include "cli/check_source.h"
 #include "cli/source_file.h"
+#include "ide/analysis.h"
+#include "ide/features.h"
 #include "lsp/dispatch.h"
 #include "lsp/json_holder.h"
 #include "text/line_index.h"
@@ -147,8 +149,86 @@ std::string check_symbols(const cJSON* symbols) {
     return "";
 }
 
+// Per line, the characters before its line break (a CRLF's carriage return
+// is part of the break), counted as an editor decodes the bytes.
+std::vector<int32_t> content_lengths(const char* text, PositionEncoding encoding) {
+    std::vector<int32_t> lengths;
+    const char* start = text;
+    for (const char* p = text;; ++p) {
+        if (*p == '\n' || *p == '\0') {
+            size_t bytes = static_cast<size_t>(p - start);
+            if (*p == '\n' && bytes > 0 && p[-1] == '\r') --bytes;
+            lengths.push_back(encoding == POSITION_ENCODING_UTF8 ? static_cast<int32_t>(bytes)
+                                                                : utf16_units_well_formed(start, bytes));
+            if (*p == '\0') break;
+            start = p + 1;
+        }
+    }
+    return lengths;
+}
+
+// Quick fixes: each names one finding and edits inside the text (an edit
+// may end on a line's carriage return, never past the line).
+std::string check_code_actions(const cJSON* actions, const std::vector<int32_t>& content) {
+    if (!cJSON_IsArray(actions)) return "code actions are not a list";
+    const cJSON* action = nullptr;
+    cJSON_ArrayForEach(action, actions) {
+        if (cJSON_GetArraySize(cJSON_GetObjectItemCaseSensitive(action, "diagnostics")) != 1) {
+            return "a fix does not name its finding";
+        }
+        const cJSON* changes = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(action, "edit"), "changes");
+        const cJSON* edits = cJSON_GetObjectItemCaseSensitive(changes, kUri);
+        const cJSON* edit = nullptr;
+        if (cJSON_GetArraySize(edits) < 1) return "a fix edits nothing";
+        cJSON_ArrayForEach(edit, edits) {
+            const cJSON* range = cJSON_GetObjectItemCaseSensitive(edit, "range");
+            int32_t start_line = 0, start_character = 0, end_line = 0, end_character = 0;
+            if (!read_position(cJSON_GetObjectItemCaseSensitive(range, "start"), &start_line, &start_character) ||
+                !read_position(cJSON_GetObjectItemCaseSensitive(range, "end"), &end_line, &end_character) ||
+                !ordered_range(range)) {
+                return "a fix's edit has no ordered range";
+            }
+            for (auto [line, character] : {std::make_pair(start_line, start_character), std::make_pair(end_line, end_character)}) {
+                if (line < 0 || static_cast<size_t>(line) >= content.size() || character < 0 ||
+                    character > content[static_cast<size_t>(line)] + 1) {
+                    return "a fix edits outside the text";
+                }
+            }
+        }
+    }
+    return "";
+}
+
+// Semantic tokens come in fives, strictly forward: each starts after the
+// one before ends, and lies within its line's content (never on the line
+// break, a CRLF's carriage return included).
+std::string check_semantic_tokens_in(const cJSON* data, const std::vector<int32_t>& content) {
+    int size = cJSON_GetArraySize(data);
+    if (size % 5 != 0) return "semantic token data is not in fives";
+    int64_t line = 0, start = 0, end = -1;
+    for (int i = 0; i < size; i += 5) {
+        double delta_line = cJSON_GetArrayItem(data, i)->valuedouble;
+        double delta_start = cJSON_GetArrayItem(data, i + 1)->valuedouble;
+        double length = cJSON_GetArrayItem(data, i + 2)->valuedouble;
+        if (delta_line < 0 || delta_start < 0 || length <= 0) return "a semantic token goes backwards or is empty";
+        if (delta_line > 0) {
+            line += static_cast<int64_t>(delta_line);
+            start = static_cast<int64_t>(delta_start);
+        } else {
+            start += static_cast<int64_t>(delta_start);
+            if (i > 0 && start < end) return "semantic tokens overlap or start together";
+        }
+        end = start + static_cast<int64_t>(length);
+        if (line >= static_cast<int64_t>(content.size()) || end > content[static_cast<size_t>(line)]) {
+            return "a semantic token leaves its line: " + std::to_string(line) + ":" + std::to_string(start);
+        }
+    }
+    return "";
+}
+
 // The answer of one feature request, by method.
-std::string check_answer(const std::string& method, const cJSON* result, size_t lines) {
+std::string check_answer(const std::string& method, const cJSON* result, const std::vector<int32_t>& content) {
+    size_t lines = content.size();
     if (method == "documentSymbol") return check_symbols(result);
     if (method == "foldingRange") {
         const cJSON* range = nullptr;
@@ -158,10 +238,8 @@ std::string check_answer(const std::string& method, const cJSON* result, size_t 
             if (start < 0 || start > end || static_cast<size_t>(end) >= lines) return "a folding range is out of order";
         }
     }
-    if (method == "semanticTokens/full" &&
-        cJSON_GetArraySize(cJSON_GetObjectItemCaseSensitive(result, "data")) % 5 != 0) {
-        return "semantic token data is not in fives";
-    }
+    if (method == "semanticTokens/full") return check_semantic_tokens_in(cJSON_GetObjectItemCaseSensitive(result, "data"), content);
+    if (method == "codeAction") return check_code_actions(result, content);
     if ((method == "hover" || method == "definition") && cJSON_IsObject(result) &&
         !ordered_range(cJSON_GetObjectItemCaseSensitive(result, "range"))) {
         return "an answer's range is not ordered";
@@ -179,9 +257,20 @@ std::string check_features(ServerState* state, const char* text, size_t seed) {
     int32_t line = static_cast<int32_t>(seed % lengths.size());
     std::string at = ",\"position\":{\"line\":" + std::to_string(line) + ",\"character\":" +
                      std::to_string(seed % 17) + "}";
+    auto range = [](int64_t a, int64_t b, int64_t c, int64_t d) {
+        return ",\"range\":{\"start\":{\"line\":" + std::to_string(a) + ",\"character\":" + std::to_string(b) +
+               "},\"end\":{\"line\":" + std::to_string(c) + ",\"character\":" + std::to_string(d) +
+               "}},\"context\":{\"diagnostics\":[{\"range\":{\"start\":{\"line\":" + std::to_string(d) +
+               ",\"character\":-3},\"end\":{\"line\":0,\"character\":0}},\"message\":\"stale\"}]}";
+    };
+    int64_t last = static_cast<int64_t>(lengths.size());
     const std::pair<const char*, std::string> methods[] = {
         {"documentSymbol", ""}, {"foldingRange", ""}, {"semanticTokens/full", ""},
         {"hover", at}, {"definition", at}, {"completion", at},
+        {"codeAction", range(0, 0, last - 1, 1 << 20)},                   // the whole text
+        {"codeAction", range(last - 1, 1 << 20, 0, 0)},                   // reversed
+        {"codeAction", range(line, static_cast<int64_t>(seed % 29), line, static_cast<int64_t>(seed % 31))},
+        {"codeAction", range(last + 3, 0, last + 9, 4)},                  // past the end
     };
     for (const auto& [method, params] : methods) {
         JsonHolder json(cJSON_Parse(request(method, params.c_str()).c_str()));
@@ -192,11 +281,36 @@ std::string check_features(ServerState* state, const char* text, size_t seed) {
         if (problem.empty() && bodies.size() != 1) problem = "got " + std::to_string(bodies.size()) + " answers";
         if (problem.empty()) {
             JsonHolder answer(cJSON_Parse(bodies[0].c_str()));
-            problem = check_answer(method, cJSON_GetObjectItemCaseSensitive(answer.get(), "result"), lengths.size());
+            problem = check_answer(method, cJSON_GetObjectItemCaseSensitive(answer.get(), "result"),
+                                   content_lengths(text, state->position_encoding));
         }
         if (!problem.empty()) return std::string(method) + ": " + problem;
     }
     return "";
+}
+
+// Each fix the features offer for the whole text edits exactly the mistake
+// its finding names: it starts on the mistake's first byte and replaces
+// all of it, or (an escape) inserts just before it; nothing outside the text.
+std::string check_fixes_edit_their_mistakes(const char* text) {
+    AstRegion region;
+    ast_region_init(&region);
+    Analysis* analysis = analysis_create(text, kUri, &region);
+    std::string problem;
+    for (const IdeQuickFix& fix : ide_quick_fixes(analysis, {0, analysis->length})) {
+        const DiagFix& mistake = analysis->diagnostics.items[fix.diagnostic].fix;
+        for (const IdeTextEdit& edit : fix.edits) {
+            bool inside = edit.range.start <= edit.range.end && edit.range.end <= analysis->length;
+            bool insertion = mistake.kind == DIAG_FIX_UNKNOWN_ESCAPE && edit.range.empty();
+            bool replaces = edit.range.end >= mistake.offset + mistake.length;
+            if (!inside || edit.range.start != mistake.offset || (!insertion && !replaces)) {
+                problem = "a fix does not edit the mistake it names: " + fix.title;
+            }
+        }
+    }
+    analysis_destroy(analysis);
+    ast_region_release(&region);
+    return problem;
 }
 
 std::string check_document_in(const char* text, PositionEncoding encoding, size_t seed) {
@@ -222,6 +336,7 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
         }
     }
     if (problem.empty()) problem = check_features(&state, text, seed);
+    if (problem.empty()) problem = check_fixes_edit_their_mistakes(text);
     server_state_destroy(&state);
     return problem;
 }

@@ -17,6 +17,12 @@
 // text twice gives the same bytes.
 std::string check_document(const uint8_t* data, size_t size);
 
+// The input as a document and, drawn from it, a sequence of edits: sent as
+// range edits to a client session with incremental sync and as the whole
+// texts a model computes to one without, they leave the same stored text
+// and the same publications, in UTF-16 and in UTF-8.
+std::string check_incremental_sync(const uint8_t* data, size_t size);
+
 // Raw bytes as the server's standard input, through the real server loop
 // (framing, JSON, dispatch, documents) over memory streams: the output is
 // nothing but framed messages, each a valid UTF-8 JSON body, and the session

@@ -188,13 +188,14 @@ public:
     }
 
     // Text that may hold line breaks: one piece per line, a CRLF break left
-    // out whole.
+    // out whole (also where the text ends right before one, as a comment
+    // does).
     void add_lines(TextRange range, uint32_t type) {
         uint32_t from = range.start;
         for (uint32_t i = range.start; i <= range.end; ++i) {
             if (i == range.end || text_[i] == '\n') {
                 uint32_t end = i;
-                if (i < range.end && end > from && text_[end - 1] == '\r') --end;
+                if (text_[i] == '\n' && end > from && text_[end - 1] == '\r') --end;
                 add({from, end}, type);
                 from = i + 1;
             }

@@ -61,17 +61,19 @@ DocumentSymbolItem protocol_symbol(const Positions& positions, const IdeSymbol& 
 }
 
 // The delta encoding of the protocol: line and start relative to the piece
-// before, the length in the encoding, the type, the modifier bits.
+// before, the length in the encoding, the type, the modifier bits. The
+// pieces come in text order, so one walk converts them all.
 std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const char* text,
                                              const std::vector<IdeHighlight>& pieces) {
     std::vector<uint32_t> data;
     data.reserve(pieces.size() * 5);
+    PositionWalk walk = position_walk_start(positions.index(), positions.encoding());
     ProtocolPosition last{0, 0};
     for (const IdeHighlight& piece : pieces) {
-        ProtocolPosition start = positions.at(piece.range.start);
+        ProtocolPosition start = position_walk_to(&walk, piece.range.start);
         uint32_t length = positions.encoding() == POSITION_ENCODING_UTF8
                               ? piece.range.length()
-                              : static_cast<uint32_t>(utf16_units(text + piece.range.start, piece.range.length()));
+                              : static_cast<uint32_t>(utf16_units_well_formed(text + piece.range.start, piece.range.length()));
         uint32_t delta_line = static_cast<uint32_t>(start.line - last.line);
         uint32_t delta_start = static_cast<uint32_t>(delta_line == 0 ? start.character - last.character : start.character);
         data.insert(data.end(), {delta_line, delta_start, length, static_cast<uint32_t>(piece.type), piece.modifiers});

@@ -32,4 +32,5 @@ run() {
 run document "$seeds/documents $root/tests/fuzz/document"
 run session "$seeds/sessions $root/tests/fuzz/session"
 run cli_file "$seeds/documents $root/tests/fuzz/cli_file"
+run sync "$seeds/documents $root/tests/fuzz/sync"
 echo "fuzz: no target found a crash, a leak, a time-out or a broken property"

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "diag/memory.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -31,6 +32,13 @@ size_t sequence_at(const char* bytes, size_t position, size_t length) {
         sequence = 4;
     }
     return sequence > length - position ? 1 : sequence;
+}
+
+// The bytes of the well-formed sequence at `position`, or 1 for a byte that
+// starts none.
+size_t well_formed_at(const char* bytes, size_t position, size_t length) {
+    size_t sequence = utf8_sequence_length(reinterpret_cast<const unsigned char*>(bytes) + position, length - position);
+    return sequence == 0 ? 1 : sequence;
 }
 
 // Four bytes make a surrogate pair.
@@ -67,6 +75,17 @@ int32_t characters_from(const char* line_start, int32_t offset) {
 }
 
 }  // namespace
+
+int32_t utf16_units_well_formed(const char* bytes, size_t length) {
+    int32_t units = 0;
+    size_t position = 0;
+    while (position < length) {
+        size_t sequence = well_formed_at(bytes, position, length);
+        units += units_of_sequence(sequence);
+        position += sequence;
+    }
+    return units;
+}
 
 int32_t utf16_units(const char* bytes, size_t length) {
     int32_t units = 0;
@@ -199,10 +218,7 @@ size_t line_end_of(const LineIndex* index, size_t line) {
 // Characters of the first `offset` bytes of line `line`, in the encoding.
 int32_t characters_before(LineIndex* index, size_t line, size_t offset, PositionEncoding encoding) {
     if (encoding == POSITION_ENCODING_UTF8) return static_cast<int32_t>(offset);
-    size_t start = index->starts[line];
-    size_t length = line_end_of(index, line) - start;
-    return length <= kWalkedLineBytes ? utf16_units(index->text + start, offset)
-                                      : characters_in_long_line(index, line, index->text + start, length, offset);
+    return utf16_units_well_formed(index->text + index->starts[line], offset);
 }
 
 // Bytes of the line's first `characters` characters, never past `length`
@@ -215,7 +231,7 @@ size_t bytes_of_characters(const char* bytes, size_t length, int32_t characters,
     size_t offset = 0;
     int32_t units = 0;
     while (offset < length) {
-        size_t sequence = sequence_at(bytes, offset, length);
+        size_t sequence = well_formed_at(bytes, offset, length);
         int32_t next = units + units_of_sequence(sequence);
         if (next > characters) break;
         units = next;
@@ -293,4 +309,26 @@ uint32_t line_index_clamped_offset(const LineIndex* index, ProtocolPosition posi
 ProtocolRange ordered_range(ProtocolPosition start, ProtocolPosition end) {
     if (end.line == start.line && end.character < start.character) end = start;
     return {start, end};
+}
+
+PositionWalk position_walk_start(const LineIndex* index, PositionEncoding encoding) {
+    return PositionWalk{index, encoding, 0, 0, 0};
+}
+
+ProtocolPosition position_walk_to(PositionWalk* walk, uint32_t offset) {
+    const LineIndex* index = walk->index;
+    if (offset > index->length) offset = static_cast<uint32_t>(index->length);
+    uint32_t line = line_index_line_of(index, offset);
+    if (line != walk->line || offset < walk->offset) {
+        walk->line = line;
+        walk->offset = static_cast<uint32_t>(index->starts[line]);
+        walk->character = 0;
+    }
+    if (walk->encoding == POSITION_ENCODING_UTF8) {
+        walk->character += static_cast<int32_t>(offset - walk->offset);
+    } else {
+        walk->character += utf16_units_well_formed(index->text + walk->offset, offset - walk->offset);
+    }
+    walk->offset = offset;
+    return {static_cast<int32_t>(line), walk->character};
 }

@@ -31,6 +31,14 @@ struct ProtocolPosition {
 // count; a sequence cut off by the end of the range counts as one byte.
 int32_t utf16_units(const char* bytes, size_t length);
 
+// UTF-16 code units of a UTF-8 byte range as an editor decodes it: a
+// well-formed sequence is one character (two units above U+FFFF), and every
+// other byte is one character of its own (U+FFFD). Never more units for a
+// shorter prefix, so positions counted this way never go backwards. The
+// byte-offset conversions below count this way; on valid UTF-8 it agrees
+// with utf16_units.
+int32_t utf16_units_well_formed(const char* bytes, size_t length);
+
 // ---- Reference form ------------------------------------------------------
 // The definition the indexed conversion below is held to, not what
 // publication runs: it walks from the start of the text for every position,
@@ -96,8 +104,24 @@ uint32_t line_index_line_of(const LineIndex* index, uint32_t offset);
 TextRange line_index_line(const LineIndex* index, uint32_t line);
 
 // The protocol position of a byte offset; offsets past the text stand at
-// its end. On text that is valid UTF-8 this agrees with position_in_index.
+// its end. Characters are counted as utf16_units_well_formed counts them,
+// so a later offset never has an earlier position; on text that is valid
+// UTF-8 this agrees with position_in_index. Walks the line: for many
+// positions in order use a PositionWalk.
 ProtocolPosition line_index_position(LineIndex* index, uint32_t offset, PositionEncoding encoding);
+
+// Converts many offsets, in non-decreasing order, walking the text once.
+struct PositionWalk {
+    const LineIndex* index;
+    PositionEncoding encoding;
+    uint32_t line;     // of `offset`
+    uint32_t offset;   // where the walk stands
+    int32_t character; // of `offset` in its line
+};
+
+PositionWalk position_walk_start(const LineIndex* index, PositionEncoding encoding);
+// The position of `offset`, which must not be before the last one asked.
+ProtocolPosition position_walk_to(PositionWalk* walk, uint32_t offset);
 ProtocolRange line_index_range(LineIndex* index, TextRange range, PositionEncoding encoding);
 
 // The byte offset of a protocol position. A character past the end of its
