@@ -130,7 +130,13 @@ enum IdeTokenType : uint32_t {
 
 // Modifier bits, in the order of the legend.
 enum IdeTokenModifier : uint32_t {
-    IDE_MODIFIER_INVALID = 1,  // an escape the front end warns about or rejects
+    IDE_MODIFIER_INVALID = 1,      // an escape the front end rejects
+    IDE_MODIFIER_CONTROL = 2,      // keywords: control flow, and the words of a closing line
+    IDE_MODIFIER_WORD = 4,         // keywords: operators written as words
+    IDE_MODIFIER_CONSTANT = 8,     // keywords: constant values
+    IDE_MODIFIER_DECLARATOR = 16,  // keywords: those that declare a program, function, ...
+    IDE_MODIFIER_DEPRECATED = 32,  // an unknown escape, kept as written with a warning
+    IDE_MODIFIER_COUNT = 6,
 };
 
 struct IdeHighlight {

@@ -164,8 +164,9 @@ private:
             settle(k, IDE_TOKEN_NUMBER);  // the unit of `2 days`
         } else if (is_name(token.kind) && kind(k + 1) == TOKEN_LPAREN) {
             settle(k, IDE_TOKEN_FUNCTION);
-        } else if (token.kind == TOKEN_IDENT && kind(k + 1) == TOKEN_COLON) {
-            settle(k, IDE_TOKEN_PROPERTY);  // a record field
+        } else if ((token.kind == TOKEN_IDENT || token_is_keyword(token.kind)) && kind(k + 1) == TOKEN_COLON &&
+                   same_line(k, k + 1)) {
+            settle(k, IDE_TOKEN_PROPERTY);  // a record field, keywords too
         } else if (is_name(token.kind) && functions_.count(view(token)) > 0) {
             settle(k, IDE_TOKEN_FUNCTION);
         }
@@ -190,20 +191,20 @@ public:
     // Text that may hold line breaks: one piece per line, a CRLF break left
     // out whole (also where the text ends right before one, as a comment
     // does).
-    void add_lines(TextRange range, uint32_t type) {
+    void add_lines(TextRange range, uint32_t type, uint32_t modifiers = 0) {
         uint32_t from = range.start;
         for (uint32_t i = range.start; i <= range.end; ++i) {
             if (i == range.end || text_[i] == '\n') {
                 uint32_t end = i;
                 if (text_[i] == '\n' && end > from && text_[end - 1] == '\r') --end;
-                add({from, end}, type);
+                add({from, end}, type, modifiers);
                 from = i + 1;
             }
         }
     }
 
-    // A string literal: its text in pieces, its escapes on their own; an
-    // escape the decoder warns about or rejects is marked invalid.
+    // A string literal: its text in pieces, its escapes on their own, marked
+    // as the decoder takes them.
     void add_string(TextRange literal) {
         uint32_t from = literal.start;
         uint32_t last = literal.end > literal.start ? literal.end - 1 : literal.start;  // the closing quote
@@ -211,7 +212,7 @@ public:
             if (text_[i] != '\\') continue;
             uint32_t end = escape_end(i, last);
             add_lines({from, i}, IDE_TOKEN_STRING);
-            add({i, end}, IDE_TOKEN_ESCAPE, escape_is_valid(i, end) ? 0 : IDE_MODIFIER_INVALID);
+            add({i, end}, IDE_TOKEN_ESCAPE, escape_modifiers(i, end));
             from = end;
             i = end - 1;
         }
@@ -221,35 +222,52 @@ public:
     std::vector<IdeHighlight> take() { return std::move(pieces_); }
 
 private:
-    // `\n`, `\q` and `\u{...}` (up to its `}`), never past the closing
-    // quote or over a line break.
+    // `\n`, `\q`, and `\u` with its braced hex digits as far as they go;
+    // never past the closing quote or over a line break.
     uint32_t escape_end(uint32_t backslash, uint32_t limit) const {
         uint32_t next = backslash + 1;
         if (next >= limit || text_[next] == '\n' || text_[next] == '\r') return next;
         if (text_[next] != 'u' || next + 1 >= limit || text_[next + 1] != '{') return next + 1;
         uint32_t end = next + 2;
-        while (end < limit && text_[end] != '}' && text_[end] != '\n') ++end;
+        while (end < limit && is_hex_digit(text_[end])) ++end;
         return end < limit && text_[end] == '}' ? end + 1 : end;
     }
 
-    bool escape_is_valid(uint32_t start, uint32_t end) const {
+    static bool is_hex_digit(char c) { return is_ascii_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+    // No modifier for an escape the decoder takes, `deprecated` for one it
+    // keeps as written with a warning, `invalid` for one it rejects.
+    uint32_t escape_modifiers(uint32_t start, uint32_t end) const {
         std::string_view escape(text_ + start, end - start);
-        if (escape == "\\n" || escape == "\\t" || escape == "\\\"" || escape == "\\\\") return true;
-        if (escape.size() < 5 || escape.substr(0, 3) != "\\u{" || escape.back() != '}') return false;
+        if (escape == "\\n" || escape == "\\t" || escape == "\\\"" || escape == "\\\\") return 0;
+        if (escape.size() < 2 || escape[1] != 'u') return IDE_MODIFIER_DEPRECATED;
+        if (escape.size() < 5 || escape.substr(0, 3) != "\\u{" || escape.back() != '}') return IDE_MODIFIER_INVALID;
         std::string_view digits = escape.substr(3, escape.size() - 4);
-        if (digits.empty() || digits.size() > 6) return false;
+        if (digits.empty() || digits.size() > 6) return IDE_MODIFIER_INVALID;
         uint32_t value = 0;
-        for (char c : digits) {
-            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (digit < 0) return false;
-            value = value * 16 + static_cast<uint32_t>(digit);
-        }
-        return value != 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        for (char c : digits) value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        bool valid = value != 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        return valid ? 0 : IDE_MODIFIER_INVALID;
     }
 
     const char* text_;
     std::vector<IdeHighlight> pieces_;
 };
+
+// What a keyword is for; the words of a closing line (`end get`) close a
+// block, whatever they are on their own.
+uint32_t keyword_modifiers(const Outline& o, size_t k) {
+    if (k > 0 && o.tokens[k - 1].kind == TOKEN_END && o.tokens[k - 1].line == o.tokens[k].line) {
+        return IDE_MODIFIER_CONTROL;
+    }
+    switch (keyword_class(o.tokens[k].kind)) {
+    case KEYWORD_CONTROL: return IDE_MODIFIER_CONTROL;
+    case KEYWORD_OPERATOR: return IDE_MODIFIER_WORD;
+    case KEYWORD_CONSTANT: return IDE_MODIFIER_CONSTANT;
+    case KEYWORD_DECLARATOR: return IDE_MODIFIER_DECLARATOR;
+    default: return 0;
+    }
+}
 
 // `{round 2}`: the modifier's name, then its arguments as the tokens they are.
 void add_brace_prefix(const Analysis* analysis, const Token& prefix, uint32_t start, Collector* collector) {
@@ -303,7 +321,8 @@ std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
         } else if (token.kind == TOKEN_STRING) {
             collector.add_string({start, start + static_cast<uint32_t>(token.length)});
         } else {
-            collector.add_lines({start, start + static_cast<uint32_t>(token.length)}, types[k]);
+            collector.add_lines({start, start + static_cast<uint32_t>(token.length)}, types[k],
+                                types[k] == IDE_TOKEN_KEYWORD ? keyword_modifiers(o, k) : 0);
         }
     }
     return collector.take();

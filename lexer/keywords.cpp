@@ -149,3 +149,22 @@ const char* keyword_spelling(TokenKind kind) {
     const Spelling& word = spellings[static_cast<size_t>(kind)];
     return word[0] != '\0' ? word.data() : nullptr;
 }
+
+KeywordClass keyword_class(TokenKind kind) {
+    switch (kind) {
+    case TOKEN_IF: case TOKEN_CONSIDER_IF: case TOKEN_THEN: case TOKEN_ELSE: case TOKEN_CONSIDER_ELSE:
+    case TOKEN_END: case TOKEN_END_CONSIDER: case TOKEN_FOR: case TOKEN_TO: case TOKEN_STEP: case TOKEN_DO:
+    case TOKEN_UNTIL: case TOKEN_WHILE: case TOKEN_CONSIDER: case TOKEN_BREAK: case TOKEN_CONTINUE:
+    case TOKEN_RETURN: case TOKEN_GOTO: case TOKEN_GOSUB: case TOKEN_ON: case TOKEN_NEXT: case TOKEN_STOP:
+        return KEYWORD_CONTROL;
+    case TOKEN_AND: case TOKEN_OR: case TOKEN_NOT: case TOKEN_EXCLUDING: case TOKEN_INTERSECTING: case TOKEN_IN:
+    case TOKEN_EACH:
+        return KEYWORD_OPERATOR;
+    case TOKEN_TRUE: case TOKEN_FALSE: case TOKEN_NOTHING: case TOKEN_UNKNOWN:
+        return KEYWORD_CONSTANT;
+    case TOKEN_PROGRAM: case TOKEN_LIBRARY: case TOKEN_FUNCTION: case TOKEN_MODIFIER: case TOKEN_EXPORT:
+        return KEYWORD_DECLARATOR;
+    default:
+        return token_is_keyword(kind) ? KEYWORD_OTHER : KEYWORD_NONE;
+    }
+}

@@ -40,6 +40,18 @@ constexpr bool token_is_word(TokenKind kind) {
     return kind == TOKEN_IDENT || kind == TOKEN_QUALIFIED_IDENT || kind == TOKEN_NUMBER || token_is_keyword(kind);
 }
 
+// What a keyword is for, as highlighting tells them apart.
+enum KeywordClass : int32_t {
+    KEYWORD_NONE,        // not a keyword
+    KEYWORD_CONTROL,     // if, for, return, goto, end, ...
+    KEYWORD_OPERATOR,    // and, or, not, in, each, ...
+    KEYWORD_CONSTANT,    // true, false, nothing, unknown
+    KEYWORD_DECLARATOR,  // program, library, function, modifier, export
+    KEYWORD_OTHER,       // print, use, load, as, with, new, ...
+};
+
+KeywordClass keyword_class(TokenKind kind);
+
 // A token returned by value. `start` points into the source text; for
 // MODIFIER_PREFIX it is the name inside the braces while line/column stand
 // at the `{`, and LENS_CONTENT carries the text between the braces.

@@ -19,7 +19,9 @@ constexpr const char* kSemanticTokenTypes[] = {
     "keyword", "comment",   "string", "number",    "operator", "function", "parameter", "variable", "label",
     "method",  "namespace", "class",  "decorator", "property", "macro",    "event",     "escape"};
 // The modifiers, bit 0 first.
-constexpr const char* kSemanticTokenModifiers[] = {"invalid"};
+constexpr const char* kSemanticTokenModifiers[] = {"invalid", "control", "word", "constant", "declarator", "deprecated"};
+static_assert(sizeof kSemanticTokenModifiers / sizeof kSemanticTokenModifiers[0] == IDE_MODIFIER_COUNT,
+              "one legend entry per modifier bit");
 static_assert(sizeof kSemanticTokenTypes / sizeof kSemanticTokenTypes[0] == IDE_TOKEN_TYPE_COUNT,
               "one legend entry per token type");
 
