@@ -19,7 +19,7 @@ Analysis* document_analysis(ServerState* state, Document* document) {
 size_t analysis_cache_budget(const DocumentStore* store) {
     size_t texts = 0;
     for (size_t i = 0; i < store->count; ++i) texts += store->items[i].length;
-    return 2 * texts > kBudgetFloor ? 2 * texts : kBudgetFloor;
+    return texts > kBudgetFloor ? texts : kBudgetFloor;
 }
 
 void analysis_cache_trim(ServerState* state) {

@@ -17,6 +17,6 @@ Analysis* document_analysis(ServerState* state, Document* document);
 // budget; the most recently used one always stays.
 void analysis_cache_trim(ServerState* state);
 
-// Bytes the kept analyses may hold together: twice the stored texts, and at
+// Bytes the kept analyses may hold together: as much as the stored texts, and at
 // least a floor that keeps a few small documents' analyses whatever happens.
 size_t analysis_cache_budget(const DocumentStore* store);
