@@ -43,6 +43,7 @@ public:
     }
 
     std::vector<uint32_t> run() {
+        find_line_blocks();
         for (size_t i = 0; i < o_.blocks.size(); ++i) block_roles(i);
         for (size_t line = 0; line < o_.line_first.size(); ++line) line_roles(line);
         for (size_t token : o_.labels) settle(token, IDE_TOKEN_LABEL);
@@ -120,7 +121,7 @@ private:
         if (head == TOKEN_END && kind(first + 1) == TOKEN_IDENT && same_line(first, first + 1)) {
             settle(first + 1, IDE_TOKEN_KEYWORD);  // `end get`, `end server`
         } else if (head == TOKEN_IDENT && kind(first + 1) == TOKEN_STRING && same_line(first, first + 1) &&
-                   inside_server(first) && !has_parenthesis(first)) {
+                   inside_server(line) && !has_parenthesis(first)) {
             settle(first, IDE_TOKEN_MACRO);  // `root "public"`
         } else if (head == TOKEN_USE || head == TOKEN_LOAD) {
             module_roles(first);
@@ -144,8 +145,8 @@ private:
     }
 
     // Directly inside a server or site block: no handler body between.
-    bool inside_server(size_t token) const {
-        int32_t block = outline_block_at(o_, outline_token_offset(o_, o_.tokens[token]));
+    bool inside_server(size_t line) const {
+        int32_t block = line_blocks_[line];
         for (; block >= 0; block = o_.blocks[static_cast<size_t>(block)].parent) {
             OutlineBlockKind k = o_.blocks[static_cast<size_t>(block)].kind;
             if (k == BLOCK_SERVER || k == BLOCK_SITE) return true;
@@ -172,7 +173,28 @@ private:
         }
     }
 
+    // The innermost block holding each statement line, in one sweep: blocks
+    // come in the order they open and nest, so a stack of the open ones is
+    // enough.
+    void find_line_blocks() {
+        line_blocks_.assign(o_.line_first.size(), -1);
+        std::vector<int32_t> open;
+        size_t next = 0;
+        for (size_t line = 0; line < o_.line_first.size(); ++line) {
+            uint32_t at = outline_token_offset(o_, o_.tokens[o_.line_first[line]]);
+            while (next < o_.blocks.size() && o_.blocks[next].range.start <= at) {
+                while (!open.empty() && o_.blocks[static_cast<size_t>(open.back())].range.end < o_.blocks[next].range.start) {
+                    open.pop_back();
+                }
+                open.push_back(static_cast<int32_t>(next++));
+            }
+            while (!open.empty() && o_.blocks[static_cast<size_t>(open.back())].range.end < at) open.pop_back();
+            line_blocks_[line] = open.empty() ? -1 : open.back();
+        }
+    }
+
     const Outline& o_;
+    std::vector<int32_t> line_blocks_;
     std::vector<uint32_t> types_;
     std::vector<bool> settled_;
     std::unordered_set<std::string_view> functions_;
@@ -186,6 +208,13 @@ public:
     void add(TextRange range, uint32_t type, uint32_t modifiers = 0) {
         if (range.empty()) return;
         pieces_.push_back({range, static_cast<IdeTokenType>(type), modifiers});
+    }
+
+    // Text on one line, up to (not into) its line break: a comment ends
+    // right before the break, so a CRLF's carriage return is left out.
+    void add_line(TextRange range, uint32_t type, uint32_t modifiers = 0) {
+        if (range.end > range.start && text_[range.end] == '\n' && text_[range.end - 1] == '\r') --range.end;
+        add(range, type, modifiers);
     }
 
     // Text that may hold line breaks: one piece per line, a CRLF break left
@@ -310,7 +339,7 @@ std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
         while (comment < o.comments.size() &&
                (k == o.tokens.size() || o.comments[comment].offset < outline_token_offset(o, o.tokens[k]))) {
             const OutlineComment& c = o.comments[comment++];
-            collector.add_lines({c.offset, c.offset + static_cast<uint32_t>(c.length)}, IDE_TOKEN_COMMENT);
+            collector.add_line({c.offset, c.offset + static_cast<uint32_t>(c.length)}, IDE_TOKEN_COMMENT);
         }
         if (k == o.tokens.size()) break;
         const Token& token = o.tokens[k];
@@ -321,8 +350,9 @@ std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
         } else if (token.kind == TOKEN_STRING) {
             collector.add_string({start, start + static_cast<uint32_t>(token.length)});
         } else {
-            collector.add_lines({start, start + static_cast<uint32_t>(token.length)}, types[k],
-                                types[k] == IDE_TOKEN_KEYWORD ? keyword_modifiers(o, k) : 0);
+            // Every other token stands on one line.
+            collector.add_line({start, start + static_cast<uint32_t>(token.length)}, types[k],
+                               types[k] == IDE_TOKEN_KEYWORD ? keyword_modifiers(o, k) : 0);
         }
     }
     return collector.take();

@@ -76,6 +76,7 @@ void send_result(const cJSON* id, cJSON* result) {
 
 void send_result_text(const cJSON* id, const std::string& result) {
     std::string body = "{\"jsonrpc\":\"2.0\",\"id\":";
+    body.reserve(result.size() + 64);
     PrintedJson printed_id(id != nullptr && !cJSON_IsNull(id) ? cJSON_PrintUnformatted(id) : nullptr);
     body += printed_id ? printed_id.get() : "null";
     body += ",\"result\":";
@@ -85,9 +86,11 @@ void send_result_text(const cJSON* id, const std::string& result) {
 }
 
 void append_integer(std::string* out, int64_t value) {
-    char digits[24];
-    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-    out->append(digits, end.ptr);
+    // Written in place: an answer can hold a million numbers.
+    size_t at = out->size();
+    out->resize(at + 20);
+    std::to_chars_result end = std::to_chars(out->data() + at, out->data() + out->size(), value);
+    out->resize(static_cast<size_t>(end.ptr - out->data()));
 }
 
 void append_position(std::string* out, ProtocolPosition position) {

@@ -1,5 +1,6 @@
 #include "lsp/protocol_features.h"
 
+#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -35,7 +36,9 @@ void append_symbol(std::string* out, const DocumentSymbolItem& symbol) {
         *out += ",\"detail\":";
         append_json_string(out, symbol.detail.c_str());
     }
-    *out += ",\"kind\":" + std::to_string(symbol.kind) + ",\"range\":";
+    *out += ",\"kind\":";
+    append_integer(out, symbol.kind);
+    *out += ",\"range\":";
     append_range(out, symbol.range);
     *out += ",\"selectionRange\":";
     append_range(out, symbol.selection);
@@ -45,6 +48,12 @@ void append_symbol(std::string* out, const DocumentSymbolItem& symbol) {
         append_symbol(out, symbol.children[i]);
     }
     *out += "]}";
+}
+
+size_t symbol_count(const std::vector<DocumentSymbolItem>& symbols) {
+    size_t count = symbols.size();
+    for (const DocumentSymbolItem& symbol : symbols) count += symbol_count(symbol.children);
+    return count;
 }
 
 }  // namespace
@@ -93,6 +102,7 @@ CodeActionRequest protocol_code_action_params(const cJSON* params) {
 
 void send_document_symbols(const cJSON* id, const std::vector<DocumentSymbolItem>& symbols) {
     std::string result = "[";
+    result.reserve(symbol_count(symbols) * 192);
     for (size_t i = 0; i < symbols.size(); ++i) {
         if (i > 0) result += ',';
         append_symbol(&result, symbols[i]);
@@ -102,15 +112,18 @@ void send_document_symbols(const cJSON* id, const std::vector<DocumentSymbolItem
 }
 
 void send_folding_ranges(const cJSON* id, const std::vector<FoldingItem>& ranges) {
-    cJSON* result = cJSON_CreateArray();
-    for (const FoldingItem& range : ranges) {
-        cJSON* json = cJSON_CreateObject();
-        cJSON_AddNumberToObject(json, "startLine", range.start_line);
-        cJSON_AddNumberToObject(json, "endLine", range.end_line);
-        if (range.comment) cJSON_AddStringToObject(json, "kind", "comment");
-        cJSON_AddItemToArray(result, json);
+    std::string result = "[";
+    result.reserve(ranges.size() * 48 + 2);
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        if (i > 0) result += ',';
+        result += "{\"startLine\":";
+        append_integer(&result, ranges[i].start_line);
+        result += ",\"endLine\":";
+        append_integer(&result, ranges[i].end_line);
+        result += ranges[i].comment ? ",\"kind\":\"comment\"}" : "}";
     }
-    send_result(id, result);
+    result += ']';
+    send_result_text(id, result);
 }
 
 void send_location(const cJSON* id, const char* uri, ProtocolRange range) {
@@ -167,12 +180,20 @@ void send_code_actions(const cJSON* id, const char* uri, const std::vector<Quick
 }
 
 void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data) {
-    std::string result = "{\"data\":[";
+    // Printed straight into the buffer: a large document has a million
+    // numbers here.
+    constexpr char kOpen[] = "{\"data\":[";
+    std::string result(sizeof kOpen - 1 + data.size() * 11 + 2, '\0');
+    char* at = result.data() + (sizeof kOpen - 1);
+    char* end = result.data() + result.size();
+    std::memcpy(result.data(), kOpen, sizeof kOpen - 1);
     for (size_t i = 0; i < data.size(); ++i) {
-        if (i > 0) result += ',';
-        result += std::to_string(data[i]);
+        if (i > 0) *at++ = ',';
+        at = std::to_chars(at, end, data[i]).ptr;
     }
-    result += "]}";
+    *at++ = ']';
+    *at++ = '}';
+    result.resize(static_cast<size_t>(at - result.data()));
     send_result_text(id, result);
 }
 

@@ -80,6 +80,11 @@ int32_t utf16_units_well_formed(const char* bytes, size_t length) {
     int32_t units = 0;
     size_t position = 0;
     while (position < length) {
+        if (static_cast<unsigned char>(bytes[position]) < 0x80) {  // most text is ASCII
+            ++units;
+            ++position;
+            continue;
+        }
         size_t sequence = well_formed_at(bytes, position, length);
         units += units_of_sequence(sequence);
         position += sequence;
@@ -318,12 +323,17 @@ PositionWalk position_walk_start(const LineIndex* index, PositionEncoding encodi
 ProtocolPosition position_walk_to(PositionWalk* walk, uint32_t offset) {
     const LineIndex* index = walk->index;
     if (offset > index->length) offset = static_cast<uint32_t>(index->length);
-    uint32_t line = line_index_line_of(index, offset);
-    if (line != walk->line || offset < walk->offset) {
-        walk->line = line;
-        walk->offset = static_cast<uint32_t>(index->starts[line]);
+    if (offset < walk->offset) {  // backwards: start again on the offset's line
+        walk->line = line_index_line_of(index, offset);
+        walk->offset = static_cast<uint32_t>(index->starts[walk->line]);
         walk->character = 0;
     }
+    while (walk->line + 1 < index->count && index->starts[walk->line + 1] <= offset) {
+        walk->line += 1;
+        walk->offset = static_cast<uint32_t>(index->starts[walk->line]);
+        walk->character = 0;
+    }
+    uint32_t line = walk->line;
     if (walk->encoding == POSITION_ENCODING_UTF8) {
         walk->character += static_cast<int32_t>(offset - walk->offset);
     } else {
