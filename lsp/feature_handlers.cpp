@@ -52,11 +52,11 @@ CompletionKind protocol_completion_kind(IdeCompletionKind kind) {
     return COMPLETION_KEYWORD;
 }
 
-DocumentSymbolItem protocol_symbol(const Positions& positions, const IdeSymbol& symbol) {
-    DocumentSymbolItem item{symbol.name, symbol.detail, protocol_symbol_kind(symbol.kind),
+DocumentSymbolItem protocol_symbol(const Positions& positions, IdeSymbol&& symbol) {
+    DocumentSymbolItem item{std::move(symbol.name), std::move(symbol.detail), protocol_symbol_kind(symbol.kind),
                             positions.range(symbol.range), positions.range(symbol.selection), {}};
     item.children.reserve(symbol.children.size());
-    for (const IdeSymbol& child : symbol.children) item.children.push_back(protocol_symbol(positions, child));
+    for (IdeSymbol& child : symbol.children) item.children.push_back(protocol_symbol(positions, std::move(child)));
     return item;
 }
 
@@ -87,8 +87,8 @@ std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const c
 void on_document_symbol(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
     Positions positions(state, target);
     std::vector<DocumentSymbolItem> symbols;
-    for (const IdeSymbol& symbol : ide_document_symbols(target.analysis)) {
-        symbols.push_back(protocol_symbol(positions, symbol));
+    for (IdeSymbol& symbol : ide_document_symbols(target.analysis)) {
+        symbols.push_back(protocol_symbol(positions, std::move(symbol)));
     }
     send_document_symbols(message.id, symbols);
 }
