@@ -25,6 +25,7 @@ done
 
 "$client" "$server" \
     --fix examples/mistakes/server_blocks.tov examples/fixed/server_blocks.tov \
+    --editor examples/inventory_service.tov examples/mistakes/lexer_habits.tov \
     "$@"
 
 # The same front end from the command line. The mistake files contain errors,

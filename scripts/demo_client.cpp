@@ -6,8 +6,11 @@
 // Two sessions show the lifecycle and position-encoding negotiation; when
 // files are given, a third opens each one and shows the published
 // diagnostics, then (with --fix) replaces one document by its corrected
-// text, closes it and shuts down.
+// text, closes it and shuts down. With --editor a last session declares the
+// editor features: the outline of a program, a hover on a call, and the
+// quick fix of a mistake, applied and sent back as a range edit.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -232,11 +235,136 @@ void documents_session(const char* server, const std::vector<const char*>& files
     finish(&session);
 }
 
+// The answer of one request: sends it and returns the parsed result (the
+// caller deletes it), showing the request and, unless `quiet`, the answer.
+cJSON* ask(Session* session, const char* method, const std::string& params, bool quiet) {
+    std::string body = request(session, method, params);
+    show("-->", body);
+    child_write(&session->child, frame(body), &session->output, &session->error, kAnswerTimeoutMs);
+    std::vector<std::string> bodies;
+    for (int waited = 0; take_frames(session, &bodies) < 1 && waited < kAnswerTimeoutMs; waited += 50) {
+        child_read_idle(&session->child, &session->output, &session->error, 50);
+    }
+    if (bodies.empty()) {
+        printf("  !! no answer\n");
+        return nullptr;
+    }
+    if (!quiet) show("<--", bodies[0]);
+    cJSON* answer = cJSON_Parse(bodies[0].c_str());
+    cJSON* result = cJSON_DetachItemFromObjectCaseSensitive(answer, "result");
+    cJSON_Delete(answer);
+    return result;
+}
+
+void show_symbols(const cJSON* symbols, int depth) {
+    const cJSON* symbol = nullptr;
+    cJSON_ArrayForEach(symbol, symbols) {
+        const cJSON* name = cJSON_GetObjectItemCaseSensitive(symbol, "name");
+        const cJSON* detail = cJSON_GetObjectItemCaseSensitive(symbol, "detail");
+        const cJSON* start = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(symbol, "range"), "start");
+        printf("      %*s%s%s%s  (line %d)\n", depth * 2, "", name->valuestring,
+               cJSON_IsString(detail) && detail->valuestring[0] != '(' ? " " : "",
+               cJSON_IsString(detail) ? detail->valuestring : "",
+               static_cast<int>(cJSON_GetNumberValue(cJSON_GetObjectItemCaseSensitive(start, "line"))) + 1);
+        show_symbols(cJSON_GetObjectItemCaseSensitive(symbol, "children"), depth + 1);
+    }
+}
+
+std::string position(int line, int character) {
+    return "{\"line\":" + std::to_string(line) + ",\"character\":" + std::to_string(character) + "}";
+}
+
+int number_at(const cJSON* object, const char* first, const char* second) {
+    return static_cast<int>(cJSON_GetNumberValue(
+        cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(object, first), second)));
+}
+
+// Applies a one-line edit in UTF-16 positions to `lines`.
+void apply_edit(std::vector<std::string>* lines, const cJSON* edit) {
+    const cJSON* range = cJSON_GetObjectItemCaseSensitive(edit, "range");
+    int line = number_at(range, "start", "line");
+    if (line < 0 || static_cast<size_t>(line) >= lines->size() || number_at(range, "end", "line") != line) return;
+    // The demo's texts are ASCII, so characters are bytes.
+    std::string& text = (*lines)[static_cast<size_t>(line)];
+    size_t from = static_cast<size_t>(number_at(range, "start", "character"));
+    size_t to = static_cast<size_t>(number_at(range, "end", "character"));
+    if (from > text.size() || to > text.size() || to < from) return;
+    text.replace(from, to - from, cJSON_GetObjectItemCaseSensitive(edit, "newText")->valuestring);
+}
+
+// What an editor with the features asks: the outline of a program, a hover
+// on a call, and the quick fix of a mistake, applied as a range edit.
+void editor_session(const char* server, const char* program, const char* mistakes) {
+    printf("\n== Session: an editor with the features: outline, hover, a quick fix\n");
+    Session session;
+    if (!start(&session, server)) return;
+    exchange(&session, request(&session, "initialize",
+                               "{\"capabilities\":{\"textDocument\":{\"documentSymbol\":{},\"hover\":{},"
+                               "\"codeAction\":{},\"synchronization\":{}}}}"), 1);
+    std::string program_uri = uri_of(program);
+    std::string text = read_file_bytes(program);
+    exchange(&session, notification("textDocument/didOpen", open_params(program_uri, text)), 1);
+    std::string document = "{\"textDocument\":{\"uri\":" + json_string(program_uri) + "}";
+    printf("\n-- the outline of %s\n", program);
+    cJSON* symbols = ask(&session, "textDocument/documentSymbol", document + "}", true);
+    printf("  <-- %d top-level symbol(s):\n", cJSON_GetArraySize(symbols));
+    show_symbols(symbols, 0);
+    cJSON_Delete(symbols);
+    size_t call = text.find("restock(req");
+    if (call != std::string::npos) {
+        int line = static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(call), '\n'));
+        int character = static_cast<int>(call - (text.rfind('\n', call) + 1)) + 2;
+        printf("\n-- hover on the call of restock\n");
+        cJSON_Delete(ask(&session, "textDocument/hover", document + ",\"position\":" + position(line, character) + "}", false));
+    }
+
+    std::string uri = uri_of(mistakes);
+    printf("\n-- open %s and ask for the fix of its first mistake\n", mistakes);
+    std::string mistaken = read_file_bytes(mistakes);
+    exchange(&session, notification("textDocument/didOpen", open_params(uri, mistaken)), 1);
+    size_t at = mistaken.find("<>");
+    int line = static_cast<int>(std::count(mistaken.begin(), mistaken.begin() + static_cast<long>(at), '\n'));
+    int character = static_cast<int>(at - (mistaken.rfind('\n', at) + 1));
+    cJSON* fixes = ask(&session, "textDocument/codeAction",
+                       "{\"textDocument\":{\"uri\":" + json_string(uri) + "},\"range\":{\"start\":" +
+                           position(line, character) + ",\"end\":" + position(line, character) +
+                           "},\"context\":{\"diagnostics\":[]}}", false);
+    const cJSON* edits = cJSON_GetObjectItemCaseSensitive(
+        cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(cJSON_GetArrayItem(fixes, 0), "edit"), "changes"),
+        uri.c_str());
+    std::vector<std::string> lines;
+    std::istringstream in(mistaken);
+    for (std::string each; std::getline(in, each);) lines.push_back(each);
+    const cJSON* edit = nullptr;
+    std::string changes;
+    cJSON_ArrayForEach(edit, edits) {
+        apply_edit(&lines, edit);
+        // A text edit becomes a content change: its range and its text.
+        char* range = cJSON_PrintUnformatted(cJSON_GetObjectItemCaseSensitive(edit, "range"));
+        changes += std::string(changes.empty() ? "" : ",") + "{\"range\":" + range + ",\"text\":" +
+                   json_string(cJSON_GetObjectItemCaseSensitive(edit, "newText")->valuestring) + "}";
+        cJSON_free(range);
+    }
+    cJSON_Delete(fixes);
+    if (changes.empty()) {
+        printf("  !! no fix was offered\n");
+    } else {
+        printf("\n   fixed line %d: %s\n", line + 1, lines[static_cast<size_t>(line)].c_str());
+        printf("\n-- the fix sent back as a range edit; the next mistake is reported\n");
+        exchange(&session, notification("textDocument/didChange", "{\"textDocument\":{\"uri\":" + json_string(uri) +
+                                                                     ",\"version\":2},\"contentChanges\":[" + changes + "]}"), 1);
+    }
+    printf("\n");
+    finish(&session);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: %s <tovel-lsp> [--fix <opened.tov> <corrected.tov>] [file.tov ...]\n",
+        fprintf(stderr,
+                "usage: %s <tovel-lsp> [--fix <opened.tov> <corrected.tov>] [--editor <program.tov> <mistakes.tov>] "
+                "[file.tov ...]\n",
                 argv[0]);
         return 2;
     }
@@ -244,12 +372,17 @@ int main(int argc, char** argv) {
     const char* server = argv[1];
     const char* fix_target = nullptr;
     const char* fixed = nullptr;
+    const char* editor_program = nullptr;
+    const char* editor_mistakes = nullptr;
     std::vector<const char*> files;
     for (int i = 2; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--fix" && i + 2 < argc) {
             fix_target = argv[++i];
             fixed = argv[++i];
+        } else if (argument == "--editor" && i + 2 < argc) {
+            editor_program = argv[++i];
+            editor_mistakes = argv[++i];
         } else {
             files.push_back(argv[i]);
         }
@@ -258,6 +391,9 @@ int main(int argc, char** argv) {
     lifecycle_session(server, false);
     if (!files.empty()) {
         documents_session(server, files, fix_target, fixed);
+    }
+    if (editor_program != nullptr && editor_mistakes != nullptr) {
+        editor_session(server, editor_program, editor_mistakes);
     }
     return 0;
 }
