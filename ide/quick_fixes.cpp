@@ -110,8 +110,8 @@ std::vector<IdeQuickFix> ide_quick_fixes(Analysis* analysis, TextRange range) {
     const DiagnosticList& list = analysis->diagnostics;
     for (size_t i = 0; i < list.count; ++i) {
         const Diagnostic& finding = list.items[i];
-        if (finding.fix.kind == DIAG_FIX_NONE) continue;
-        TextRange mistake{finding.fix.offset, finding.fix.offset + finding.fix.length};
+        TextRange mistake{};
+        if (finding.fix.kind == DIAG_FIX_NONE || !mistake_bytes(analysis, finding.fix, &mistake)) continue;
         if (!range.touches(mistake) && !range.touches(analysis_span_range(analysis, finding.span))) continue;
         IdeQuickFix fix;
         fix.diagnostic = i;
