@@ -69,7 +69,7 @@ private:
         switch (block.kind) {
         case BLOCK_PROGRAM:
         case BLOCK_LIBRARY: settle(block.name_token, IDE_TOKEN_NAMESPACE); break;
-        case BLOCK_FUNCTION: functions_.insert(view(o_.tokens[block.name_token])); break;
+        case BLOCK_FUNCTION: add_function_name(view(o_.tokens[block.name_token])); break;
         case BLOCK_MODIFIER:
             for (size_t k = block.name_token; k <= block.name_last; ++k) settle(k, IDE_TOKEN_DECORATOR);
             break;
@@ -91,7 +91,9 @@ private:
     void parameter_roles(const OutlineBlock& block) {
         size_t t = block.name_last + 1;
         while (same_line(t, block.opener) && kind(t) != TOKEN_LPAREN) ++t;
-        std::unordered_set<std::string_view> names;
+        // Few names: compared one by one, cheaper than hashing every name
+        // of the block's body.
+        std::vector<std::string_view> names;
         int depth = 0;
         for (; same_line(t, block.opener); ++t) {
             depth += kind(t) == TOKEN_LPAREN || kind(t) == TOKEN_LBRACKET || kind(t) == TOKEN_LBRACE;
@@ -103,13 +105,17 @@ private:
                 settle(t, IDE_TOKEN_PROPERTY);
             } else if (next == TOKEN_COMMA || next == TOKEN_RPAREN || next == TOKEN_OP_EQ) {
                 settle(t, IDE_TOKEN_PARAMETER);
-                names.insert(view(o_.tokens[t]));
+                names.push_back(view(o_.tokens[t]));
             }
         }
         if (names.empty()) return;
         for (size_t k = t; k < o_.tokens.size(); ++k) {
             if (outline_token_offset(o_, o_.tokens[k]) > block.range.end) break;
-            if (kind(k) == TOKEN_IDENT && names.count(view(o_.tokens[k])) > 0) settle(k, IDE_TOKEN_PARAMETER);
+            if (kind(k) != TOKEN_IDENT || settled_[k]) continue;
+            std::string_view name = view(o_.tokens[k]);
+            for (std::string_view parameter : names) {
+                if (parameter == name) settle(k, IDE_TOKEN_PARAMETER);
+            }
         }
     }
 
@@ -168,7 +174,7 @@ private:
         } else if ((token.kind == TOKEN_IDENT || token_is_keyword(token.kind)) && kind(k + 1) == TOKEN_COLON &&
                    same_line(k, k + 1)) {
             settle(k, IDE_TOKEN_PROPERTY);  // a record field, keywords too
-        } else if (is_name(token.kind) && functions_.count(view(token)) > 0) {
+        } else if (is_name(token.kind) && is_function_name(view(token))) {
             settle(k, IDE_TOKEN_FUNCTION);
         }
     }
@@ -193,7 +199,20 @@ private:
         }
     }
 
+    // Most names are no function's: a set of the lengths function names
+    // have turns them away before any hashing.
+    void add_function_name(std::string_view name) {
+        functions_.insert(name);
+        function_lengths_ |= uint64_t{1} << (name.size() < 63 ? name.size() : 63);
+    }
+
+    bool is_function_name(std::string_view name) const {
+        if ((function_lengths_ & (uint64_t{1} << (name.size() < 63 ? name.size() : 63))) == 0) return false;
+        return functions_.count(name) > 0;
+    }
+
     const Outline& o_;
+    uint64_t function_lengths_ = 0;
     std::vector<int32_t> line_blocks_;
     std::vector<uint32_t> types_;
     std::vector<bool> settled_;
