@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "text/line_index.h"
 #include "lsp/publish.h"
+#include "text/line_index.h"
 
 namespace {
 
