@@ -3,6 +3,7 @@
 #include <string>
 
 #include "text/line_index.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -216,6 +217,38 @@ TEST(SourcePosition, ClampsAndRefuses) {
     EXPECT_EQ(line_index_line_of(&index, 7), 0u);
     EXPECT_EQ(line_index_line_of(&index, 8), 1u);
     line_index_free(&index);
+}
+
+
+// Counting as an editor decodes: on random bytes (mostly ASCII, with
+// multi-byte, cut and stray sequences) the count equals a plain decode, a
+// longer prefix never counts fewer units, and a prefix ending inside no
+// sequence counts exactly its characters.
+TEST(Utf16UnitsWellFormed, AgreesWithAPlainDecodeAndNeverGoesBack) {
+    const std::string pieces[] = {"a", "bc", "0123456789", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80",
+                                  "\xc3", "\x80", "\xff", "\xed\xa0\x80", "\xf0\x9f"};
+    uint32_t state = 12345;
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        int count = static_cast<int>((state = state * 1103515245u + 12345u) >> 16) % 40;
+        for (int i = 0; i < count; ++i) {
+            text += pieces[((state = state * 1103515245u + 12345u) >> 16) % (sizeof pieces / sizeof pieces[0])];
+        }
+        int32_t reference = 0;
+        int32_t previous = 0;
+        for (size_t at = 0; at < text.size();) {
+            size_t sequence = utf8_sequence_length(reinterpret_cast<const unsigned char*>(text.data()) + at,
+                                                   text.size() - at);
+            reference += sequence == 4 ? 2 : 1;
+            at += sequence == 0 ? 1 : sequence;
+        }
+        EXPECT_EQ(utf16_units_well_formed(text.data(), text.size()), reference) << text;
+        for (size_t prefix = 0; prefix <= text.size(); ++prefix) {
+            int32_t units = utf16_units_well_formed(text.data(), prefix);
+            EXPECT_GE(units, previous) << text << " at " << prefix;
+            previous = units;
+        }
+    }
 }
 
 }  // namespace
