@@ -11,6 +11,7 @@
 #include "diag/ascii.h"
 #include "ide/features.h"
 #include "lexer/duration_units.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -275,7 +276,11 @@ private:
     uint32_t escape_end(uint32_t backslash, uint32_t limit) const {
         uint32_t next = backslash + 1;
         if (next >= limit || text_[next] == '\n' || text_[next] == '\r') return next;
-        if (text_[next] != 'u' || next + 1 >= limit || text_[next + 1] != '{') return next + 1;
+        if (text_[next] != 'u' || next + 1 >= limit || text_[next + 1] != '{') {
+            // The escaped character whole, so no piece starts inside it.
+            size_t character = utf8_sequence_length(reinterpret_cast<const unsigned char*>(text_) + next, limit - next);
+            return next + static_cast<uint32_t>(character == 0 ? 1 : character);
+        }
         uint32_t end = next + 2;
         while (end < limit && is_hex_digit(text_[end])) ++end;
         return end < limit && text_[end] == '}' ? end + 1 : end;

@@ -33,10 +33,10 @@ int32_t utf16_units(const char* bytes, size_t length);
 
 // UTF-16 code units of a UTF-8 byte range as an editor decodes it: a
 // well-formed sequence is one character (two units above U+FFFF), and every
-// other byte is one character of its own (U+FFFD). Never more units for a
-// shorter prefix, so positions counted this way never go backwards. The
-// byte-offset conversions below count this way; on valid UTF-8 it agrees
-// with utf16_units.
+// other byte is one character of its own (U+FFFD). A prefix that ends
+// between two characters counts exactly the characters before it, so the
+// positions of such offsets never go backwards. The byte-offset conversions
+// below count this way; on valid UTF-8 it agrees with utf16_units.
 int32_t utf16_units_well_formed(const char* bytes, size_t length);
 
 // ---- Reference form ------------------------------------------------------
