@@ -30,8 +30,8 @@ int main() {
     // tokens, the outline) and drops them again. Left to its defaults the
     // allocator maps and unmaps such blocks, or trims the heap, each time,
     // and the kernel's page faults then cost as much as computing the
-    // answer. Large blocks come from the heap and freed memory is kept for
-    // the next request; the peak is what it would have been anyway.
+    // answer. Blocks up to 4 MB come from the heap, and up to 32 MB of
+    // freed heap stays for the next request.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
     mallopt(M_TRIM_THRESHOLD, 32 << 20);
 #endif
