@@ -22,7 +22,8 @@ void diag_add_error(DiagnosticList* list, DiagnosticKind kind, int32_t subcode, 
     // Without a list the finding must not be lost: one text line on stderr.
     Diagnostic record = {SEVERITY_ERROR, kind,
                          subcode,        const_cast<char*>(path),
-                         span,           const_cast<char*>(message != nullptr ? message : "")};
+                         span,           const_cast<char*>(message != nullptr ? message : ""),
+                         DiagFix{DIAG_FIX_NONE, 0, 0}};
     diag_render_text(stderr, &record);
 }
 

@@ -11,6 +11,7 @@
 #include "diag/ascii.h"
 #include "ide/features.h"
 #include "lexer/duration_units.h"
+#include "lexer/string_literal.h"
 #include "text/utf8.h"
 
 namespace {
@@ -282,25 +283,19 @@ private:
             return next + static_cast<uint32_t>(character == 0 ? 1 : character);
         }
         uint32_t end = next + 2;
-        while (end < limit && is_hex_digit(text_[end])) ++end;
+        while (end < limit && hex_digit_value(static_cast<unsigned char>(text_[end])) >= 0) ++end;
         return end < limit && text_[end] == '}' ? end + 1 : end;
     }
-
-    static bool is_hex_digit(char c) { return is_ascii_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
     // No modifier for an escape the decoder takes, `deprecated` for one it
     // keeps as written with a warning, `invalid` for one it rejects.
     uint32_t escape_modifiers(uint32_t start, uint32_t end) const {
-        std::string_view escape(text_ + start, end - start);
-        if (escape == "\\n" || escape == "\\t" || escape == "\\\"" || escape == "\\\\") return 0;
-        if (escape.size() < 2 || escape[1] != 'u') return IDE_MODIFIER_DEPRECATED;
-        if (escape.size() < 5 || escape.substr(0, 3) != "\\u{" || escape.back() != '}') return IDE_MODIFIER_INVALID;
-        std::string_view digits = escape.substr(3, escape.size() - 4);
-        if (digits.empty() || digits.size() > 6) return IDE_MODIFIER_INVALID;
-        uint32_t value = 0;
-        for (char c : digits) value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-        bool valid = value != 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-        return valid ? 0 : IDE_MODIFIER_INVALID;
+        switch (escape_kind(text_ + start, end - start)) {
+        case ESCAPE_KNOWN: return 0;
+        case ESCAPE_UNKNOWN: return IDE_MODIFIER_DEPRECATED;
+        case ESCAPE_INVALID: break;
+        }
+        return IDE_MODIFIER_INVALID;
     }
 
     const char* text_;

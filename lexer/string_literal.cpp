@@ -58,7 +58,7 @@ void add_span_warning(const StringReport* context, DiagnosticKind kind, const So
     // Without a list a warning is written like an error would be: one text
     // line on standard error. The record only borrows its strings here.
     Diagnostic diagnostic{SEVERITY_WARNING, kind, 0, const_cast<char*>(context_path(context)),
-                          span, const_cast<char*>(message ? message : "")};
+                          span, const_cast<char*>(message ? message : ""), DiagFix{DIAG_FIX_NONE, 0, 0}};
     diag_render_text(stderr, &diagnostic);
 }
 
@@ -123,6 +123,17 @@ void warn_unknown_escape(const StringReport* context, const SourceSpan& span, co
 }
 
 }  // namespace
+
+EscapeKind escape_kind(const char* escape, size_t length) {
+    if (length < 2 || escape[1] != 'u') {
+        return length == 2 && simple_escape_value(escape[1]) ? ESCAPE_KNOWN : ESCAPE_UNKNOWN;
+    }
+    if (length < 4 || escape[2] != '{' || escape[length - 1] != '}') return ESCAPE_INVALID;
+    uint32_t code_point = 0;
+    const char* error = nullptr;
+    read_codepoint(escape, 3, static_cast<int32_t>(length), &code_point, &error);
+    return error == nullptr ? ESCAPE_KNOWN : ESCAPE_INVALID;
+}
 
 int32_t hex_digit_value(unsigned char byte) {
     if (byte >= '0' && byte <= '9') return byte - '0';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "diag/diagnostic.h"
@@ -25,6 +26,18 @@ char* decode_string_literal(const StringReport* report, const char* text, int32_
 // Writes the UTF-8 form of a code point (at most 0x10FFFF) and returns its
 // length, 1 to 4.
 int32_t encode_utf8(uint32_t code_point, char buffer[4]);
+
+// How decoding takes one escape as written, its backslash included: a
+// simple escape (`\n`, `\t`, `\"`, `\\`) or a `\u{...}` of an allowed code
+// point is known; any other escaped character is unknown (kept as written,
+// with a warning); a `\u` escape the decoder rejects is invalid.
+enum EscapeKind : int32_t {
+    ESCAPE_KNOWN,
+    ESCAPE_UNKNOWN,
+    ESCAPE_INVALID,
+};
+
+EscapeKind escape_kind(const char* escape, size_t length);
 
 // 0..15 for a hexadecimal digit of either case, -1 for any other byte.
 int32_t hex_digit_value(unsigned char byte);

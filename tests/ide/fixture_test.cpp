@@ -174,7 +174,9 @@ TEST_P(IdeFixture, AnswersAsRecorded) {
     std::string text = strip_cursors(marked, &cursors);
     std::string rendered = render_features(text, cursors);
     fs::path golden = fixture_dir() / (name + ".golden");
-    if (update_goldens_requested()) ASSERT_TRUE(write_file_bytes(golden, rendered));
+    if (update_goldens_requested()) {
+        ASSERT_TRUE(write_file_bytes(golden, rendered));
+    }
     std::string expected;
     ASSERT_TRUE(read_file_bytes(golden, &expected)) << "missing " << golden;
     EXPECT_EQ(rendered, expected) << "golden " << golden;
