@@ -73,7 +73,9 @@ TEST(Memory, TwentyOpenMegabyteDocumentsStayWithinFiveTimesTheirTexts) {
     long peak_kb = peak_resident_kb(server.pid);
     std::printf("memory: %d documents, %zu kB of text, peak resident %ld kB (%.2f times the texts)\n", documents,
                 texts / 1024, peak_kb, static_cast<double>(peak_kb) * 1024.0 / static_cast<double>(texts));
-    if (kMemoryIsMeaningful) EXPECT_LT(static_cast<double>(peak_kb) * 1024.0, 5.0 * static_cast<double>(texts));
+    if (kMemoryIsMeaningful) {
+        EXPECT_LT(static_cast<double>(peak_kb) * 1024.0, 5.0 * static_cast<double>(texts));
+    }
     child_write(&server, message("\"id\":2,\"method\":\"shutdown\"") + message("\"method\":\"exit\""), &output, &error,
                 kTimeoutMs);
     ChildExit exit = child_finish(&server, &output, &error, kTimeoutMs);
