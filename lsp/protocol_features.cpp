@@ -197,4 +197,3 @@ void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data) {
     send_result_text(id, result);
 }
 
-void send_empty_list(const cJSON* id) { send_result(id, cJSON_CreateArray()); }

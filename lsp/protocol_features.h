@@ -114,5 +114,3 @@ void send_completions(const cJSON* id, const std::vector<CompletionEntry>& items
 void send_code_actions(const cJSON* id, const char* uri, const std::vector<QuickFix>& fixes);
 // The delta-encoded data array, five numbers per token.
 void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data);
-// An empty list as the result.
-void send_empty_list(const cJSON* id);

@@ -12,7 +12,6 @@ struct TextRange {
 
     uint32_t length() const { return end - start; }
     bool empty() const { return start == end; }
-    bool contains(uint32_t offset) const { return start <= offset && offset < end; }
     // Shares a byte with `other`, or touches it: an empty range at either
     // end of a range, or two ranges that meet, count as touching.
     bool touches(TextRange other) const { return start <= other.end && other.start <= end; }

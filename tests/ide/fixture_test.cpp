@@ -60,9 +60,9 @@ public:
         return std::to_string(line + 1) + ":" + std::to_string(offset - line_index_line(index, line).start + 1);
     }
 
-    std::string range(TextRange range) const {
-        return place(range.start) + "-" + place(range.end) + " " + quoted(range);
-    }
+    std::string span(TextRange range) const { return place(range.start) + "-" + place(range.end); }
+
+    std::string range(TextRange range) const { return span(range) + " " + quoted(range); }
 
     std::string quoted(TextRange range) const {
         std::string out = "\"";
@@ -102,8 +102,7 @@ std::string modifiers(uint32_t bits) {
 void render_symbols(const Renderer& r, const std::vector<IdeSymbol>& symbols, int depth, std::string* out) {
     for (const IdeSymbol& s : symbols) {
         *out += std::string(static_cast<size_t>(depth) * 2, ' ') + symbol_kind(s.kind) + " " + s.name +
-                (s.detail.empty() ? "" : " " + s.detail) + " at " + r.range(s.selection).substr(0, r.range(s.selection).find(' ')) +
-                ", block " + r.range(s.range).substr(0, r.range(s.range).find(' ')) + "\n";
+                (s.detail.empty() ? "" : " " + s.detail) + " at " + r.span(s.selection) + ", block " + r.span(s.range) + "\n";
         render_symbols(r, s.children, depth + 1, out);
     }
 }
