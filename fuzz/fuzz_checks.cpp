@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -313,6 +314,44 @@ std::string check_fixes_edit_their_mistakes(const char* text) {
     return problem;
 }
 
+bool same_token(const Token& a, const Token& b) {
+    return a.kind == b.kind && a.start == b.start && a.length == b.length && a.line == b.line && a.column == b.column;
+}
+
+bool same_block(const OutlineBlock& a, const OutlineBlock& b) {
+    return a.kind == b.kind && a.parent == b.parent && a.opener == b.opener && a.name_token == b.name_token &&
+           a.name_last == b.name_last && a.name == b.name && a.detail == b.detail && a.end_line == b.end_line &&
+           a.end_column == b.end_column && a.closed == b.closed && a.range.start == b.range.start &&
+           a.range.end == b.range.end;
+}
+
+bool same_comment(const OutlineComment& a, const OutlineComment& b) {
+    return a.offset == b.offset && a.line == b.line && a.column == b.column && a.length == b.length;
+}
+
+// The outline built from the tokens the parse kept is the outline a scan of
+// its own builds, whatever the parse made of the text.
+std::string check_kept_tokens_outline(const char* text) {
+    AstRegion region;
+    ast_region_init(&region);
+    Analysis* kept = analysis_create(text, kUri, &region, true);
+    bool from_parse = kept->lex_log != nullptr;
+    const Outline& a = analysis_outline(kept);
+    Outline b;
+    outline_build(&b, text);
+    std::string problem;
+    if (!std::equal(a.tokens.begin(), a.tokens.end(), b.tokens.begin(), b.tokens.end(), same_token) ||
+        a.line_first != b.line_first || a.labels != b.labels || a.label_blocks != b.label_blocks ||
+        !std::equal(a.blocks.begin(), a.blocks.end(), b.blocks.begin(), b.blocks.end(), same_block) ||
+        !std::equal(a.comments.begin(), a.comments.end(), b.comments.begin(), b.comments.end(), same_comment)) {
+        problem = from_parse ? "the outline from the parse's tokens differs from a scan's"
+                             : "two outlines of the same text differ";
+    }
+    analysis_destroy(kept);
+    ast_region_release(&region);
+    return problem;
+}
+
 std::string check_document_in(const char* text, PositionEncoding encoding, size_t seed) {
     ServerState state;
     server_state_init(&state);
@@ -337,6 +376,7 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
     }
     if (problem.empty()) problem = check_features(&state, text, seed);
     if (problem.empty()) problem = check_fixes_edit_their_mistakes(text);
+    if (problem.empty()) problem = check_kept_tokens_outline(text);
     server_state_destroy(&state);
     return problem;
 }

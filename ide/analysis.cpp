@@ -4,25 +4,44 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "check/analysis.h"
 #include "diag/memory.h"
 
-Analysis* analysis_create(const char* text, const char* path, AstRegion* region) {
+namespace {
+
+void free_lex_log(Analysis* analysis) {
+    if (analysis->lex_log == nullptr) return;
+    analysis->lex_log->~LexLog();
+    free(analysis->lex_log);
+    analysis->lex_log = nullptr;
+}
+
+}  // namespace
+
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region, bool keep_tokens) {
     Analysis* analysis = static_cast<Analysis*>(alloc_or_abort(sizeof(Analysis)));
     analysis->text = text;
     analysis->length = static_cast<uint32_t>(std::strlen(text));
     diag_list_init(&analysis->diagnostics);
     analysis->index_built = false;
     analysis->outline = nullptr;
+    analysis->lex_log = nullptr;
+    if (keep_tokens) {
+        analysis->lex_log = new (alloc_or_abort(sizeof(LexLog))) LexLog();
+        analysis->lex_log->tokens.reserve(analysis->length / 4 + 16);
+    }
     {
         // The tree lives in the region and goes back with it at once: the
         // features read tokens, not the tree.
         AstRegionScope tree_memory(region);
         StmtList program = {nullptr, 0};
-        analyze_document(text, path, &analysis->diagnostics, &program);
+        analyze_document_from_line(text, path, 1, &analysis->diagnostics, &program, analysis->lex_log);
     }
     ast_region_reset(region);
+    // A log that is not what a plain scan gives is dropped: the outline scans again.
+    if (analysis->lex_log != nullptr && analysis->lex_log->diverged) free_lex_log(analysis);
     return analysis;
 }
 
@@ -30,6 +49,7 @@ void analysis_destroy(Analysis* analysis) {
     if (analysis == nullptr) return;
     diag_list_free(&analysis->diagnostics);
     if (analysis->index_built) line_index_free(&analysis->index);
+    free_lex_log(analysis);
     if (analysis->outline != nullptr) {
         analysis->outline->~Outline();
         free(analysis->outline);
@@ -49,7 +69,12 @@ const Outline& analysis_outline(Analysis* analysis) {
     if (analysis->outline == nullptr) {
         void* memory = alloc_or_abort(sizeof(Outline));
         analysis->outline = new (memory) Outline();
-        outline_build(analysis->outline, analysis->text);
+        if (analysis->lex_log != nullptr) {
+            outline_build_from_log(analysis->outline, analysis->text, std::move(*analysis->lex_log));
+            free_lex_log(analysis);
+        } else {
+            outline_build(analysis->outline, analysis->text);
+        }
     }
     return *analysis->outline;
 }
@@ -59,7 +84,10 @@ size_t analysis_weight(const Analysis* analysis) {
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
         weight += std::strlen(analysis->diagnostics.items[i].message) + 1;
     }
-    if (analysis->index_built) weight += analysis->index.count * sizeof(size_t);
+    if (analysis->index_built) weight += analysis->index.count * sizeof(size_t) + (analysis->index.count + 63) / 64 * 8;
+    if (const LexLog* log = analysis->lex_log) {
+        weight += sizeof(LexLog) + log->tokens.capacity() * sizeof(Token) + log->comments.capacity() * sizeof(LexComment);
+    }
     if (const Outline* o = analysis->outline) {
         weight += sizeof(Outline) + o->tokens.capacity() * sizeof(Token) +
                   o->line_first.capacity() * sizeof(size_t) + o->blocks.capacity() * sizeof(OutlineBlock) +

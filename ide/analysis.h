@@ -23,11 +23,14 @@ struct Analysis {
     LineIndex index;
     bool index_built;
     Outline* outline;           // null until first asked for
+    LexLog* lex_log;            // what the parse's lexer saw, until the outline takes it; may be null
 };
 
 // Runs the front end over `text` (the tree is built in `region` and dropped
 // before returning; the findings stay). `path` is stamped on the findings.
-Analysis* analysis_create(const char* text, const char* path, AstRegion* region);
+// With `keep_tokens`, the parse's tokens are kept for the outline, which
+// then needs no second scan: for a client that will ask for features.
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region, bool keep_tokens = false);
 void analysis_destroy(Analysis* analysis);
 
 LineIndex* analysis_index(Analysis* analysis);

@@ -181,52 +181,44 @@ private:
     std::vector<int32_t> open_;  // indices of the open blocks, innermost last
 };
 
-// Comments sit in the gaps the lexer skips: from `from` up to the next
-// token, where only blanks, comments and bracketed line breaks occur.
-void collect_comments(Outline* o, const char* from, const char* to, int32_t line, int32_t column) {
-    for (const char* p = from; p < to; ++p) {
-        if (*p == '\'') {
-            const char* end = p;
-            while (end < to && *end != '\n') ++end;
-            o->comments.push_back({static_cast<uint32_t>(p - o->text), line, column, static_cast<int32_t>(end - p)});
-            column += static_cast<int32_t>(end - p);
-            p = end - 1;
-        } else if (*p == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-}
-
 }  // namespace
 
 void outline_build(Outline* o, const char* text) {
-    *o = Outline{};
-    o->text = text;
+    LexLog log;
+    // Real text runs at four to five bytes a token: one allocation mostly.
+    log.tokens.reserve(std::strlen(text) / 5 + 16);
     Lexer lexer;
     lexer_init(&lexer, text, 1);
+    lexer_keep_log(&lexer, &log);
+    lexer_log_rest(&lexer);
+    outline_build_from_log(o, text, std::move(log));
+}
+
+void outline_build_from_log(Outline* o, const char* text, LexLog&& log) {
+    *o = Outline{};
+    o->text = text;
+    o->comments = std::move(log.comments);
+    // The statement tokens are kept in place: line breaks, errors and the
+    // end only mark where lines end.
+    std::vector<Token>& tokens = log.tokens;
     std::vector<size_t> line_ends;
+    size_t kept = 0;
     bool line_open = false;
-    for (;;) {
-        const char* before = lexer.cur;
-        int32_t line = lexer.line;
-        int32_t column = lexer.column;
-        Token token = lexer_next_token(&lexer);
-        collect_comments(o, before, token.kind == TOKEN_EOF ? lexer.cur : token.start, line, column);
+    for (const Token& token : tokens) {
         if (token.kind == TOKEN_EOF) break;
         if (token.kind == TOKEN_ERROR) continue;
         if (token.kind == TOKEN_NEWLINE) {
-            if (line_open) line_ends.push_back(o->tokens.size());
+            if (line_open) line_ends.push_back(kept);
             line_open = false;
             continue;
         }
-        if (!line_open) o->line_first.push_back(o->tokens.size());
+        if (!line_open) o->line_first.push_back(kept);
         line_open = true;
-        o->tokens.push_back(token);
+        tokens[kept++] = token;
     }
-    if (line_open) line_ends.push_back(o->tokens.size());
+    if (line_open) line_ends.push_back(kept);
+    tokens.resize(kept);
+    o->tokens = std::move(tokens);
     Builder builder(o);
     for (size_t i = 0; i < o->line_first.size(); ++i) builder.classify({o->line_first[i], line_ends[i]});
     builder.finish();

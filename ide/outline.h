@@ -44,12 +44,7 @@ struct OutlineBlock {
     TextRange range;      // the same stretch as byte offsets
 };
 
-struct OutlineComment {
-    uint32_t offset;  // of its `'`
-    int32_t line;
-    int32_t column;
-    int32_t length;  // bytes, up to the line break
-};
+using OutlineComment = LexComment;
 
 struct Outline {
     const char* text;
@@ -62,6 +57,10 @@ struct Outline {
 };
 
 void outline_build(Outline* outline, const char* text);
+
+// The same outline from what a lexer kept of `text` from its first byte to
+// its end (taken over); the log must not hold raw lens text.
+void outline_build_from_log(Outline* outline, const char* text, LexLog&& log);
 
 constexpr size_t kNoToken = static_cast<size_t>(-1);
 

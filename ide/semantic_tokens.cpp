@@ -224,7 +224,8 @@ private:
 // Collects the pieces in text order; a piece never holds a line break.
 class Collector {
 public:
-    explicit Collector(const Analysis* analysis) : text_(analysis->text) {}
+    // Most tokens and comments make one piece each.
+    Collector(const Analysis* analysis, size_t expected) : text_(analysis->text) { pieces_.reserve(expected); }
 
     void add(TextRange range, uint32_t type, uint32_t modifiers = 0) {
         if (range.empty()) return;
@@ -351,7 +352,7 @@ void add_brace_prefix(const Analysis* analysis, const Token& prefix, uint32_t st
 std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
     const Outline& o = analysis_outline(analysis);
     std::vector<uint32_t> types = RolePass(o).run();
-    Collector collector(analysis);
+    Collector collector(analysis, o.tokens.size() + o.comments.size());
     size_t comment = 0;
     for (size_t k = 0; k <= o.tokens.size(); ++k) {
         // Comments before this token come first: the pieces are in text order.

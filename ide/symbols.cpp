@@ -51,37 +51,46 @@ std::vector<IdeSymbol> ide_document_symbols(Analysis* analysis) {
         const OutlineBlock& block = outline.blocks[i];
         symbol_of[i] = block.kind == BLOCK_CONTROL ? owner(block.parent) : static_cast<int32_t>(i);
     }
-    // Every symbol with where it starts and which symbol holds it.
+    // Every symbol with where it starts and which symbol holds it. Blocks
+    // come in the order they open and labels in text order, so one merge
+    // puts them all in text order (a block before a label at the same place).
     struct Entry {
         uint32_t at;
         int32_t block;  // -1 for a label
         int32_t holder;
-        IdeSymbol item;
+        size_t item;    // index into items
     };
-    std::vector<Entry> entries;
+    std::vector<IdeSymbol> items;
+    items.reserve(outline.blocks.size() + outline.labels.size());
+    std::vector<Entry> blocks;
     for (size_t i = 0; i < outline.blocks.size(); ++i) {
         const OutlineBlock& block = outline.blocks[i];
         if (block.kind == BLOCK_CONTROL) continue;
-        entries.push_back({block.range.start, static_cast<int32_t>(i), owner(block.parent), block_symbol(analysis, block)});
+        blocks.push_back({block.range.start, static_cast<int32_t>(i), owner(block.parent), items.size()});
+        items.push_back(block_symbol(analysis, block));
     }
+    std::vector<Entry> labels;
     for (size_t l = 0; l < outline.labels.size(); ++l) {
         TextRange label = analysis_token_range(analysis, outline.labels[l]);
         int32_t inside = outline.label_blocks[l];
-        entries.push_back({label.start, -1, inside < 0 ? -1 : symbol_of[static_cast<size_t>(inside)],
-                           {token_text(outline.tokens[outline.labels[l]]), "", IDE_SYMBOL_LABEL, label, label, {}}});
+        labels.push_back({label.start, -1, inside < 0 ? -1 : symbol_of[static_cast<size_t>(inside)], items.size()});
+        items.push_back({token_text(outline.tokens[outline.labels[l]]), "", IDE_SYMBOL_LABEL, label, label, {}});
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.at < b.at; });
+    std::vector<Entry> entries(blocks.size() + labels.size());
+    std::merge(blocks.begin(), blocks.end(), labels.begin(), labels.end(), entries.begin(),
+               [](const Entry& a, const Entry& b) { return a.at < b.at; });
     // Inner symbols start after the ones holding them: from the last entry
     // back, each holder's children are complete when the holder is reached.
     std::vector<std::vector<IdeSymbol>> children(outline.blocks.size());
     std::vector<IdeSymbol> top;
     for (size_t i = entries.size(); i-- > 0;) {
-        Entry& entry = entries[i];
+        const Entry& entry = entries[i];
+        IdeSymbol& item = items[entry.item];
         if (entry.block >= 0) {
-            entry.item.children = std::move(children[static_cast<size_t>(entry.block)]);
-            std::reverse(entry.item.children.begin(), entry.item.children.end());
+            item.children = std::move(children[static_cast<size_t>(entry.block)]);
+            std::reverse(item.children.begin(), item.children.end());
         }
-        (entry.holder < 0 ? top : children[static_cast<size_t>(entry.holder)]).push_back(std::move(entry.item));
+        (entry.holder < 0 ? top : children[static_cast<size_t>(entry.holder)]).push_back(std::move(item));
     }
     std::reverse(top.begin(), top.end());
     return top;

@@ -55,12 +55,33 @@ KeywordClass keyword_class(TokenKind kind);
 // A token returned by value. `start` points into the source text; for
 // MODIFIER_PREFIX it is the name inside the braces while line/column stand
 // at the `{`, and LENS_CONTENT carries the text between the braces.
+// The pointer comes first so that a token takes 24 bytes, not 32: a kept
+// log holds one per token of the text.
 struct Token {
-    TokenKind kind;
     const char* start;
+    TokenKind kind;
     int32_t length;
     int32_t line;
     int32_t column;
+};
+static_assert(sizeof(Token) == 24 || sizeof(void*) != 8, "a token packs into three words");
+
+// A comment the lexer skipped: from its `'` up to the line break.
+struct LexComment {
+    uint32_t offset;  // of its `'`
+    int32_t line;
+    int32_t column;
+    int32_t length;   // bytes, up to the line break
+};
+
+// What a lexer saw, kept when asked for: every token it returned (line
+// breaks, errors and the end included) and every comment it skipped, in
+// text order. The parser's lexing can keep one, so the editor features
+// need not scan the text a second time.
+struct LexLog {
+    std::vector<Token> tokens;
+    std::vector<LexComment> comments;
+    bool diverged = false;  // lens text read raw left the lexer where a plain scan would not be
 };
 
 // Depth up to which bracket lines and consider columns are remembered;
@@ -88,6 +109,7 @@ struct Lexer {
     const char* prefix_failed_from;
     const char* prefix_failed_end;
     std::vector<int32_t> prefix_closes;
+    LexLog* log;                    // borrowed; null unless the caller keeps one
 };
 
 // Prepares `lexer` to scan `text` (NUL-terminated); a leading UTF-8
@@ -96,6 +118,12 @@ void lexer_init(Lexer* lexer, const char* text, int32_t first_line);
 
 // Scans and returns the next token; after EOF it keeps returning EOF.
 Token lexer_next_token(Lexer* lexer);
+
+// Starts keeping what the lexer sees in `log` (borrowed), from here on.
+void lexer_keep_log(Lexer* lexer, LexLog* log);
+
+// Scans what is left of the text, up to its end, into the log.
+void lexer_log_rest(Lexer* lexer);
 
 // Asks for the next token to be the raw text of a lens, up to its `}`.
 void lexer_begin_lens(Lexer* lexer);

@@ -22,6 +22,10 @@ void skip_trivia(Lexer* lexer) {
         } else if (c == '\'') {
             const char* q = p + 1;
             while (*q != '\0' && *q != '\n') ++q;
+            if (lexer->log != nullptr) {
+                lexer->log->comments.push_back({static_cast<uint32_t>(p - lexer->source), lexer->line, column,
+                                                static_cast<int32_t>(q - p)});
+            }
             column += static_cast<int32_t>(q - p);
             p = q;
         } else if (c == '\n' && lexer->bracket_depth > 0) {
@@ -81,8 +85,9 @@ Token with_optional_eq(Lexer* lexer, TokenStart at, TokenKind plain, TokenKind w
 }  // namespace
 }  // namespace scanner
 
-Token lexer_next_token(Lexer* lexer) {
-    using namespace scanner;
+namespace scanner {
+
+Token scan_next_token(Lexer* lexer) {
     if (lexer->lens_pending) return scan_lens_text(lexer);
 
     skip_trivia(lexer);
@@ -173,3 +178,5 @@ Token lexer_next_token(Lexer* lexer) {
         return error_token(lexer, at);
     }
 }
+
+}  // namespace scanner

@@ -19,7 +19,7 @@ const char* skip_dotted_name(const char* p) {
 Token prefix_token(Lexer* lexer, TokenStart at, const char* text, const char* text_end,
                    const char* close) {
     advance_to(lexer, close + 1);
-    return Token{TOKEN_MODIFIER_PREFIX, text, static_cast<int32_t>(text_end - text), at.line,
+    return Token{text, TOKEN_MODIFIER_PREFIX, static_cast<int32_t>(text_end - text), at.line,
                  at.column};
 }
 

@@ -125,7 +125,7 @@ static inline TokenStart token_start(const Lexer* lexer) {
 
 // A token covering the bytes from its start up to `cur`.
 static inline Token make_token(const Lexer* lexer, TokenKind kind, TokenStart at) {
-    return Token{kind, at.start, static_cast<int32_t>(lexer->cur - at.start), at.line, at.column};
+    return Token{at.start, kind, static_cast<int32_t>(lexer->cur - at.start), at.line, at.column};
 }
 
 // An ERROR token over the bytes consumed since `at`; error_message keeps
@@ -148,6 +148,9 @@ Token scan_number(Lexer* lexer, TokenStart at);
 Token scan_string(Lexer* lexer, TokenStart at);
 Token scan_brace(Lexer* lexer, TokenStart at);
 Token scan_lens_text(Lexer* lexer);
+
+// One token, lens text when asked for; the log is the caller's business.
+Token scan_next_token(Lexer* lexer);
 
 }  // namespace scanner
 

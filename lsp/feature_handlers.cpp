@@ -65,18 +65,23 @@ DocumentSymbolItem protocol_symbol(const Positions& positions, IdeSymbol&& symbo
 // pieces come in text order, so one walk converts them all.
 std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const char* text,
                                              const std::vector<IdeHighlight>& pieces) {
-    std::vector<uint32_t> data;
-    data.reserve(pieces.size() * 5);
+    std::vector<uint32_t> data(pieces.size() * 5);
+    uint32_t* out = data.data();
     PositionWalk walk = position_walk_start(positions.index(), positions.encoding());
+    bool utf8 = positions.encoding() == POSITION_ENCODING_UTF8;
     ProtocolPosition last{0, 0};
     for (const IdeHighlight& piece : pieces) {
         ProtocolPosition start = position_walk_to(&walk, piece.range.start);
-        uint32_t length = positions.encoding() == POSITION_ENCODING_UTF8
-                              ? piece.range.length()
-                              : static_cast<uint32_t>(utf16_units_well_formed(text + piece.range.start, piece.range.length()));
         uint32_t delta_line = static_cast<uint32_t>(start.line - last.line);
-        uint32_t delta_start = static_cast<uint32_t>(delta_line == 0 ? start.character - last.character : start.character);
-        data.insert(data.end(), {delta_line, delta_start, length, static_cast<uint32_t>(piece.type), piece.modifiers});
+        out[0] = delta_line;
+        out[1] = static_cast<uint32_t>(delta_line == 0 ? start.character - last.character : start.character);
+        // A piece never holds a line break: on an ASCII line its length is its bytes.
+        out[2] = utf8 || line_index_line_is_ascii(positions.index(), static_cast<size_t>(start.line))
+                     ? piece.range.length()
+                     : static_cast<uint32_t>(utf16_units_short(text + piece.range.start, piece.range.length()));
+        out[3] = static_cast<uint32_t>(piece.type);
+        out[4] = piece.modifiers;
+        out += 5;
         last = start;
     }
     return data;

@@ -74,37 +74,35 @@ void send_result(const cJSON* id, cJSON* result) {
     send_message(response.get());
 }
 
-void send_result_text(const cJSON* id, const std::string& result) {
-    std::string body = "{\"jsonrpc\":\"2.0\",\"id\":";
-    body.reserve(result.size() + 64);
+void send_result_text(const cJSON* id, std::string_view result) {
     PrintedJson printed_id(id != nullptr && !cJSON_IsNull(id) ? cJSON_PrintUnformatted(id) : nullptr);
-    body += printed_id ? printed_id.get() : "null";
-    body += ",\"result\":";
-    body += result;
-    body += '}';
-    send_body(body.data(), body.size());
+    const std::string_view pieces[] = {"{\"jsonrpc\":\"2.0\",\"id\":",
+                                       printed_id ? std::string_view(printed_id.get()) : "null", ",\"result\":",
+                                       result, "}"};
+    send_body_pieces(pieces, sizeof pieces / sizeof pieces[0]);
 }
 
 void append_integer(std::string* out, int64_t value) {
-    // Written in place: an answer can hold a million numbers.
-    size_t at = out->size();
-    out->resize(at + 20);
-    std::to_chars_result end = std::to_chars(out->data() + at, out->data() + out->size(), value);
-    out->resize(static_cast<size_t>(end.ptr - out->data()));
+    char digits[20];
+    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out->append(digits, static_cast<size_t>(end.ptr - digits));
 }
 
+// The keys are written as views: an answer can hold many thousand ranges.
 void append_position(std::string* out, ProtocolPosition position) {
-    *out += "{\"line\":";
+    using namespace std::string_view_literals;
+    *out += "{\"line\":"sv;
     append_integer(out, position.line);
-    *out += ",\"character\":";
+    *out += ",\"character\":"sv;
     append_integer(out, position.character);
     *out += '}';
 }
 
 void append_range(std::string* out, ProtocolRange range) {
-    *out += "{\"start\":";
+    using namespace std::string_view_literals;
+    *out += "{\"start\":"sv;
     append_position(out, range.start);
-    *out += ",\"end\":";
+    *out += ",\"end\":"sv;
     append_position(out, range.end);
     *out += '}';
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <cjson/cJSON.h>
 
@@ -31,7 +32,7 @@ cJSON* make_response(const cJSON* id);
 // Sends {jsonrpc, id, result} with `result` taken over.
 void send_result(const cJSON* id, cJSON* result);
 // Sends {jsonrpc, id, result} around `result`, the answer's JSON text.
-void send_result_text(const cJSON* id, const std::string& result);
+void send_result_text(const cJSON* id, std::string_view result);
 
 // Plain decimal digits, as cJSON prints small integers.
 void append_integer(std::string* out, int64_t value);

@@ -1,7 +1,9 @@
 #include "lsp/protocol_features.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "diag/render.h"
@@ -179,21 +181,37 @@ void send_code_actions(const cJSON* id, const char* uri, const std::vector<Quick
     send_result_text(id, result);
 }
 
+namespace {
+
+// Most numbers of the encoding are below a hundred.
+char* write_number(char* at, uint32_t value) {
+    if (value < 10) {
+        *at = static_cast<char>('0' + value);
+        return at + 1;
+    }
+    if (value < 100) {
+        at[0] = static_cast<char>('0' + value / 10);
+        at[1] = static_cast<char>('0' + value % 10);
+        return at + 2;
+    }
+    return std::to_chars(at, at + 10, value).ptr;
+}
+
+}  // namespace
+
 void send_semantic_tokens(const cJSON* id, const std::vector<uint32_t>& data) {
-    // Printed straight into the buffer: a large document has a million
-    // numbers here.
-    constexpr char kOpen[] = "{\"data\":[";
-    std::string result(sizeof kOpen - 1 + data.size() * 11 + 2, '\0');
-    char* at = result.data() + (sizeof kOpen - 1);
-    char* end = result.data() + result.size();
-    std::memcpy(result.data(), kOpen, sizeof kOpen - 1);
+    // Printed straight into one buffer: a large document has a million
+    // numbers here, each at most ten digits and a comma.
+    constexpr std::string_view kOpen = "{\"data\":[";
+    std::unique_ptr<char[]> buffer(new char[kOpen.size() + data.size() * 11 + 2]);
+    char* at = buffer.get();
+    at = std::copy(kOpen.begin(), kOpen.end(), at);
     for (size_t i = 0; i < data.size(); ++i) {
         if (i > 0) *at++ = ',';
-        at = std::to_chars(at, end, data[i]).ptr;
+        at = write_number(at, data[i]);
     }
     *at++ = ']';
     *at++ = '}';
-    result.resize(static_cast<size_t>(at - result.data()));
-    send_result_text(id, result);
+    send_result_text(id, std::string_view(buffer.get(), static_cast<size_t>(at - buffer.get())));
 }
 

@@ -124,7 +124,14 @@ void send_message(const cJSON* json) {
 }
 
 void send_body(const char* body, size_t length) {
+    std::string_view piece(body, length);
+    send_body_pieces(&piece, 1);
+}
+
+void send_body_pieces(const std::string_view* pieces, size_t count) {
+    size_t length = 0;
+    for (size_t i = 0; i < count; ++i) length += pieces[i].size();
     fprintf(output_stream, "Content-Length: %zu\r\n\r\n", length);
-    fwrite(body, 1, length, output_stream);
+    for (size_t i = 0; i < count; ++i) fwrite(pieces[i].data(), 1, pieces[i].size(), output_stream);
     fflush(output_stream);
 }

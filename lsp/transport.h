@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include <cjson/cJSON.h>
 
@@ -32,3 +33,7 @@ void send_message(const cJSON* json);
 
 // Writes `length` bytes of ready JSON text as one framed message and flushes.
 void send_body(const char* body, size_t length);
+
+// Writes the pieces, in order, as the body of one framed message and
+// flushes: a large answer goes out without being copied into one string.
+void send_body_pieces(const std::string_view* pieces, size_t count);

@@ -128,6 +128,34 @@ ProtocolPosition position_character(const char* text, int32_t line, int32_t colu
     return result;
 }
 
+namespace {
+
+bool all_ascii(const char* bytes, size_t length) {
+    size_t i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        high |= word;
+    }
+    for (; i < length; ++i) high |= static_cast<unsigned char>(bytes[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+// Most lines are ASCII, where a column in any encoding is a byte count.
+void mark_ascii_lines(LineIndex* index) {
+    size_t words = (index->count + 63) / 64;
+    index->ascii_lines = static_cast<uint64_t*>(alloc_or_abort(words * sizeof(uint64_t)));
+    std::memset(index->ascii_lines, 0, words * sizeof(uint64_t));
+    for (size_t line = 0; line < index->count; ++line) {
+        size_t start = index->starts[line];
+        size_t end = line + 1 < index->count ? index->starts[line + 1] : index->length;
+        if (all_ascii(index->text + start, end - start)) index->ascii_lines[line / 64] |= uint64_t{1} << (line % 64);
+    }
+}
+
+}  // namespace
+
 void line_index_build(LineIndex* index, const char* text) {
     index->text = text;
     index->line_units = nullptr;
@@ -150,6 +178,7 @@ void line_index_build(LineIndex* index, const char* text) {
         ++p;
         index->starts[index->count++] = static_cast<size_t>(p - text);
     }
+    mark_ascii_lines(index);
 }
 
 void line_index_free(LineIndex* index) {
@@ -161,6 +190,8 @@ void line_index_free(LineIndex* index) {
         index->line_units = nullptr;
     }
     free(index->starts);
+    free(index->ascii_lines);
+    index->ascii_lines = nullptr;
     index->starts = nullptr;
     index->count = 0;
 }
@@ -235,7 +266,7 @@ size_t line_end_of(const LineIndex* index, size_t line) {
 
 // Characters of the first `offset` bytes of line `line`, in the encoding.
 int32_t characters_before(LineIndex* index, size_t line, size_t offset, PositionEncoding encoding) {
-    if (encoding == POSITION_ENCODING_UTF8) return static_cast<int32_t>(offset);
+    if (encoding == POSITION_ENCODING_UTF8 || line_index_line_is_ascii(index, line)) return static_cast<int32_t>(offset);
     return utf16_units_well_formed(index->text + index->starts[line], offset);
 }
 
@@ -347,10 +378,10 @@ ProtocolPosition position_walk_to(PositionWalk* walk, uint32_t offset) {
         walk->character = 0;
     }
     uint32_t line = walk->line;
-    if (walk->encoding == POSITION_ENCODING_UTF8) {
+    if (walk->encoding == POSITION_ENCODING_UTF8 || line_index_line_is_ascii(index, line)) {
         walk->character += static_cast<int32_t>(offset - walk->offset);
     } else {
-        walk->character += utf16_units_well_formed(index->text + walk->offset, offset - walk->offset);
+        walk->character += utf16_units_short(index->text + walk->offset, offset - walk->offset);
     }
     walk->offset = offset;
     return {static_cast<int32_t>(line), walk->character};

@@ -39,6 +39,15 @@ int32_t utf16_units(const char* bytes, size_t length);
 // below count this way; on valid UTF-8 it agrees with utf16_units.
 int32_t utf16_units_well_formed(const char* bytes, size_t length);
 
+// The same count with the common case inline: most tokens and the gaps
+// between them are short runs of ASCII, one unit per byte.
+inline int32_t utf16_units_short(const char* bytes, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) return utf16_units_well_formed(bytes, length);
+    }
+    return static_cast<int32_t>(length);
+}
+
 // ---- Reference form ------------------------------------------------------
 // The definition the indexed conversion below is held to, not what
 // publication runs: it walks from the start of the text for every position,
@@ -64,7 +73,12 @@ struct LineIndex {
     size_t count;
     size_t length;         // bytes of text before its terminating zero
     int32_t** line_units;  // per long line: [k] = utf16_units of its first k bytes
+    uint64_t* ascii_lines; // bit i set: line i + 1 is all ASCII, one unit per byte
 };
+
+inline bool line_index_line_is_ascii(const LineIndex* index, size_t line) {
+    return (index->ascii_lines[line / 64] >> (line % 64)) & 1u;
+}
 
 // Lines up to this many bytes are simply walked for every position.
 constexpr size_t kWalkedLineBytes = 256;
