@@ -12,33 +12,40 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:det
 
 VSCODE_DIR     = editors/vscode
 VSCODE_DEPS    = $(VSCODE_DIR)/node_modules/.package-lock.json
+# VS Code's browser build and the driver its end-to-end test runs.
+VSCODE_TEST    = $(BUILD_DIR)/vscode-test/.installed
 
-.PHONY: all build setup test test-normal test-asan build-asan build-fuzz fuzz demo bench package clean
+.PHONY: all build setup setup-test test test-normal test-asan build-asan build-fuzz fuzz demo bench package clean
 
 all: build
 
+# Building (and the demo) needs a compiler and the libraries; the tests
+# need editors, a browser and more, installed only for them.
 setup:
-	@./scripts/setup.sh
+	@./scripts/setup.sh build
+
+setup-test: setup
+	@./scripts/setup.sh test
 
 $(BUILD_DIR)/build.ninja: | setup
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-$(ASAN_BUILD_DIR)/build.ninja: | setup
+$(ASAN_BUILD_DIR)/build.ninja: | setup-test
 	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	      -DCMAKE_CXX_FLAGS=-O1 -DTOVEL_SANITIZE=ON
 
 build: setup $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-build-asan: setup $(ASAN_BUILD_DIR)/build.ninja
+build-asan: setup-test $(ASAN_BUILD_DIR)/build.ninja
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 
 # The libFuzzer targets, built by clang with ASan and UBSan.
-$(FUZZ_BUILD_DIR)/build.ninja: | setup
+$(FUZZ_BUILD_DIR)/build.ninja: | setup-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DTOVEL_FUZZ=ON -DBUILD_TESTING=OFF -DTOVEL_BENCHMARKS=OFF
 
-build-fuzz: setup $(FUZZ_BUILD_DIR)/build.ninja
+build-fuzz: setup-test $(FUZZ_BUILD_DIR)/build.ninja
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
 
 # `make fuzz FUZZ_SECONDS=3600` fuzzes longer; `make test` runs the default.
@@ -46,10 +53,17 @@ fuzz: build-fuzz
 	./scripts/fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
 
 # The VS Code extension's npm packages, exactly as package-lock.json pins them.
-$(VSCODE_DEPS): $(VSCODE_DIR)/package-lock.json | setup
+$(VSCODE_DEPS): $(VSCODE_DIR)/package-lock.json | setup-test
 	cd $(VSCODE_DIR) && npm ci --no-audit --no-fund
 
-test-normal: build $(VSCODE_DEPS)
+$(VSCODE_TEST): tests/vscode/package-lock.json tests/vscode/install.sh | setup-test
+	./tests/vscode/install.sh $(BUILD_DIR)/vscode-test
+
+# Configured again: tools the test setup installed after a demo's build are
+# found by the tests that drive them.
+test-normal: build setup-test $(VSCODE_DEPS) $(VSCODE_TEST)
+	cmake -S . -B $(BUILD_DIR) >/dev/null
+	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 test-asan: build-asan

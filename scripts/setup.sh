@@ -4,11 +4,26 @@
 # no network work at all.
 set -eu
 
-# Build and unit tests, then the editors the end-to-end editor tests drive.
+# What is needed depends on the job: `build` is what building and running
+# the programs takes (the demo needs nothing more); `test` adds the tools
+# the whole suite drives: editors, the fuzzers' compiler, memcheck, and the
+# browser, search tool and headers the VS Code test needs.
+#   usage: setup.sh [build|test]     (default: test)
+need=${1:-test}
+case "$need" in
+    build|test) ;;
+    *) echo "usage: setup.sh [build|test]" >&2; exit 2 ;;
+esac
+
 PACKAGES="g++ cmake ninja-build make pkg-config bison libcjson-dev googletest libgtest-dev libbenchmark-dev"
-PACKAGES="$PACKAGES neovim emacs-nox elpa-eglot"
-# The fuzzers (clang with its sanitizer and libFuzzer runtimes) and memcheck.
-PACKAGES="$PACKAGES clang libclang-rt-14-dev valgrind"
+if [ "$need" = test ]; then
+    PACKAGES="$PACKAGES neovim emacs-nox elpa-eglot"
+    # The fuzzers (clang with its sanitizer and libFuzzer runtimes) and memcheck.
+    PACKAGES="$PACKAGES clang libclang-rt-14-dev valgrind"
+    # VS Code in a browser: Chromium to drive it, ripgrep for its search,
+    # and what its native modules compile against.
+    PACKAGES="$PACKAGES chromium ripgrep libkrb5-dev python3"
+fi
 
 missing=""
 for package in $PACKAGES; do
@@ -19,10 +34,10 @@ for package in $PACKAGES; do
     esac
 done
 
-# The VS Code extension's grammar tests and packaging run on Node.js. A
-# machine may already carry a Node.js from elsewhere; only when there is no
-# npm at all do Debian's packages come in.
-if ! command -v npm >/dev/null 2>&1; then
+# The VS Code extension's tests and packaging run on Node.js. A machine may
+# already carry a Node.js from elsewhere; only when there is no npm at all
+# do Debian's packages come in.
+if [ "$need" = test ] && ! command -v npm >/dev/null 2>&1; then
     missing="$missing nodejs npm"
 fi
 

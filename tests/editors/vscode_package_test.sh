@@ -15,7 +15,7 @@ mkdir -p "$scratch"
 cd "$extension"
 # vsce packages the compiled client from out/, which git ignores.
 npx --no-install tsc -p .
-npx --no-install vsce package --skip-license --allow-missing-repository -o "$scratch/tovel.vsix" >/dev/null
+npx --no-install vsce package --skip-license --allow-missing-repository --no-rewrite-relative-links -o "$scratch/tovel.vsix" >/dev/null
 node - "$scratch/tovel.vsix" <<'JS'
 const fs = require("fs");
 // Read the zip's central directory: the file names it holds.
@@ -35,6 +35,9 @@ const required = [
   "extension/syntaxes/tovel.tmLanguage.json",
   "extension/language-configuration.json",
   "extension/node_modules/vscode-languageclient/package.json",
+  "extension/images/icon.png",
+  "extension/readme.md",
+  "extension/changelog.md",
 ];
 const missing = required.filter((name) => !names.has(name));
 const stray = [...names].filter((name) => /^extension\/(src|test)\//.test(name));
@@ -46,6 +49,17 @@ const manifest = JSON.parse(fs.readFileSync("package.json", "utf8"));
 const language = manifest.contributes.languages[0];
 if (language.id !== "tovel" || !language.extensions.includes(".tov")) {
   console.error("the package does not contribute the tovel language for *.tov");
+  process.exit(1);
+}
+// Opening a folder must never choose the program the extension runs.
+const serverPath = manifest.contributes.configuration.properties["tovel.server.path"];
+const untrusted = (manifest.capabilities || {}).untrustedWorkspaces || {};
+if (serverPath.scope !== "machine" || !(untrusted.restrictedConfigurations || []).includes("tovel.server.path")) {
+  console.error("tovel.server.path must have machine scope and be restricted in untrusted workspaces");
+  process.exit(1);
+}
+if (!manifest.contributes.commands.some((c) => c.command === "tovel.restartServer")) {
+  console.error("the package does not contribute the restart command");
   process.exit(1);
 }
 console.log(`tovel.vsix: ${names.size} files, all required ones present`);

@@ -13,15 +13,24 @@ import {
 
 let client: LanguageClient | undefined;
 
+// The program to run. Only the user's own settings may name it: a folder's
+// settings could otherwise make opening a cloned repository run a program
+// of the repository's choice. The setting has machine scope, so VS Code
+// already ignores workspace values; reading the user value alone keeps that
+// true whatever the editor does with scopes.
 function serverCommand(): string {
-  const configured = vscode.workspace
-    .getConfiguration("tovel")
-    .get<string>("server.path", "tovel-lsp")
-    .trim();
+  const setting = vscode.workspace.getConfiguration("tovel").inspect<string>("server.path");
+  const configured = (setting?.globalValue ?? setting?.defaultValue ?? "tovel-lsp").trim();
+  if (setting?.workspaceValue !== undefined || setting?.workspaceFolderValue !== undefined) {
+    void vscode.window.showWarningMessage(
+      "Tovel: this folder's settings name a language server program (tovel.server.path); " +
+        "it is ignored. Only your user settings choose the program."
+    );
+  }
   return configured.length > 0 ? configured : "tovel-lsp";
 }
 
-export async function activate(context: vscode.ExtensionContext): Promise<void> {
+async function startClient(): Promise<void> {
   const command = serverCommand();
   const serverOptions: ServerOptions = {
     run: { command, transport: TransportKind.stdio },
@@ -31,19 +40,6 @@ export async function activate(context: vscode.ExtensionContext): Promise<void> 
     documentSelector: [{ scheme: "file", language: "tovel" }, { scheme: "untitled", language: "tovel" }],
   };
   client = new LanguageClient("tovel", "Tovel language server", serverOptions, clientOptions);
-
-  // A changed server path takes effect on the next start; say so instead of
-  // silently keeping the old process.
-  context.subscriptions.push(
-    vscode.workspace.onDidChangeConfiguration((event) => {
-      if (event.affectsConfiguration("tovel.server.path")) {
-        void vscode.window.showInformationMessage(
-          "Tovel: reload the window to start the server from the new path."
-        );
-      }
-    })
-  );
-
   try {
     await client.start();
   } catch (error) {
@@ -53,9 +49,39 @@ export async function activate(context: vscode.ExtensionContext): Promise<void> 
   }
 }
 
-export async function deactivate(): Promise<void> {
-  if (client !== undefined) {
-    await client.stop();
-    client = undefined;
+async function stopClient(): Promise<void> {
+  const running = client;
+  client = undefined;
+  if (running !== undefined) {
+    await running.stop().catch(() => undefined);
   }
+}
+
+// A restart reads the server path again, so a changed setting takes effect.
+async function restartServer(): Promise<void> {
+  await stopClient();
+  await startClient();
+}
+
+export async function activate(context: vscode.ExtensionContext): Promise<void> {
+  context.subscriptions.push(vscode.commands.registerCommand("tovel.restartServer", restartServer));
+  context.subscriptions.push(
+    vscode.workspace.onDidChangeConfiguration(async (event) => {
+      if (!event.affectsConfiguration("tovel.server.path")) {
+        return;
+      }
+      const choice = await vscode.window.showInformationMessage(
+        "Tovel: the language server path changed.",
+        "Restart Language Server"
+      );
+      if (choice !== undefined) {
+        await restartServer();
+      }
+    })
+  );
+  await startClient();
+}
+
+export async function deactivate(): Promise<void> {
+  await stopClient();
 }
