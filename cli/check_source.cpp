@@ -1,10 +1,14 @@
 #include "cli/check_source.h"
 
+#include <cstring>
+#include <string>
+
 #include "ast/dump.h"
 #include "ast/region.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
 #include "diag/render.h"
+#include "syntax/syntax_tree.h"
 
 namespace {
 
@@ -43,6 +47,12 @@ bool check_source(const char* text, const char* path, const CheckOptions* option
     bool parsed = result == 0 || program.count > 0;
     if (options->dump && parsed) {
         dump_program(out, program);
+    }
+    if (options->tree) {
+        SyntaxTree tree;
+        syntax_parse(&tree, text, static_cast<uint32_t>(std::strlen(text)));
+        std::string dump = syntax_tree_dump(tree);
+        fwrite(dump.data(), 1, dump.size(), out);
     }
     ast_region_release(&tree_region);
     diag_list_free(&list);

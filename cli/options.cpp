@@ -33,7 +33,7 @@ OptionsResult usage_problem(char* problem, size_t size, const char* format, cons
 
 OptionsResult parse_check_options(int argc, char** argv, CheckOptions* options, char* problem,
                                   size_t problem_size) {
-    *options = CheckOptions{OUTPUT_TEXT, 0, 0, 0, nullptr, 0};
+    *options = CheckOptions{OUTPUT_TEXT, 0, 0, 0, 0, nullptr, 0};
     if (problem_size > 0) {
         problem[0] = '\0';
     }
@@ -54,6 +54,8 @@ OptionsResult parse_check_options(int argc, char** argv, CheckOptions* options, 
             options->show_version = 1;
         } else if (strcmp(arg, "--dump") == 0) {
             options->dump = 1;
+        } else if (strcmp(arg, "--tree") == 0) {
+            options->tree = 1;
         } else if (starts_with(arg, "--format=")) {
             const char* name = arg + strlen("--format=");
             if (!parse_format_name(name, &options->format)) {
@@ -96,6 +98,9 @@ void print_usage(FILE* stream) {
           "  --format=json   one JSON object per line for tools\n"
           "  --dump          after a file's diagnostics, print its syntax tree\n"
           "                  (only when the file parsed)\n"
+          "  --tree          after a file's diagnostics, print its concrete syntax\n"
+          "                  tree, byte ranges, ERROR and MISSING nodes marked\n"
+          "                  (any file, also one with mistakes)\n"
           "  --help, -h      show this help and exit\n"
           "  --version       show the version and exit\n"
           "  --              treat every later argument as a file name\n"

@@ -429,7 +429,7 @@ std::string check_cli_file(const uint8_t* data, size_t size) {
     }
     for (OutputFormat format : {OUTPUT_TEXT, OUTPUT_JSON}) {
         if (!problem.empty()) break;
-        CheckOptions options{format, 1, 0, 0, nullptr, 0};
+        CheckOptions options{format, 1, 1, 0, 0, nullptr, 0};
         std::string runs[2];
         for (std::string& run : runs) {
             char* buffer = nullptr;
@@ -444,7 +444,7 @@ std::string check_cli_file(const uint8_t* data, size_t size) {
             problem = "the same file printed different bytes";
             break;
         }
-        // Diagnostics come first, one per line; a dump (text only) follows.
+        // Diagnostics come first, one per line; the dump and the tree (text) follow.
         size_t start = 0;
         while (start < runs[0].size()) {
             size_t end = runs[0].find('\n', start);
@@ -457,7 +457,7 @@ std::string check_cli_file(const uint8_t* data, size_t size) {
             if (format == OUTPUT_JSON) {
                 JsonHolder json(cJSON_Parse(line.c_str()));
                 if (!json) {
-                    if (line.rfind("Program", 0) == 0) break;  // the dump
+                    if (line.rfind("Program", 0) == 0 || line.rfind("$accept", 0) == 0) break;  // a dump or the tree
                     problem = "a JSON line does not parse: " + line.substr(0, 200);
                     break;
                 }

@@ -34,3 +34,9 @@ std::string check_session(const uint8_t* data, size_t size);
 // fields a tool relies on, every text line names its path, and the same
 // file twice prints the same bytes.
 std::string check_cli_file(const uint8_t* data, size_t size);
+
+// Any bytes through the tolerant parse: the leaves of the tree give the text
+// back byte for byte; where the front end accepts the text, the tree has no
+// ERROR or MISSING node and the parse made exactly the front end's
+// reductions.
+std::string check_syntax_tree(const uint8_t* data, size_t size);

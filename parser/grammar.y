@@ -28,6 +28,7 @@ struct ParseContext;
 #include "parser/token_bridge.h"
 #include "parser/actions.h"
 #include "parser/error_report.h"
+#include "parser/grammar_tables.h"
 #include "parser/parse_context.h"
 #include "parser/value_discard.h"
 
@@ -779,3 +780,50 @@ optional_newlines
     ;
 
 %%
+
+namespace {
+
+template <typename T, size_t N>
+std::vector<int32_t> widen(const T (&array)[N]) {
+    return std::vector<int32_t>(array, array + N);
+}
+
+GrammarTables copy_tables() {
+    GrammarTables t;
+    t.pact = widen(yypact);
+    t.defact = widen(yydefact);
+    t.pgoto = widen(yypgoto);
+    t.defgoto = widen(yydefgoto);
+    t.table = widen(yytable);
+    t.check = widen(yycheck);
+    t.r1 = widen(yyr1);
+    t.r2 = widen(yyr2);
+    t.translate = widen(yytranslate);
+    t.symbol_names.assign(yytname, yytname + YYNTOKENS + YYNNTS);
+    t.final_state = YYFINAL;
+    t.last = YYLAST;
+    t.tokens = YYNTOKENS;
+    t.pact_ninf = YYPACT_NINF;
+    t.table_ninf = YYTABLE_NINF;
+    t.max_token_code = YYMAXUTOK;
+    t.undefined_symbol = YYSYMBOL_YYUNDEF;
+    // The lens request is the action in the middle of `comparison_lens`, the
+    // grammar's first mid-rule action: its empty rule has the symbol "$@1".
+    t.lens_rule = -1;
+    for (int32_t rule = 1; rule < YYNRULES + 1; ++rule) {
+        if (t.r2[rule] == 0 && std::strcmp(yytname[t.r1[rule]], "$@1") == 0) t.lens_rule = rule;
+    }
+    return t;
+}
+
+}  // namespace
+
+const GrammarTables& grammar_tables() {
+    static const GrammarTables tables = copy_tables();
+    return tables;
+}
+
+int32_t grammar_symbol_of(TokenKind kind) {
+    int32_t code = grammar_token_code(kind);
+    return YYTRANSLATE(code);
+}

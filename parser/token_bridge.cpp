@@ -99,6 +99,10 @@ int lexical_error(ParseContext* context, const Token& token) {
 
 }  // namespace
 
+int32_t grammar_token_code(int32_t kind) {
+    return kind >= 0 && kind < TOKEN_KIND_COUNT ? kCodeOfKind[kind] : TOK_YYUNDEF;
+}
+
 void convert_number_token(const char* text, int32_t length, NumberValue* number) {
     // Numerals longer than the buffer are read from their first 63 bytes.
     char buffer[kNumberBufferSize];

@@ -16,6 +16,10 @@ struct NumberValue;
 // the parse failed and is reported to the parser as the end of input (0).
 int yylex(ParseValue* value, SourceSpan* location, ParseContext* context);
 
+// The parser's token number of a lexer kind (ERROR has none: the bison
+// "invalid token" code).
+int32_t grammar_token_code(int32_t kind);
+
 // Fills the number triple from a numeral as written: the double value, and
 // when the text is a whole decimal or 0x-hexadecimal integer within the
 // signed 64-bit range, also the integer value with is_integer 1.

@@ -46,11 +46,13 @@ TEST(FuzzRegressions, Documents) { check_all(kRegressions / "document", check_do
 TEST(FuzzRegressions, Sessions) { check_all(kRegressions / "session", check_session, 1); }
 TEST(FuzzRegressions, CliFiles) { check_all(kRegressions / "cli_file", check_cli_file, 1); }
 TEST(FuzzRegressions, IncrementalSync) { check_all(kRegressions / "sync", check_incremental_sync, 1); }
+TEST(FuzzRegressions, SyntaxTrees) { check_all(kRegressions / "syntax", check_syntax_tree, 1); }
 
 TEST(FuzzSeeds, DocumentsHoldEveryProperty) { check_all(kSeeds / "documents", check_document, 20); }
 TEST(FuzzSeeds, SessionsHoldEveryProperty) { check_all(kSeeds / "sessions", check_session, 20); }
 TEST(FuzzSeeds, FilesHoldEveryProperty) { check_all(kSeeds / "documents", check_cli_file, 20); }
 TEST(FuzzSeeds, EditsHoldEveryProperty) { check_all(kSeeds / "documents", check_incremental_sync, 20); }
+TEST(FuzzSeeds, TreesHoldEveryProperty) { check_all(kSeeds / "documents", check_syntax_tree, 20); }
 
 // The properties themselves must be able to fail.
 TEST(FuzzChecks, NoticeBrokenOutput) {

@@ -1,0 +1,67 @@
+// The tolerant parse's properties on any bytes.
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fuzz/front_end_trace.h"
+#include "fuzz/fuzz_checks.h"
+#include "syntax/syntax_tree.h"
+
+namespace {
+
+// The leaves in text order, walked with an explicit stack.
+std::vector<const SyntaxNode*> leaves_of(const SyntaxTree& tree) {
+    std::vector<const SyntaxNode*> leaves;
+    std::vector<uint32_t> pending{tree.root};
+    while (!pending.empty()) {
+        const SyntaxNode& node = tree.nodes[pending.back()];
+        pending.pop_back();
+        if (node.flags & SYNTAX_TOKEN) {
+            leaves.push_back(&node);
+            continue;
+        }
+        for (uint32_t i = node.child_count; i-- > 0;) pending.push_back(tree.children[node.first_child + i]);
+    }
+    return leaves;
+}
+
+// Every byte in exactly one leaf, in order; inserted tokens take none.
+std::string check_lossless(const SyntaxTree& tree) {
+    uint32_t at = 0;
+    const SyntaxNode* last = nullptr;
+    for (const SyntaxNode* leaf : leaves_of(tree)) {
+        if (leaf->flags & SYNTAX_MISSING) {
+            if (!leaf->range.empty() || leaf->range.start < at) return "an inserted token has bytes or stands back";
+            continue;
+        }
+        if (leaf->trivia_start != at || leaf->range.start < leaf->trivia_start || leaf->range.end < leaf->range.start) {
+            return "leaves leave a gap or overlap at byte " + std::to_string(at);
+        }
+        at = leaf->range.end;
+        last = leaf;
+    }
+    if (at != tree.length) return "the leaves end at byte " + std::to_string(at) + " of " + std::to_string(tree.length);
+    if (last == nullptr || last->token != TOKEN_EOF) return "the last leaf is not the end of input";
+    return "";
+}
+
+}  // namespace
+
+std::string check_syntax_tree(const uint8_t* data, size_t size) {
+    // A document ends at its first NUL, as every reader of it does.
+    std::string text(reinterpret_cast<const char*>(data), size);
+    text.resize(std::strlen(text.c_str()));
+    SyntaxTree tree;
+    SyntaxOptions options;
+    options.keep_reductions = true;
+    syntax_parse(&tree, text.c_str(), static_cast<uint32_t>(text.size()), options);
+    std::string problem = check_lossless(tree);
+    if (!problem.empty()) return problem;
+    std::vector<int32_t> front_end;
+    if (front_end_reductions(text.c_str(), &front_end)) {
+        if (tree.errors != 0) return "a text the front end accepts has ERROR or MISSING nodes";
+        if (tree.reductions != front_end) return "the tolerant parse reduces otherwise than the front end";
+    }
+    return "";
+}

@@ -1,0 +1,166 @@
+#include "syntax/syntax_build.h"
+
+#include <cstring>
+
+#include "parser/grammar_tables.h"
+
+namespace {
+
+constexpr int32_t kErrorSymbol = 1;  // the grammar's "error" symbol
+
+size_t index(int32_t node) { return static_cast<size_t>(node); }
+
+}  // namespace
+
+int32_t SyntaxBuilder::new_node(int32_t symbol, uint32_t flags, TextRange range) {
+    SyntaxNode node{};
+    node.symbol = symbol;
+    node.flags = flags;
+    node.range = range;
+    node.trivia_start = range.start;
+    node.token = TOKEN_EOF;
+    tree_->nodes.push_back(node);
+    links_.emplace_back();
+    if (flags & (SYNTAX_ERROR | SYNTAX_MISSING)) ++tree_->errors;
+    return static_cast<int32_t>(tree_->nodes.size() - 1);
+}
+
+int32_t SyntaxBuilder::new_leaf(const Lexeme& token, uint32_t flags) {
+    int32_t node = new_node(token.symbol, SYNTAX_TOKEN | flags, {token.start, token.end});
+    tree_->nodes[index(node)].trivia_start = token.trivia_start;
+    tree_->nodes[index(node)].token = token.token.kind;
+    last_end_ = token.end;
+    return node;
+}
+
+void SyntaxBuilder::append_child(int32_t parent, int32_t child) {
+    Links& p = links_[index(parent)];
+    if (p.last < 0) {
+        p.first = child;
+        tree_->nodes[index(parent)].range.start = tree_->nodes[index(child)].range.start;
+    } else {
+        links_[index(p.last)].next = child;
+    }
+    p.last = child;
+    tree_->nodes[index(parent)].range.end = tree_->nodes[index(child)].range.end;
+}
+
+void SyntaxBuilder::append_entry(int32_t parent, const Entry& entry) {
+    if (entry.node >= 0) append_child(parent, entry.node);
+    for (int32_t extra = entry.extras_first; extra >= 0;) {
+        int32_t next = links_[index(extra)].next;
+        links_[index(extra)].next = -1;
+        append_child(parent, extra);
+        extra = next;
+    }
+}
+
+void SyntaxBuilder::add_extra(Entry* entry, int32_t node) {
+    if (entry->extras_last < 0) {
+        entry->extras_first = node;
+    } else {
+        links_[index(entry->extras_last)].next = node;
+    }
+    entry->extras_last = node;
+}
+
+bool SyntaxBuilder::is_list(int32_t symbol) const {
+    const char* name = syntax_symbol_name(symbol);
+    size_t length = std::strlen(name);
+    return (length > 5 && std::strcmp(name + length - 5, "_list") == 0) || std::strcmp(name, "optional_newlines") == 0;
+}
+
+void SyntaxBuilder::push_base() { stack_.push_back({-1, -1, -1}); }
+
+void SyntaxBuilder::push_token(const Lexeme& token) {
+    stack_.push_back({new_leaf(token, 0), -1, -1});
+    growing_error_ = -1;
+}
+
+void SyntaxBuilder::push_missing(TokenKind kind, int32_t symbol, uint32_t at) {
+    int32_t node = new_node(symbol, SYNTAX_TOKEN | SYNTAX_MISSING, {at, at});
+    tree_->nodes[index(node)].token = kind;
+    stack_.push_back({node, -1, -1});
+    growing_error_ = -1;
+}
+
+void SyntaxBuilder::reduce(int32_t lhs, size_t length) {
+    growing_error_ = -1;
+    size_t first = stack_.size() - length;
+    Entry* popped = stack_.data() + first;
+    Entry result{-1, -1, -1};
+    if (length == 1 && popped[0].node >= 0 && !(tree_->nodes[index(popped[0].node)].flags & SYNTAX_TOKEN) &&
+        popped[0].extras_first < 0) {
+        // A unit rule over a node: the chain folds into that node.
+        result.node = popped[0].node;
+    } else if (length >= 1 && popped[0].node >= 0 && tree_->nodes[index(popped[0].node)].symbol == lhs &&
+               !(tree_->nodes[index(popped[0].node)].flags & (SYNTAX_TOKEN | SYNTAX_ERROR)) && is_list(lhs)) {
+        // A list growing by one more element: one node for the whole list.
+        result.node = popped[0].node;
+        Entry rest = popped[0];
+        rest.node = -1;
+        append_entry(result.node, rest);
+        for (size_t i = 1; i < length; ++i) append_entry(result.node, popped[i]);
+    } else {
+        result.node = new_node(lhs, 0, {last_end_, last_end_});
+        for (size_t i = 0; i < length; ++i) append_entry(result.node, popped[i]);
+    }
+    stack_.resize(first);
+    stack_.push_back(result);
+}
+
+void SyntaxBuilder::skip_token(const Lexeme& token) {
+    int32_t leaf = new_leaf(token, 0);
+    if (growing_error_ < 0) {
+        growing_error_ = new_node(kErrorSymbol, SYNTAX_ERROR, {token.start, token.start});
+        add_extra(&stack_.back(), growing_error_);
+    }
+    append_child(growing_error_, leaf);
+}
+
+void SyntaxBuilder::abandon(size_t entries, const Lexeme& token) {
+    size_t first = stack_.size() - entries;
+    int32_t error = new_node(kErrorSymbol, SYNTAX_ERROR, {last_end_, last_end_});
+    for (size_t i = first; i < stack_.size(); ++i) append_entry(error, stack_[i]);
+    append_child(error, new_leaf(token, 0));
+    stack_.resize(first);
+    add_extra(&stack_.back(), error);
+    growing_error_ = -1;
+}
+
+void SyntaxBuilder::finish(const Lexeme* end) {
+    const GrammarTables& t = grammar_tables();
+    int32_t root = new_node(t.tokens, 0, {0, 0});  // "$accept"
+    bool accepted = end == nullptr;
+    int32_t holder = root;
+    if (!accepted) {
+        // What was left open stays in the tree, under one ERROR node.
+        holder = new_node(kErrorSymbol, SYNTAX_ERROR, {last_end_, last_end_});
+    }
+    append_entry(root, stack_[0]);
+    for (size_t i = 1; i < stack_.size(); ++i) append_entry(holder, stack_[i]);
+    if (!accepted) {
+        if (links_[index(holder)].first >= 0) {
+            append_child(root, holder);
+        } else {
+            --tree_->errors;  // nothing was left open after all
+        }
+        append_child(root, new_leaf(*end, 0));
+    }
+    tree_->nodes[index(root)].range = {0, tree_->length};
+    tree_->root = static_cast<uint32_t>(root);
+    lay_out(root);
+}
+
+void SyntaxBuilder::lay_out(int32_t) {
+    tree_->children.reserve(tree_->nodes.size());
+    for (size_t n = 0; n < tree_->nodes.size(); ++n) {
+        SyntaxNode& node = tree_->nodes[n];
+        node.first_child = static_cast<uint32_t>(tree_->children.size());
+        node.child_count = 0;
+        for (int32_t child = links_[n].first; child >= 0; child = links_[index(child)].next) {
+            tree_->children.push_back(static_cast<uint32_t>(child));
+            ++node.child_count;
+        }
+    }
+}

@@ -1,0 +1,52 @@
+// Builds the tree alongside the parse stack: one entry per stack entry,
+// holding its node and the ERROR nodes that came after it (skipped tokens,
+// given-up statements), which the next reduction over the entry takes in
+// as children in text order. Children are linked while building and laid
+// out in one array at the end.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "syntax/syntax_tree.h"
+#include "syntax/token_source.h"
+
+class SyntaxBuilder {
+public:
+    explicit SyntaxBuilder(SyntaxTree* tree) : tree_(tree) {}
+
+    void push_base();
+    void push_token(const Lexeme& token);
+    void push_missing(TokenKind kind, int32_t symbol, uint32_t at);
+    void reduce(int32_t lhs, size_t length);
+    void skip_token(const Lexeme& token);             // into an ERROR node after the top entry
+    void abandon(size_t entries, const Lexeme& token); // the top entries and `token` into one ERROR node
+    // Lays the tree out: the root holds the entries left (an accepted text:
+    // the program and the end of input); `end` is the end-of-input token
+    // when the parse stopped before shifting it.
+    void finish(const Lexeme* end);
+
+private:
+    struct Entry {
+        int32_t node;          // -1 for the base entry
+        int32_t extras_first;  // ERROR nodes after the node, linked by next
+        int32_t extras_last;
+    };
+    struct Links {
+        int32_t first = -1, last = -1, next = -1;
+    };
+
+    int32_t new_node(int32_t symbol, uint32_t flags, TextRange range);
+    int32_t new_leaf(const Lexeme& token, uint32_t flags);
+    void append_child(int32_t parent, int32_t child);
+    void append_entry(int32_t parent, const Entry& entry);
+    void add_extra(Entry* entry, int32_t node);
+    bool is_list(int32_t symbol) const;
+    void lay_out(int32_t root);
+
+    SyntaxTree* tree_;
+    std::vector<Links> links_;
+    std::vector<Entry> stack_;
+    int32_t growing_error_ = -1;  // the ERROR node skipped tokens still join
+    uint32_t last_end_ = 0;       // end of the last token taken
+};

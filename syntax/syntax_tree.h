@@ -1,0 +1,68 @@
+// The concrete syntax tree of any text: what the editor features read.
+//
+// Lossless: every byte of the text belongs to exactly one leaf, a token with
+// the trivia before it (blanks, comments, line breaks inside brackets), so
+// the leaves in order give the text back; the last leaf is the end of input
+// and carries the trivia at the end. Inner nodes carry their grammar symbol
+// and the byte range from their first token to their last. A rule with one
+// symbol on its right-hand side that is itself a node makes no node of its
+// own: the chains of expression levels fold into their innermost node.
+//
+// Where the text does not parse, the tree still covers it: ERROR nodes hold
+// the tokens the recovery skipped (and the nodes it gave up on), MISSING
+// leaves mark tokens it inserted, at a zero-width range.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lexer/lexer.h"
+#include "text/text_range.h"
+
+enum SyntaxNodeFlags : uint32_t {
+    SYNTAX_TOKEN = 1u << 0,    // a leaf: one token (or the end of input)
+    SYNTAX_ERROR = 1u << 1,    // skipped tokens and abandoned nodes
+    SYNTAX_MISSING = 1u << 2,  // a token the recovery inserted; empty range
+};
+
+struct SyntaxNode {
+    int32_t symbol;          // grammar symbol; for ERROR nodes the grammar's "error"
+    uint32_t flags;
+    TextRange range;         // a token's own bytes; an inner node from its first to last token
+    uint32_t trivia_start;   // leaves: where the trivia before the token starts
+    TokenKind token;         // leaves: the lexer's kind
+    uint32_t first_child;    // inner nodes: index into SyntaxTree::children
+    uint32_t child_count;
+};
+
+struct SyntaxTree {
+    const char* text;
+    uint32_t length;
+    std::vector<SyntaxNode> nodes;
+    std::vector<uint32_t> children;  // node indices, each inner node's run in order
+    uint32_t root;
+    uint32_t errors;                 // ERROR nodes plus MISSING leaves
+    std::vector<int32_t> reductions; // every rule reduced, in order (kept on request)
+};
+
+struct SyntaxOptions {
+    bool keep_reductions = false;  // fill SyntaxTree::reductions (for tests)
+};
+
+// Parses any text (NUL-terminated, `length` bytes) with the grammar's own
+// tables, recovering from every mistake; never fails. Where the front end
+// accepts the text the tree has no ERROR or MISSING node and the reductions
+// are exactly the front end's.
+void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options = {});
+
+inline const SyntaxNode& syntax_child(const SyntaxTree& tree, const SyntaxNode& node, uint32_t i) {
+    return tree.nodes[tree.children[node.first_child + i]];
+}
+
+// The grammar's name of a node's symbol ("statement", "IDENT", ...).
+const char* syntax_symbol_name(int32_t symbol);
+
+// One node per line, indented by depth: symbol, byte range, ERROR and
+// MISSING marked, tokens with their text; trivia as lines of their own.
+std::string syntax_tree_dump(const SyntaxTree& tree);

@@ -1,0 +1,40 @@
+// Tokens for the tolerant parse, with their bytes and the trivia before
+// them, and a look further ahead for trying repairs. Looking ahead lexes
+// early; when the parse then asks for raw lens text, the lexer goes back to
+// where the first early token began, as the front end's lexer never read
+// past the parser's one look-ahead.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+#include "lexer/lexer.h"
+
+struct Lexeme {
+    Token token;
+    int32_t symbol;         // the grammar's symbol
+    uint32_t trivia_start;  // where the blanks and comments before it start
+    uint32_t start;         // its first byte (a brace prefix: its `{`)
+    uint32_t end;           // just after its last byte, closing brace and all
+};
+
+class TokenSource {
+public:
+    explicit TokenSource(const char* text);
+
+    Lexeme next();                  // the next token, taken
+    const Lexeme& peek(size_t ahead);  // a later one, not taken: 0 is what next() returns
+    void begin_lens();              // the next token is raw lens text
+
+private:
+    struct Ahead {
+        Lexeme lexeme;
+        Lexer before;  // the lexer as it was before this token
+    };
+
+    Lexeme scan();
+
+    const char* text_;
+    Lexer lexer_;
+    std::deque<Ahead> ahead_;  // lexed early, only while repairs are tried
+};

@@ -1,0 +1,299 @@
+// The tolerant parse: the grammar's LALR(1) tables driven the way the
+// generated parser drives them (same default reductions, same moment for
+// reading the look-ahead and for asking the lexer for raw lens text), so
+// that on a text the front end accepts it makes exactly the front end's
+// reductions. Where the front end stops, this driver repairs and goes on:
+//   1. insert one closing token (`)`, `]`, `}`, `then`, a line break) when
+//      the parse then takes the next few tokens;
+//   2. otherwise skip the token into an ERROR node, up to the line's end;
+//   3. at a line break still refused, give up the broken statement: pop to
+//      the nearest state that takes the next line, the popped nodes going
+//      into an ERROR node;
+//   4. at the end of the text, insert closing tokens as long as that closes
+//      blocks, and keep whatever is left open under the root.
+// Every step takes a token or closes a block, so the parse is linear and
+// always ends; nothing recurses.
+#include <algorithm>
+#include <cstring>
+
+#include "parser/grammar_tables.h"
+#include "syntax/syntax_build.h"
+#include "syntax/syntax_tree.h"
+#include "syntax/token_source.h"
+
+namespace {
+
+constexpr size_t kRepairLookahead = 3;  // tokens a repair must let through
+constexpr size_t kMaxPop = 64;          // stack entries a statement may give up
+constexpr int kMaxEndInsertions = 3;    // tokens inserted per block closed at the end
+
+const GrammarTables& tables() { return grammar_tables(); }
+
+// What the automaton does in `state` on `symbol`: > 0 shift to that state,
+// < 0 reduce by that rule, 0 error.
+int32_t action(int32_t state, int32_t symbol) {
+    const GrammarTables& t = tables();
+    int32_t n = t.pact[static_cast<size_t>(state)];
+    if (n != t.pact_ninf) {
+        n += symbol;
+        if (n >= 0 && n <= t.last && t.check[static_cast<size_t>(n)] == symbol) {
+            int32_t value = t.table[static_cast<size_t>(n)];
+            if (value > 0) return value;
+            if (value == t.table_ninf) return 0;
+            return value;  // reduce by -value
+        }
+    }
+    int32_t rule = t.defact[static_cast<size_t>(state)];
+    return rule == 0 ? 0 : -rule;
+}
+
+// Whether the state decides without a look-ahead (the generated parser then
+// reduces without reading one).
+bool needs_lookahead(int32_t state) { return tables().pact[static_cast<size_t>(state)] != tables().pact_ninf; }
+
+int32_t goto_state(int32_t state, int32_t lhs) {
+    const GrammarTables& t = tables();
+    size_t nonterminal = static_cast<size_t>(lhs - t.tokens);
+    int32_t n = t.pgoto[nonterminal] + state;
+    if (n >= 0 && n <= t.last && t.check[static_cast<size_t>(n)] == state) return t.table[static_cast<size_t>(n)];
+    return t.defgoto[nonterminal];
+}
+
+// A stack of states for trying a repair: the real stack below `base`, its
+// own entries above.
+class TrialStack {
+public:
+    TrialStack(const std::vector<int32_t>& real, size_t depth) : real_(real), base_(depth) {}
+    int32_t top() const { return own_.empty() ? real_[base_ - 1] : own_.back(); }
+    size_t size() const { return base_ + own_.size(); }
+    void pop(size_t n) {
+        size_t own = std::min(n, own_.size());
+        own_.resize(own_.size() - own);
+        base_ -= n - own;
+    }
+    void push(int32_t state) { own_.push_back(state); }
+
+private:
+    const std::vector<int32_t>& real_;
+    size_t base_;
+    std::vector<int32_t> own_;
+};
+
+// Feeds `symbol` to the trial stack; false when refused. Sets *accepted when
+// the text is complete.
+bool trial_feed(TrialStack* stack, int32_t symbol, bool* accepted) {
+    const GrammarTables& t = tables();
+    for (;;) {
+        int32_t act = action(stack->top(), symbol);
+        if (act == 0) return false;
+        if (act > 0) {
+            stack->push(act);
+            if (act == t.final_state) *accepted = true;
+            return true;
+        }
+        int32_t rule = -act;
+        size_t length = static_cast<size_t>(t.r2[static_cast<size_t>(rule)]);
+        if (length >= stack->size()) return false;
+        stack->pop(length);
+        stack->push(goto_state(stack->top(), t.r1[static_cast<size_t>(rule)]));
+    }
+}
+
+class Driver {
+public:
+    Driver(SyntaxTree* tree, const char* text, SyntaxOptions options)
+        : tree_(tree), builder_(tree), source_(text), options_(options) {}
+
+    void run() {
+        states_.push_back(0);
+        builder_.push_base();
+        for (;;) {
+            int32_t state = states_.back();
+            if (state == tables().final_state) break;
+            if (!needs_lookahead(state)) {
+                int32_t rule = tables().defact[static_cast<size_t>(state)];
+                if (rule != 0) {
+                    reduce(rule);
+                    continue;
+                }
+            }
+            if (!has_lookahead_) read();
+            int32_t act = action(state, lookahead_.symbol);
+            if (act > 0) {
+                shift(act);
+            } else if (act < 0) {
+                reduce(-act);
+            } else if (!recover()) {
+                break;
+            }
+        }
+        builder_.finish(states_.back() == tables().final_state ? nullptr : &lookahead_);
+    }
+
+private:
+    void read() {
+        lookahead_ = source_.next();
+        has_lookahead_ = true;
+    }
+
+    void shift(int32_t state) {
+        builder_.push_token(lookahead_);
+        states_.push_back(state);
+        has_lookahead_ = false;
+    }
+
+    void shift_missing(TokenKind kind, int32_t state) {
+        builder_.push_missing(kind, grammar_symbol_of(kind), lookahead_.start);
+        states_.push_back(state);
+    }
+
+    void reduce(int32_t rule) {
+        const GrammarTables& t = tables();
+        if (options_.keep_reductions) tree_->reductions.push_back(rule - 1);
+        size_t length = static_cast<size_t>(t.r2[static_cast<size_t>(rule)]);
+        int32_t lhs = t.r1[static_cast<size_t>(rule)];
+        states_.resize(states_.size() - length);
+        builder_.reduce(lhs, length);
+        states_.push_back(goto_state(states_.back(), lhs));
+        if (rule == t.lens_rule) source_.begin_lens();
+    }
+
+    // Inserts a token for real: its reductions, then its shift.
+    void insert(TokenKind kind) {
+        int32_t symbol = grammar_symbol_of(kind);
+        for (;;) {
+            int32_t act = action(states_.back(), symbol);
+            if (act > 0) {
+                shift_missing(kind, act);
+                return;
+            }
+            reduce(-act);
+        }
+    }
+
+    // Whether, from the stack cut to `depth` entries, the symbols `first`
+    // (if any) and then the look-ahead and the tokens after it go through.
+    bool goes_on(size_t depth, const int32_t* first, size_t first_count, size_t skip_lookahead) {
+        TrialStack trial(states_, depth);
+        bool accepted = false;
+        for (size_t i = 0; i < first_count; ++i) {
+            if (!trial_feed(&trial, first[i], &accepted)) return false;
+        }
+        size_t fed = 0;
+        if (skip_lookahead == 0) {
+            if (!trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
+            if (accepted) return true;
+            ++fed;
+        }
+        for (size_t ahead = 0; fed < kRepairLookahead; ++ahead, ++fed) {
+            const Lexeme& next = source_.peek(ahead);
+            if (!trial_feed(&trial, next.symbol, &accepted)) return false;
+            if (accepted || next.token.kind == TOKEN_EOF) return true;
+        }
+        return true;
+    }
+
+    bool recover() {
+        if (lookahead_.token.kind == TOKEN_EOF) return close_at_end();
+        static const TokenKind kClosers[] = {TOKEN_RPAREN, TOKEN_RBRACKET, TOKEN_RBRACE, TOKEN_THEN, TOKEN_NEWLINE};
+        for (TokenKind closer : kClosers) {
+            int32_t symbol = grammar_symbol_of(closer);
+            if (action(states_.back(), symbol) != 0 && goes_on(states_.size(), &symbol, 1, 0)) {
+                insert(closer);
+                return true;
+            }
+        }
+        if (lookahead_.token.kind != TOKEN_NEWLINE) {
+            builder_.skip_token(lookahead_);
+            has_lookahead_ = false;
+            return true;
+        }
+        // A line break the statement cannot take: give the statement up.
+        for (size_t pop = 1; pop <= kMaxPop && pop < states_.size(); ++pop) {
+            if (goes_on(states_.size() - pop, nullptr, 0, 1)) {
+                builder_.abandon(pop, lookahead_);
+                states_.resize(states_.size() - pop);
+                has_lookahead_ = false;
+                return true;
+            }
+        }
+        builder_.skip_token(lookahead_);
+        has_lookahead_ = false;
+        return true;
+    }
+
+    // At the end of the text: close what is open with the fewest inserted
+    // tokens that make the stack shallower, while that works.
+    bool close_at_end() {
+        int32_t end = grammar_symbol_of(TOKEN_EOF);
+        while (action(states_.back(), end) == 0) {
+            std::vector<TokenKind> repair;
+            if (!find_closing(&repair)) return false;
+            for (TokenKind kind : repair) insert(kind);
+        }
+        return true;
+    }
+
+    // The shortest run of tokens (up to kMaxEndInsertions) after which the
+    // end of input is taken or the stack is shallower than now.
+    bool find_closing(std::vector<TokenKind>* repair) {
+        static const TokenKind kCandidates[] = {
+            TOKEN_NEWLINE, TOKEN_RPAREN, TOKEN_RBRACKET, TOKEN_RBRACE, TOKEN_END, TOKEN_END_CONSIDER, TOKEN_NEXT,
+            TOKEN_UNTIL, TOKEN_TRUE, TOKEN_IF, TOKEN_FUNCTION, TOKEN_WHILE, TOKEN_PROGRAM, TOKEN_LIBRARY,
+            TOKEN_MODIFIER, TOKEN_WATCH, TOKEN_WITH, TOKEN_WITHOUT, TOKEN_ON, TOKEN_IDENT, TOKEN_THEN};
+        size_t depth = states_.size();
+        std::vector<int32_t> sequence;
+        // Iterative deepening over short sequences: few candidates, three long.
+        for (int length = 1; length <= kMaxEndInsertions; ++length) {
+            std::vector<size_t> choice(static_cast<size_t>(length), 0);
+            for (;;) {
+                sequence.clear();
+                for (size_t c : choice) sequence.push_back(grammar_symbol_of(kCandidates[c]));
+                if (closes(sequence, depth)) {
+                    repair->clear();
+                    for (size_t c : choice) repair->push_back(kCandidates[c]);
+                    return true;
+                }
+                size_t i = 0;
+                while (i < choice.size() && ++choice[i] == std::size(kCandidates)) choice[i++] = 0;
+                if (i == choice.size()) break;
+            }
+        }
+        return false;
+    }
+
+    bool closes(const std::vector<int32_t>& sequence, size_t depth) {
+        TrialStack trial(states_, depth);
+        bool accepted = false;
+        for (int32_t symbol : sequence) {
+            if (!trial_feed(&trial, symbol, &accepted)) return false;
+        }
+        TrialStack after = trial;
+        if (trial_feed(&after, grammar_symbol_of(TOKEN_EOF), &accepted)) return true;
+        return trial.size() < depth;
+    }
+
+    SyntaxTree* tree_;
+    SyntaxBuilder builder_;
+    TokenSource source_;
+    SyntaxOptions options_;
+    std::vector<int32_t> states_;
+    Lexeme lookahead_{};
+    bool has_lookahead_ = false;
+};
+
+}  // namespace
+
+void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options) {
+    *tree = SyntaxTree{};
+    tree->text = text;
+    tree->length = length;
+    Driver driver(tree, text, options);
+    driver.run();
+}
+
+const char* syntax_symbol_name(int32_t symbol) {
+    const GrammarTables& t = tables();
+    if (symbol < 0 || static_cast<size_t>(symbol) >= t.symbol_names.size()) return "?";
+    return t.symbol_names[static_cast<size_t>(symbol)];
+}

@@ -1,0 +1,77 @@
+// The tree as text, for `tovel-check --tree` and for tests: one node per
+// line, two spaces per level, walked with an explicit stack.
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "syntax/syntax_tree.h"
+
+namespace {
+
+void append_quoted(std::string* out, const char* bytes, uint32_t length) {
+    *out += '"';
+    for (uint32_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '"' || c == '\\') {
+            *out += '\\';
+            *out += static_cast<char>(c);
+        } else if (c == '\n') {
+            *out += "\\n";
+        } else if (c == '\r') {
+            *out += "\\r";
+        } else if (c == '\t') {
+            *out += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", c);
+            *out += escape;
+        } else {
+            *out += static_cast<char>(c);
+        }
+    }
+    *out += '"';
+}
+
+void append_line(std::string* out, size_t depth, const char* what, TextRange range) {
+    out->append(depth * 2, ' ');
+    *out += what;
+    char where[48];
+    std::snprintf(where, sizeof where, " %u..%u", range.start, range.end);
+    *out += where;
+}
+
+void append_node(std::string* out, const SyntaxTree& tree, const SyntaxNode& node, size_t depth) {
+    if ((node.flags & SYNTAX_TOKEN) && node.trivia_start < node.range.start) {
+        append_line(out, depth, "trivia", {node.trivia_start, node.range.start});
+        *out += ' ';
+        append_quoted(out, tree.text + node.trivia_start, node.range.start - node.trivia_start);
+        *out += '\n';
+    }
+    std::string name = (node.flags & SYNTAX_ERROR) ? "ERROR" : syntax_symbol_name(node.symbol);
+    if (node.flags & SYNTAX_MISSING) name = "MISSING " + name;
+    append_line(out, depth, name.c_str(), node.range);
+    if ((node.flags & SYNTAX_TOKEN) && !(node.flags & SYNTAX_MISSING)) {
+        *out += ' ';
+        append_quoted(out, tree.text + node.range.start, node.range.end - node.range.start);
+    }
+    *out += '\n';
+}
+
+}  // namespace
+
+std::string syntax_tree_dump(const SyntaxTree& tree) {
+    std::string out;
+    if (tree.nodes.empty()) return out;
+    std::vector<std::pair<uint32_t, size_t>> pending{{tree.root, 0}};
+    while (!pending.empty()) {
+        auto [index, depth] = pending.back();
+        pending.pop_back();
+        const SyntaxNode& node = tree.nodes[index];
+        append_node(&out, tree, node, depth);
+        for (uint32_t i = node.child_count; i-- > 0;) {
+            pending.push_back({tree.children[node.first_child + i], depth + 1});
+        }
+    }
+    return out;
+}
