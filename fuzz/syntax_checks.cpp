@@ -1,4 +1,6 @@
 // The tolerant parse's properties on any bytes.
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -21,7 +23,11 @@ std::vector<const SyntaxNode*> leaves_of(const SyntaxTree& tree) {
             leaves.push_back(&node);
             continue;
         }
-        for (uint32_t i = node.child_count; i-- > 0;) pending.push_back(tree.children[node.first_child + i]);
+        size_t first = pending.size();
+        for (uint32_t child = node.first_child; child != kNoSyntaxNode; child = tree.nodes[child].next_sibling) {
+            pending.push_back(child);
+        }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
     }
     return leaves;
 }

@@ -19,8 +19,10 @@ int32_t SyntaxBuilder::new_node(int32_t symbol, uint32_t flags, TextRange range)
     node.range = range;
     node.trivia_start = range.start;
     node.token = TOKEN_EOF;
+    node.first_child = kNoSyntaxNode;
+    node.last_child = kNoSyntaxNode;
+    node.next_sibling = kNoSyntaxNode;
     tree_->nodes.push_back(node);
-    links_.emplace_back();
     if (flags & (SYNTAX_ERROR | SYNTAX_MISSING)) ++tree_->errors;
     return static_cast<int32_t>(tree_->nodes.size() - 1);
 }
@@ -34,24 +36,25 @@ int32_t SyntaxBuilder::new_leaf(const Lexeme& token, uint32_t flags) {
 }
 
 void SyntaxBuilder::append_child(int32_t parent, int32_t child) {
-    Links& p = links_[index(parent)];
-    if (p.last < 0) {
-        p.first = child;
-        tree_->nodes[index(parent)].range.start = tree_->nodes[index(child)].range.start;
+    SyntaxNode& p = tree_->nodes[index(parent)];
+    const SyntaxNode& c = tree_->nodes[index(child)];
+    if (p.last_child == kNoSyntaxNode) {
+        p.first_child = static_cast<uint32_t>(child);
+        p.range.start = c.range.start;
     } else {
-        links_[index(p.last)].next = child;
+        tree_->nodes[p.last_child].next_sibling = static_cast<uint32_t>(child);
     }
-    p.last = child;
-    tree_->nodes[index(parent)].range.end = tree_->nodes[index(child)].range.end;
+    p.last_child = static_cast<uint32_t>(child);
+    p.range.end = c.range.end;
 }
 
 void SyntaxBuilder::append_entry(int32_t parent, const Entry& entry) {
     if (entry.node >= 0) append_child(parent, entry.node);
     for (int32_t extra = entry.extras_first; extra >= 0;) {
-        int32_t next = links_[index(extra)].next;
-        links_[index(extra)].next = -1;
+        uint32_t next = tree_->nodes[index(extra)].next_sibling;
+        tree_->nodes[index(extra)].next_sibling = kNoSyntaxNode;
         append_child(parent, extra);
-        extra = next;
+        extra = next == kNoSyntaxNode ? -1 : static_cast<int32_t>(next);
     }
 }
 
@@ -59,18 +62,34 @@ void SyntaxBuilder::add_extra(Entry* entry, int32_t node) {
     if (entry->extras_last < 0) {
         entry->extras_first = node;
     } else {
-        links_[index(entry->extras_last)].next = node;
+        tree_->nodes[index(entry->extras_last)].next_sibling = static_cast<uint32_t>(node);
     }
     entry->extras_last = node;
 }
 
+// Lists grow by left recursion, one reduction per element; their nodes
+// take each new element instead of nesting one node per element.
 bool SyntaxBuilder::is_list(int32_t symbol) const {
-    const char* name = syntax_symbol_name(symbol);
-    size_t length = std::strlen(name);
-    return (length > 5 && std::strcmp(name + length - 5, "_list") == 0) || std::strcmp(name, "optional_newlines") == 0;
+    static const std::vector<bool> lists = [] {
+        const GrammarTables& t = grammar_tables();
+        std::vector<bool> result(t.symbol_names.size(), false);
+        for (size_t i = 0; i < result.size(); ++i) {
+            const char* name = t.symbol_names[i];
+            size_t length = std::strlen(name);
+            result[i] = (length > 5 && std::strcmp(name + length - 5, "_list") == 0) ||
+                        std::strcmp(name, "optional_newlines") == 0;
+        }
+        return result;
+    }();
+    return symbol >= 0 && static_cast<size_t>(symbol) < lists.size() && lists[static_cast<size_t>(symbol)];
 }
 
-void SyntaxBuilder::push_base() { stack_.push_back({-1, -1, -1}); }
+void SyntaxBuilder::push_base() {
+    // Real text makes about two nodes per four bytes: few reallocations.
+    tree_->nodes.reserve(tree_->length / 3 + 16);
+    stack_.reserve(256);
+    stack_.push_back({-1, -1, -1});
+}
 
 void SyntaxBuilder::push_token(const Lexeme& token) {
     stack_.push_back({new_leaf(token, 0), -1, -1});
@@ -140,7 +159,7 @@ void SyntaxBuilder::finish(const Lexeme* end) {
     append_entry(root, stack_[0]);
     for (size_t i = 1; i < stack_.size(); ++i) append_entry(holder, stack_[i]);
     if (!accepted) {
-        if (links_[index(holder)].first >= 0) {
+        if (tree_->nodes[index(holder)].first_child != kNoSyntaxNode) {
             append_child(root, holder);
         } else {
             --tree_->errors;  // nothing was left open after all
@@ -149,18 +168,4 @@ void SyntaxBuilder::finish(const Lexeme* end) {
     }
     tree_->nodes[index(root)].range = {0, tree_->length};
     tree_->root = static_cast<uint32_t>(root);
-    lay_out(root);
-}
-
-void SyntaxBuilder::lay_out(int32_t) {
-    tree_->children.reserve(tree_->nodes.size());
-    for (size_t n = 0; n < tree_->nodes.size(); ++n) {
-        SyntaxNode& node = tree_->nodes[n];
-        node.first_child = static_cast<uint32_t>(tree_->children.size());
-        node.child_count = 0;
-        for (int32_t child = links_[n].first; child >= 0; child = links_[index(child)].next) {
-            tree_->children.push_back(static_cast<uint32_t>(child));
-            ++node.child_count;
-        }
-    }
 }

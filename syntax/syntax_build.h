@@ -1,8 +1,7 @@
 // Builds the tree alongside the parse stack: one entry per stack entry,
 // holding its node and the ERROR nodes that came after it (skipped tokens,
 // given-up statements), which the next reduction over the entry takes in
-// as children in text order. Children are linked while building and laid
-// out in one array at the end.
+// as children in text order.
 #pragma once
 
 #include <cstdint>
@@ -32,9 +31,6 @@ private:
         int32_t extras_first;  // ERROR nodes after the node, linked by next
         int32_t extras_last;
     };
-    struct Links {
-        int32_t first = -1, last = -1, next = -1;
-    };
 
     int32_t new_node(int32_t symbol, uint32_t flags, TextRange range);
     int32_t new_leaf(const Lexeme& token, uint32_t flags);
@@ -42,10 +38,8 @@ private:
     void append_entry(int32_t parent, const Entry& entry);
     void add_extra(Entry* entry, int32_t node);
     bool is_list(int32_t symbol) const;
-    void lay_out(int32_t root);
 
     SyntaxTree* tree_;
-    std::vector<Links> links_;
     std::vector<Entry> stack_;
     int32_t growing_error_ = -1;  // the ERROR node skipped tokens still join
     uint32_t last_end_ = 0;       // end of the last token taken

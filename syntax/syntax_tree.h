@@ -26,21 +26,24 @@ enum SyntaxNodeFlags : uint32_t {
     SYNTAX_MISSING = 1u << 2,  // a token the recovery inserted; empty range
 };
 
+constexpr uint32_t kNoSyntaxNode = UINT32_MAX;
+
+// Children are linked: a node's first and last child, each child's next.
 struct SyntaxNode {
     int32_t symbol;          // grammar symbol; for ERROR nodes the grammar's "error"
     uint32_t flags;
     TextRange range;         // a token's own bytes; an inner node from its first to last token
     uint32_t trivia_start;   // leaves: where the trivia before the token starts
     TokenKind token;         // leaves: the lexer's kind
-    uint32_t first_child;    // inner nodes: index into SyntaxTree::children
-    uint32_t child_count;
+    uint32_t first_child;    // kNoSyntaxNode for none
+    uint32_t last_child;
+    uint32_t next_sibling;   // the next child of the same parent, or kNoSyntaxNode
 };
 
 struct SyntaxTree {
     const char* text;
     uint32_t length;
     std::vector<SyntaxNode> nodes;
-    std::vector<uint32_t> children;  // node indices, each inner node's run in order
     uint32_t root;
     uint32_t errors;                 // ERROR nodes plus MISSING leaves
     std::vector<int32_t> reductions; // every rule reduced, in order (kept on request)
@@ -51,14 +54,12 @@ struct SyntaxOptions {
 };
 
 // Parses any text (NUL-terminated, `length` bytes) with the grammar's own
-// tables, recovering from every mistake; never fails. Where the front end
+// tables, recovering from every mistake; never fails. A tree parsed into
+// again keeps its storage. Where the front end
 // accepts the text the tree has no ERROR or MISSING node and the reductions
 // are exactly the front end's.
 void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options = {});
 
-inline const SyntaxNode& syntax_child(const SyntaxTree& tree, const SyntaxNode& node, uint32_t i) {
-    return tree.nodes[tree.children[node.first_child + i]];
-}
 
 // The grammar's name of a node's symbol ("statement", "IDENT", ...).
 const char* syntax_symbol_name(int32_t symbol);

@@ -27,37 +27,59 @@ constexpr size_t kRepairLookahead = 3;  // tokens a repair must let through
 constexpr size_t kMaxPop = 64;          // stack entries a statement may give up
 constexpr int kMaxEndInsertions = 3;    // tokens inserted per block closed at the end
 
-const GrammarTables& tables() { return grammar_tables(); }
+// The tables as raw arrays, read once per parse: every token and reduction
+// consults them.
+struct Automaton {
+    const int32_t* pact;
+    const int32_t* defact;
+    const int32_t* pgoto;
+    const int32_t* defgoto;
+    const int32_t* table;
+    const int32_t* check;
+    const int32_t* r1;
+    const int32_t* r2;
+    int32_t last, tokens, pact_ninf, table_ninf, final_state, lens_rule;
 
-// What the automaton does in `state` on `symbol`: > 0 shift to that state,
-// < 0 reduce by that rule, 0 error.
-int32_t action(int32_t state, int32_t symbol) {
-    const GrammarTables& t = tables();
-    int32_t n = t.pact[static_cast<size_t>(state)];
-    if (n != t.pact_ninf) {
-        n += symbol;
-        if (n >= 0 && n <= t.last && t.check[static_cast<size_t>(n)] == symbol) {
-            int32_t value = t.table[static_cast<size_t>(n)];
-            if (value > 0) return value;
-            if (value == t.table_ninf) return 0;
-            return value;  // reduce by -value
-        }
+    static Automaton of(const GrammarTables& t) {
+        return {t.pact.data(), t.defact.data(), t.pgoto.data(), t.defgoto.data(), t.table.data(), t.check.data(),
+                t.r1.data(),   t.r2.data(),     t.last,         t.tokens,         t.pact_ninf,  t.table_ninf,
+                t.final_state, t.lens_rule};
     }
-    int32_t rule = t.defact[static_cast<size_t>(state)];
-    return rule == 0 ? 0 : -rule;
+
+    // What the automaton does in `state` on `symbol`: > 0 shift to that
+    // state, < 0 reduce by that rule, 0 error.
+    int32_t action(int32_t state, int32_t symbol) const {
+        int32_t n = pact[state];
+        if (n != pact_ninf) {
+            n += symbol;
+            if (n >= 0 && n <= last && check[n] == symbol) {
+                int32_t value = table[n];
+                if (value > 0) return value;
+                if (value == table_ninf) return 0;
+                return value;  // reduce by -value
+            }
+        }
+        return -defact[state];  // 0: error
+    }
+
+    // Whether the state decides without a look-ahead (the generated parser
+    // then reduces without reading one).
+    bool needs_lookahead(int32_t state) const { return pact[state] != pact_ninf; }
+
+    int32_t goto_state(int32_t state, int32_t lhs) const {
+        int32_t nonterminal = lhs - tokens;
+        int32_t n = pgoto[nonterminal] + state;
+        if (n >= 0 && n <= last && check[n] == state) return table[n];
+        return defgoto[nonterminal];
+    }
+};
+
+const Automaton& automaton() {
+    static const Automaton a = Automaton::of(grammar_tables());
+    return a;
 }
 
-// Whether the state decides without a look-ahead (the generated parser then
-// reduces without reading one).
-bool needs_lookahead(int32_t state) { return tables().pact[static_cast<size_t>(state)] != tables().pact_ninf; }
-
-int32_t goto_state(int32_t state, int32_t lhs) {
-    const GrammarTables& t = tables();
-    size_t nonterminal = static_cast<size_t>(lhs - t.tokens);
-    int32_t n = t.pgoto[nonterminal] + state;
-    if (n >= 0 && n <= t.last && t.check[static_cast<size_t>(n)] == state) return t.table[static_cast<size_t>(n)];
-    return t.defgoto[nonterminal];
-}
+int32_t action(int32_t state, int32_t symbol) { return automaton().action(state, symbol); }
 
 // A stack of states for trying a repair: the real stack below `base`, its
 // own entries above.
@@ -82,43 +104,44 @@ private:
 // Feeds `symbol` to the trial stack; false when refused. Sets *accepted when
 // the text is complete.
 bool trial_feed(TrialStack* stack, int32_t symbol, bool* accepted) {
-    const GrammarTables& t = tables();
+    const Automaton& a = automaton();
     for (;;) {
-        int32_t act = action(stack->top(), symbol);
+        int32_t act = a.action(stack->top(), symbol);
         if (act == 0) return false;
         if (act > 0) {
             stack->push(act);
-            if (act == t.final_state) *accepted = true;
+            if (act == a.final_state) *accepted = true;
             return true;
         }
         int32_t rule = -act;
-        size_t length = static_cast<size_t>(t.r2[static_cast<size_t>(rule)]);
+        size_t length = static_cast<size_t>(a.r2[rule]);
         if (length >= stack->size()) return false;
         stack->pop(length);
-        stack->push(goto_state(stack->top(), t.r1[static_cast<size_t>(rule)]));
+        stack->push(a.goto_state(stack->top(), a.r1[rule]));
     }
 }
 
 class Driver {
 public:
     Driver(SyntaxTree* tree, const char* text, SyntaxOptions options)
-        : tree_(tree), builder_(tree), source_(text), options_(options) {}
+        : a_(automaton()), tree_(tree), builder_(tree), source_(text), options_(options) {}
 
     void run() {
+        states_.reserve(256);
         states_.push_back(0);
         builder_.push_base();
         for (;;) {
             int32_t state = states_.back();
-            if (state == tables().final_state) break;
-            if (!needs_lookahead(state)) {
-                int32_t rule = tables().defact[static_cast<size_t>(state)];
+            if (state == a_.final_state) break;
+            if (!a_.needs_lookahead(state)) {
+                int32_t rule = a_.defact[state];
                 if (rule != 0) {
                     reduce(rule);
                     continue;
                 }
             }
             if (!has_lookahead_) read();
-            int32_t act = action(state, lookahead_.symbol);
+            int32_t act = a_.action(state, lookahead_.symbol);
             if (act > 0) {
                 shift(act);
             } else if (act < 0) {
@@ -127,7 +150,7 @@ public:
                 break;
             }
         }
-        builder_.finish(states_.back() == tables().final_state ? nullptr : &lookahead_);
+        builder_.finish(states_.back() == a_.final_state ? nullptr : &lookahead_);
     }
 
 private:
@@ -148,14 +171,13 @@ private:
     }
 
     void reduce(int32_t rule) {
-        const GrammarTables& t = tables();
         if (options_.keep_reductions) tree_->reductions.push_back(rule - 1);
-        size_t length = static_cast<size_t>(t.r2[static_cast<size_t>(rule)]);
-        int32_t lhs = t.r1[static_cast<size_t>(rule)];
+        size_t length = static_cast<size_t>(a_.r2[rule]);
+        int32_t lhs = a_.r1[rule];
         states_.resize(states_.size() - length);
         builder_.reduce(lhs, length);
-        states_.push_back(goto_state(states_.back(), lhs));
-        if (rule == t.lens_rule) source_.begin_lens();
+        states_.push_back(a_.goto_state(states_.back(), lhs));
+        if (rule == a_.lens_rule) source_.begin_lens();
     }
 
     // Inserts a token for real: its reductions, then its shift.
@@ -273,6 +295,7 @@ private:
         return trial.size() < depth;
     }
 
+    const Automaton& a_;
     SyntaxTree* tree_;
     SyntaxBuilder builder_;
     TokenSource source_;
@@ -285,15 +308,18 @@ private:
 }  // namespace
 
 void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options) {
-    *tree = SyntaxTree{};
     tree->text = text;
     tree->length = length;
+    tree->nodes.clear();
+    tree->reductions.clear();
+    tree->root = 0;
+    tree->errors = 0;
     Driver driver(tree, text, options);
     driver.run();
 }
 
 const char* syntax_symbol_name(int32_t symbol) {
-    const GrammarTables& t = tables();
+    const GrammarTables& t = grammar_tables();
     if (symbol < 0 || static_cast<size_t>(symbol) >= t.symbol_names.size()) return "?";
     return t.symbol_names[static_cast<size_t>(symbol)];
 }

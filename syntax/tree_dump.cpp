@@ -1,5 +1,7 @@
 // The tree as text, for `tovel-check --tree` and for tests: one node per
 // line, two spaces per level, walked with an explicit stack.
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -69,9 +71,11 @@ std::string syntax_tree_dump(const SyntaxTree& tree) {
         pending.pop_back();
         const SyntaxNode& node = tree.nodes[index];
         append_node(&out, tree, node, depth);
-        for (uint32_t i = node.child_count; i-- > 0;) {
-            pending.push_back({tree.children[node.first_child + i], depth + 1});
+        size_t first = pending.size();
+        for (uint32_t child = node.first_child; child != kNoSyntaxNode; child = tree.nodes[child].next_sibling) {
+            pending.push_back({child, depth + 1});
         }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
     }
     return out;
 }
