@@ -23,12 +23,12 @@ int32_t SyntaxBuilder::new_node(int32_t symbol, uint32_t flags, TextRange range)
     node.last_child = kNoSyntaxNode;
     node.next_sibling = kNoSyntaxNode;
     tree_->nodes.push_back(node);
-    if (flags & (SYNTAX_ERROR | SYNTAX_MISSING)) ++tree_->errors;
+    if (flags & (SYNTAX_ERROR | SYNTAX_MISSING | SYNTAX_CUT)) ++tree_->errors;
     return static_cast<int32_t>(tree_->nodes.size() - 1);
 }
 
 int32_t SyntaxBuilder::new_leaf(const Lexeme& token, uint32_t flags) {
-    int32_t node = new_node(token.symbol, SYNTAX_TOKEN | flags, {token.start, token.end});
+    int32_t node = new_node(token.symbol, SYNTAX_TOKEN | flags | (token.cut ? SYNTAX_CUT : 0u), {token.start, token.end});
     tree_->nodes[index(node)].trivia_start = token.trivia_start;
     tree_->nodes[index(node)].token = token.token.kind;
     last_end_ = token.end;
@@ -168,4 +168,52 @@ void SyntaxBuilder::finish(const Lexeme* end) {
     }
     tree_->nodes[index(root)].range = {0, tree_->length};
     tree_->root = static_cast<uint32_t>(root);
+}
+
+namespace {
+
+bool opens_block(TokenKind kind) {
+    switch (kind) {
+    case TOKEN_IF: case TOKEN_FOR: case TOKEN_DO: case TOKEN_WHILE: case TOKEN_CONSIDER: case TOKEN_FUNCTION:
+    case TOKEN_MODIFIER: case TOKEN_EXPORT: case TOKEN_PROGRAM: case TOKEN_LIBRARY: case TOKEN_WATCH:
+    case TOKEN_WITH: case TOKEN_WITHOUT: case TOKEN_ON: case TOKEN_IDENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+uint32_t syntax_indent(const char* text, uint32_t at) {
+    uint32_t start = at;
+    while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
+    if (start > 0 && text[start - 1] != '\n') return UINT32_MAX;  // not the line's first token
+    return at - start;
+}
+
+std::vector<OpenBlock> SyntaxBuilder::open_blocks() const {
+    std::vector<OpenBlock> blocks;
+    for (size_t i = 1; i < stack_.size(); ++i) {
+        if (stack_[i].node < 0) continue;
+        const SyntaxNode& node = tree_->nodes[index(stack_[i].node)];
+        if (!(node.flags & SYNTAX_TOKEN) || (node.flags & SYNTAX_MISSING) || !opens_block(node.token)) continue;
+        uint32_t indent = syntax_indent(tree_->text, node.range.start);
+        if (indent == UINT32_MAX) continue;
+        OpenBlock block{i, node.token, indent, {}};
+        if (node.token == TOKEN_IDENT) {
+            // A server or site (`server name(`) or a route (`get "/p" (`):
+            // a word, then a name or a path on the same stack.
+            if (i + 1 >= stack_.size() || stack_[i + 1].node < 0) continue;
+            TokenKind next = tree_->nodes[index(stack_[i + 1].node)].token;
+            if (next != TOKEN_IDENT && next != TOKEN_STRING) continue;
+            block.word = node.range;
+        }
+        if (node.token == TOKEN_ON && (i + 1 >= stack_.size() || stack_[i + 1].node < 0 ||
+                                       tree_->nodes[index(stack_[i + 1].node)].token != TOKEN_IDENT)) {
+            continue;
+        }
+        blocks.push_back(block);
+    }
+    return blocks;
 }

@@ -10,6 +10,18 @@
 #include "syntax/syntax_tree.h"
 #include "syntax/token_source.h"
 
+// A block whose header is on the stack and whose end has not come yet.
+struct OpenBlock {
+    size_t entry;       // stack entry of its first token
+    TokenKind kind;     // that token: IF, FOR, FUNCTION, ... or IDENT for a server, site or route
+    uint32_t indent;    // bytes before it on its line
+    TextRange word;     // IDENT headers: the word an `end` line must repeat
+};
+
+// Bytes of blanks before `at` on its line, or UINT32_MAX when something
+// else stands before it there.
+uint32_t syntax_indent(const char* text, uint32_t at);
+
 class SyntaxBuilder {
 public:
     explicit SyntaxBuilder(SyntaxTree* tree) : tree_(tree) {}
@@ -24,6 +36,9 @@ public:
     // the program and the end of input); `end` is the end-of-input token
     // when the parse stopped before shifting it.
     void finish(const Lexeme* end);
+
+    // The blocks open on the stack, outermost first.
+    std::vector<OpenBlock> open_blocks() const;
 
 private:
     struct Entry {

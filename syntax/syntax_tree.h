@@ -24,6 +24,7 @@ enum SyntaxNodeFlags : uint32_t {
     SYNTAX_TOKEN = 1u << 0,    // a leaf: one token (or the end of input)
     SYNTAX_ERROR = 1u << 1,    // skipped tokens and abandoned nodes
     SYNTAX_MISSING = 1u << 2,  // a token the recovery inserted; empty range
+    SYNTAX_CUT = 1u << 3,      // a string never closed, taken as ending with its line
 };
 
 constexpr uint32_t kNoSyntaxNode = UINT32_MAX;
@@ -45,7 +46,7 @@ struct SyntaxTree {
     uint32_t length;
     std::vector<SyntaxNode> nodes;
     uint32_t root;
-    uint32_t errors;                 // ERROR nodes plus MISSING leaves
+    uint32_t errors;                 // ERROR nodes, MISSING leaves and cut strings
     std::vector<int32_t> reductions; // every rule reduced, in order (kept on request)
 };
 

@@ -5,7 +5,29 @@
 
 #include "parser/grammar_tables.h"
 
-TokenSource::TokenSource(const char* text) : text_(text) { lexer_init(&lexer_, text, 1); }
+TokenSource::TokenSource(const char* text, bool cut_strings) : text_(text), cut_strings_(cut_strings) {
+    lexer_init(&lexer_, text, 1);
+}
+
+// The lexer reads an unclosed string to the end of the text; most often the
+// quote was meant to close on its line. The token becomes a string up to
+// the line's end and the lexer goes on from the line break.
+void TokenSource::cut_unclosed_string(Lexeme* lexeme) {
+    const Token& token = lexeme->token;
+    if (token.kind != TOKEN_ERROR || token.length < 1 || token.start[0] != '"') return;
+    const char* line_end = static_cast<const char*>(std::memchr(token.start, '\n', static_cast<size_t>(token.length)));
+    if (line_end == nullptr) return;
+    if (line_end > token.start && line_end[-1] == '\r') --line_end;
+    int32_t length = static_cast<int32_t>(line_end - token.start);
+    lexeme->token.kind = TOKEN_STRING;
+    lexeme->token.length = length;
+    lexeme->symbol = grammar_symbol_of(TOKEN_STRING);
+    lexeme->end = static_cast<uint32_t>(line_end - text_);
+    lexeme->cut = true;
+    lexer_.cur = line_end;
+    lexer_.line = token.line;
+    lexer_.column = token.column + length;
+}
 
 Lexeme TokenSource::scan() {
     Lexeme lexeme;
@@ -25,6 +47,8 @@ Lexeme TokenSource::scan() {
     lexeme.start = static_cast<uint32_t>(start - text_);
     if (lexeme.start < lexeme.trivia_start) lexeme.start = lexeme.trivia_start;
     if (lexeme.end < lexeme.start) lexeme.end = lexeme.start;
+    lexeme.cut = false;
+    if (cut_strings_) cut_unclosed_string(&lexeme);
     return lexeme;
 }
 
@@ -51,4 +75,18 @@ void TokenSource::begin_lens() {
         ahead_.clear();
     }
     lexer_begin_lens(&lexer_);
+}
+
+std::string TokenSource::open_brackets() const {
+    const Lexer& after_taken = ahead_.empty() ? lexer_ : ahead_.front().before;
+    int32_t kept = after_taken.bracket_depth < LEXER_STACK_LIMIT ? after_taken.bracket_depth : LEXER_STACK_LIMIT;
+    return std::string(after_taken.bracket_chars, after_taken.bracket_chars + (kept > 0 ? kept : 0));
+}
+
+void TokenSource::drop_brackets() {
+    if (!ahead_.empty()) {
+        lexer_ = std::move(ahead_.front().before);
+        ahead_.clear();
+    }
+    lexer_.bracket_depth = 0;
 }

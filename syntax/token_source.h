@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "lexer/lexer.h"
 
@@ -16,15 +17,24 @@ struct Lexeme {
     uint32_t trivia_start;  // where the blanks and comments before it start
     uint32_t start;         // its first byte (a brace prefix: its `{`)
     uint32_t end;           // just after its last byte, closing brace and all
+    bool cut;               // an unclosed string taken as ending with its line
 };
 
 class TokenSource {
 public:
-    explicit TokenSource(const char* text);
+    // With `cut_strings`, a string never closed ends at the end of its own
+    // line instead of running to the end of the text.
+    TokenSource(const char* text, bool cut_strings);
 
     Lexeme next();                  // the next token, taken
     const Lexeme& peek(size_t ahead);  // a later one, not taken: 0 is what next() returns
     void begin_lens();              // the next token is raw lens text
+
+    // The brackets open after the tokens taken so far, innermost last
+    // (as far as the lexer remembers them).
+    std::string open_brackets() const;
+    // Takes them as closed: line breaks end statements again.
+    void drop_brackets();
 
 private:
     struct Ahead {
@@ -34,7 +44,10 @@ private:
 
     Lexeme scan();
 
+    void cut_unclosed_string(Lexeme* lexeme);
+
     const char* text_;
+    bool cut_strings_;
     Lexer lexer_;
     std::deque<Ahead> ahead_;  // lexed early, only while repairs are tried
 };

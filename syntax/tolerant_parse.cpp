@@ -123,8 +123,12 @@ bool trial_feed(TrialStack* stack, int32_t symbol, bool* accepted) {
 
 class Driver {
 public:
-    Driver(SyntaxTree* tree, const char* text, SyntaxOptions options)
-        : a_(automaton()), tree_(tree), builder_(tree), source_(text), options_(options) {}
+    // With `by_layout`, lines that show a block was left open close it
+    // (see close_open_blocks): only for a text known to hold mistakes, so
+    // that a text the front end accepts is parsed exactly as it does.
+    Driver(SyntaxTree* tree, const char* text, SyntaxOptions options, bool by_layout)
+        : a_(automaton()), tree_(tree), text_(text), builder_(tree), source_(text, by_layout), options_(options),
+          by_layout_(by_layout) {}
 
     void run() {
         states_.reserve(256);
@@ -142,6 +146,11 @@ public:
             }
             if (!has_lookahead_) read();
             int32_t act = a_.action(state, lookahead_.symbol);
+            // A line's first token, once the reductions it causes are done.
+            if (act >= 0 && line_start_pending_) {
+                line_start_pending_ = false;
+                if (close_open_brackets() || close_open_blocks()) continue;
+            }
             if (act > 0) {
                 shift(act);
             } else if (act < 0) {
@@ -157,6 +166,132 @@ private:
     void read() {
         lookahead_ = source_.next();
         has_lookahead_ = true;
+        line_start_pending_ = by_layout_ && syntax_indent(text_, lookahead_.start) != UINT32_MAX;
+    }
+
+    // --- Brackets and blocks the layout shows left open ----------------------
+
+    // Words that only begin a statement or close a block.
+    static bool only_starts_statement(TokenKind kind) {
+        switch (kind) {
+        case TOKEN_PRINT: case TOKEN_IF: case TOKEN_FOR: case TOKEN_WHILE: case TOKEN_DO: case TOKEN_RETURN:
+        case TOKEN_GOTO: case TOKEN_GOSUB: case TOKEN_END: case TOKEN_NEXT: case TOKEN_UNTIL: case TOKEN_FUNCTION:
+        case TOKEN_MODIFIER: case TOKEN_PROGRAM: case TOKEN_LIBRARY: case TOKEN_CONSIDER: case TOKEN_WATCH:
+        case TOKEN_UNWATCH: case TOKEN_WITHOUT: case TOKEN_BREAK: case TOKEN_CONTINUE: case TOKEN_USE:
+        case TOKEN_LOAD: case TOKEN_EXPORT: case TOKEN_STOP: case TOKEN_END_CONSIDER:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // A line that begins with such a word while a bracket is still open:
+    // the bracket was left open on the line before, which ends there. The
+    // lexer joined the lines; the brackets and the line break are inserted
+    // and the lexer told they are closed.
+    bool close_open_brackets() {
+        if (!only_starts_statement(lookahead_.token.kind)) return false;
+        std::string open = source_.open_brackets();
+        if (open.empty()) return false;
+        std::vector<TokenKind> line;
+        for (size_t i = open.size(); i-- > 0;) {
+            line.push_back(open[i] == '(' ? TOKEN_RPAREN : open[i] == '[' ? TOKEN_RBRACKET : TOKEN_RBRACE);
+        }
+        line.push_back(TOKEN_NEWLINE);
+        if (!closes_block(line, states_.size())) return false;
+        for (TokenKind kind : line) insert(kind);
+        source_.drop_brackets();
+        return true;
+    }
+
+    bool starts_declaration() {
+        switch (lookahead_.token.kind) {
+        case TOKEN_FUNCTION: case TOKEN_MODIFIER: case TOKEN_EXPORT: case TOKEN_PROGRAM: case TOKEN_LIBRARY:
+            return true;
+        case TOKEN_IDENT:  // `server name(`, `web name(`
+            return source_.peek(0).token.kind == TOKEN_IDENT && source_.peek(1).token.kind == TOKEN_LPAREN;
+        default:
+            return false;
+        }
+    }
+
+    bool same_word(TextRange a, const Token& b) const {
+        return a.length() == static_cast<uint32_t>(b.length) && std::memcmp(text_ + a.start, b.start, a.length()) == 0;
+    }
+
+    // Whether the closing line starting with the look-ahead ends `block`.
+    bool closes(const OpenBlock& block) {
+        switch (lookahead_.token.kind) {
+        case TOKEN_NEXT: return block.kind == TOKEN_FOR;
+        case TOKEN_UNTIL: return block.kind == TOKEN_DO;
+        case TOKEN_END_CONSIDER: return block.kind == TOKEN_CONSIDER;
+        case TOKEN_END: break;
+        default: return false;
+        }
+        const Token& word = source_.peek(0).token;
+        switch (word.kind) {
+        case TOKEN_MODIFIER: return block.kind == TOKEN_MODIFIER || block.kind == TOKEN_EXPORT;
+        case TOKEN_IDENT: return block.kind == TOKEN_IDENT && same_word(block.word, word);
+        default: return block.kind == word.kind;
+        }
+    }
+
+    // The closing line of a block, as the grammar spells it.
+    static std::vector<TokenKind> closing_line(const OpenBlock& block) {
+        switch (block.kind) {
+        case TOKEN_FOR: return {TOKEN_NEXT, TOKEN_NEWLINE};
+        case TOKEN_DO: return {TOKEN_UNTIL, TOKEN_TRUE, TOKEN_NEWLINE};
+        case TOKEN_CONSIDER: return {TOKEN_END_CONSIDER, TOKEN_NEWLINE};
+        case TOKEN_EXPORT: return {TOKEN_END, TOKEN_MODIFIER, TOKEN_NEWLINE};
+        default: return {TOKEN_END, block.kind, TOKEN_NEWLINE};
+        }
+    }
+
+    // At the first token of a line, before it is taken: a declaration at
+    // the indentation of an open block or left of it, or a closing line
+    // naming an outer block, means the blocks in between were left open;
+    // each gets its closing line inserted, innermost first, as long as the
+    // grammar takes it and the block then closes.
+    bool close_open_blocks() {
+        std::vector<OpenBlock> open = builder_.open_blocks();
+        if (open.empty()) return false;
+        size_t keep = open.size();  // blocks [keep, size) are closed
+        uint32_t indent = syntax_indent(text_, lookahead_.start);
+        if (starts_declaration()) {
+            for (size_t i = 0; i < open.size(); ++i) {
+                if (open[i].indent >= indent) {
+                    keep = i;
+                    break;
+                }
+            }
+        } else {
+            for (size_t i = open.size(); i-- > 0;) {
+                if (closes(open[i])) {
+                    keep = i + 1;
+                    break;
+                }
+            }
+        }
+        bool inserted = false;
+        for (size_t i = open.size(); i-- > keep;) {
+            std::vector<TokenKind> line = closing_line(open[i]);
+            if (!closes_block(line, open[i].entry)) break;
+            for (TokenKind kind : line) insert(kind);
+            inserted = true;
+        }
+        return inserted;
+    }
+
+    // Whether inserting `line` and then taking the look-ahead leaves the
+    // stack no deeper than the block's first entry (plus the look-ahead).
+    bool closes_block(const std::vector<TokenKind>& line, size_t entry) {
+        TrialStack trial(states_, states_.size());
+        bool accepted = false;
+        for (TokenKind kind : line) {
+            if (!trial_feed(&trial, grammar_symbol_of(kind), &accepted)) return false;
+        }
+        if (!trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
+        return trial.size() <= entry + 1;
     }
 
     void shift(int32_t state) {
@@ -297,9 +432,12 @@ private:
 
     const Automaton& a_;
     SyntaxTree* tree_;
+    const char* text_;
     SyntaxBuilder builder_;
     TokenSource source_;
     SyntaxOptions options_;
+    bool by_layout_;
+    bool line_start_pending_ = false;
     std::vector<int32_t> states_;
     Lexeme lookahead_{};
     bool has_lookahead_ = false;
@@ -307,15 +445,28 @@ private:
 
 }  // namespace
 
-void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options) {
+namespace {
+
+void parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options, bool by_layout) {
     tree->text = text;
     tree->length = length;
     tree->nodes.clear();
     tree->reductions.clear();
     tree->root = 0;
     tree->errors = 0;
-    Driver driver(tree, text, options);
+    Driver driver(tree, text, options, by_layout);
     driver.run();
+}
+
+}  // namespace
+
+// The grammar lets a block run on where the layout says it ended (a
+// function inside a function is a statement like any other), so the layout
+// is only believed in a text that has mistakes: the plain parse goes first,
+// and a text with errors is parsed again, reading the layout.
+void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options) {
+    parse_once(tree, text, length, options, false);
+    if (tree->errors > 0) parse_once(tree, text, length, options, true);
 }
 
 const char* syntax_symbol_name(int32_t symbol) {

@@ -52,6 +52,7 @@ void append_node(std::string* out, const SyntaxTree& tree, const SyntaxNode& nod
     }
     std::string name = (node.flags & SYNTAX_ERROR) ? "ERROR" : syntax_symbol_name(node.symbol);
     if (node.flags & SYNTAX_MISSING) name = "MISSING " + name;
+    if (node.flags & SYNTAX_CUT) name = "CUT " + name;
     append_line(out, depth, name.c_str(), node.range);
     if ((node.flags & SYNTAX_TOKEN) && !(node.flags & SYNTAX_MISSING)) {
         *out += ' ';
