@@ -13,16 +13,8 @@ size_t index(int32_t node) { return static_cast<size_t>(node); }
 }  // namespace
 
 int32_t SyntaxBuilder::new_node(int32_t symbol, uint32_t flags, TextRange range) {
-    SyntaxNode node{};
-    node.symbol = symbol;
-    node.flags = flags;
-    node.range = range;
-    node.trivia_start = range.start;
-    node.token = TOKEN_EOF;
-    node.first_child = kNoSyntaxNode;
-    node.last_child = kNoSyntaxNode;
-    node.next_sibling = kNoSyntaxNode;
-    tree_->nodes.push_back(node);
+    tree_->nodes.push_back(
+        SyntaxNode{symbol, flags, range, range.start, TOKEN_EOF, kNoSyntaxNode, kNoSyntaxNode, kNoSyntaxNode});
     if (flags & (SYNTAX_ERROR | SYNTAX_MISSING | SYNTAX_CUT)) ++tree_->errors;
     return static_cast<int32_t>(tree_->nodes.size() - 1);
 }
@@ -69,7 +61,7 @@ void SyntaxBuilder::add_extra(Entry* entry, int32_t node) {
 
 // Lists grow by left recursion, one reduction per element; their nodes
 // take each new element instead of nesting one node per element.
-bool SyntaxBuilder::is_list(int32_t symbol) const {
+const std::vector<bool>& list_symbols() {
     static const std::vector<bool> lists = [] {
         const GrammarTables& t = grammar_tables();
         std::vector<bool> result(t.symbol_names.size(), false);
@@ -81,7 +73,13 @@ bool SyntaxBuilder::is_list(int32_t symbol) const {
         }
         return result;
     }();
-    return symbol >= 0 && static_cast<size_t>(symbol) < lists.size() && lists[static_cast<size_t>(symbol)];
+    return lists;
+}
+
+SyntaxBuilder::SyntaxBuilder(SyntaxTree* tree) : tree_(tree), lists_(list_symbols()) {}
+
+bool SyntaxBuilder::is_list(int32_t symbol) const {
+    return symbol >= 0 && static_cast<size_t>(symbol) < lists_.size() && lists_[static_cast<size_t>(symbol)];
 }
 
 void SyntaxBuilder::push_base() {
@@ -108,7 +106,9 @@ void SyntaxBuilder::reduce(int32_t lhs, size_t length) {
     size_t first = stack_.size() - length;
     Entry* popped = stack_.data() + first;
     Entry result{-1, -1, -1};
-    if (length == 1 && popped[0].node >= 0 && !(tree_->nodes[index(popped[0].node)].flags & SYNTAX_TOKEN) &&
+    if (length == 0 && !is_list(lhs)) {
+        // An empty optional part (no suffix, no parameters) holds no byte: no node.
+    } else if (length == 1 && popped[0].node >= 0 && !(tree_->nodes[index(popped[0].node)].flags & SYNTAX_TOKEN) &&
         popped[0].extras_first < 0) {
         // A unit rule over a node: the chain folds into that node.
         result.node = popped[0].node;

@@ -24,7 +24,7 @@ uint32_t syntax_indent(const char* text, uint32_t at);
 
 class SyntaxBuilder {
 public:
-    explicit SyntaxBuilder(SyntaxTree* tree) : tree_(tree) {}
+    explicit SyntaxBuilder(SyntaxTree* tree);
 
     void push_base();
     void push_token(const Lexeme& token);
@@ -55,6 +55,7 @@ private:
     bool is_list(int32_t symbol) const;
 
     SyntaxTree* tree_;
+    const std::vector<bool>& lists_;  // per grammar symbol: a list
     std::vector<Entry> stack_;
     int32_t growing_error_ = -1;  // the ERROR node skipped tokens still join
     uint32_t last_end_ = 0;       // end of the last token taken

@@ -6,7 +6,9 @@
 // and carries the trivia at the end. Inner nodes carry their grammar symbol
 // and the byte range from their first token to their last. A rule with one
 // symbol on its right-hand side that is itself a node makes no node of its
-// own: the chains of expression levels fold into their innermost node.
+// own: the chains of expression levels fold into their innermost node. An
+// empty rule makes a node only for a list (an empty block body); other
+// empty optional parts hold no byte and make none.
 //
 // Where the text does not parse, the tree still covers it: ERROR nodes hold
 // the tokens the recovery skipped (and the nodes it gave up on), MISSING
