@@ -198,6 +198,17 @@ TEST(CliDump, GoldenOutputForASmallProgram) {
     EXPECT_EQ(run.error, "");
 }
 
+// The concrete tree of a text with mistakes: every byte in a leaf, the
+// repairs marked, the function after them still a declaration of its own.
+TEST(CliTree, GoldenTreeOfATextWithMistakes) {
+    const std::string source = "tests/e2e/cli/mistakes.tov";
+    CheckRun run = run_check({"--tree", source});
+    EXPECT_EQ(run.status, 1);
+    if (update_goldens_requested()) write_file_bytes("tests/e2e/cli/mistakes.tree", run.output);
+    EXPECT_EQ(run.output, read_file_bytes("tests/e2e/cli/mistakes.tree"));
+    EXPECT_EQ(run.error, "");
+}
+
 TEST(CliDump, TreeOnlyWhenTheTextParsed) {
     ScratchDir scratch;
     struct Case {
