@@ -9,7 +9,8 @@
 # VS Code expects is Debian's ripgrep. Nothing is written to the home folder.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-dest=$1
+mkdir -p "$1"
+dest=$(cd "$1" && pwd)  # the steps below change folders
 stamp="$dest/.installed"
 lock_sum=$(cat "$here/package.json" "$here/package-lock.json" "$0" | sha256sum | cut -d' ' -f1)
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$lock_sum" ]; then
