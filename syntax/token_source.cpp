@@ -1,5 +1,6 @@
 #include "syntax/token_source.h"
 
+#include <cctype>
 #include <cstring>
 #include <utility>
 
@@ -9,12 +10,17 @@ TokenSource::TokenSource(const char* text, bool cut_strings) : text_(text), cut_
     lexer_init(&lexer_, text, 1);
 }
 
-// The lexer reads an unclosed string to the end of the text; most often the
-// quote was meant to close on its line. The token becomes a string up to
-// the line's end and the lexer goes on from the line break.
+// The lexer reads an unclosed string to the end of the text, or to the
+// opening quote of the next literal, which then leaves that literal's text
+// as words right after a quote (`"...print "done"`): most often the quote
+// was meant to close on its own line. The token becomes a string up to the
+// line's end and the lexer goes on from the line break.
 void TokenSource::cut_unclosed_string(Lexeme* lexeme) {
     const Token& token = lexeme->token;
-    if (token.kind != TOKEN_ERROR || token.length < 1 || token.start[0] != '"') return;
+    if (token.length < 1 || token.start[0] != '"') return;
+    const char* after = token.start + token.length;
+    bool runs_into_next_literal = token.kind == TOKEN_STRING && (std::isalnum(static_cast<unsigned char>(*after)) || *after == '_');
+    if (token.kind != TOKEN_ERROR && !runs_into_next_literal) return;
     const char* line_end = static_cast<const char*>(std::memchr(token.start, '\n', static_cast<size_t>(token.length)));
     if (line_end == nullptr) return;
     if (line_end > token.start && line_end[-1] == '\r') --line_end;

@@ -185,12 +185,12 @@ private:
         }
     }
 
-    // A line that begins with such a word while a bracket is still open:
-    // the bracket was left open on the line before, which ends there. The
-    // lexer joined the lines; the brackets and the line break are inserted
-    // and the lexer told they are closed.
+    // A line that begins with such a word while a bracket is still open
+    // (or with any token, when the line then parses as a statement): the
+    // bracket was left open on the line before, which ends there. The lexer
+    // joined the lines; the brackets and the line break are inserted and
+    // the lexer told they are closed.
     bool close_open_brackets() {
-        if (!only_starts_statement(lookahead_.token.kind)) return false;
         std::string open = source_.open_brackets();
         if (open.empty()) return false;
         std::vector<TokenKind> line;
@@ -198,7 +198,15 @@ private:
             line.push_back(open[i] == '(' ? TOKEN_RPAREN : open[i] == '[' ? TOKEN_RBRACKET : TOKEN_RBRACE);
         }
         line.push_back(TOKEN_NEWLINE);
-        if (!closes_block(line, states_.size())) return false;
+        if (only_starts_statement(lookahead_.token.kind)) {
+            if (!closes_block(line, states_.size())) return false;
+        } else {
+            // Any other word may well continue the bracket: the line must
+            // then parse as a statement of its own for a few tokens.
+            std::vector<int32_t> symbols;
+            for (TokenKind kind : line) symbols.push_back(grammar_symbol_of(kind));
+            if (!goes_on(states_.size(), symbols.data(), symbols.size(), 0)) return false;
+        }
         for (TokenKind kind : line) insert(kind);
         source_.drop_brackets();
         return true;
