@@ -11,7 +11,11 @@
 //      into an ERROR node;
 //   4. at the end of the text, insert closing tokens as long as that closes
 //      blocks, and keep whatever is left open under the root.
-// Every step takes a token or closes a block, so the parse is linear and
+// A text with mistakes is then parsed a second time reading its layout as
+// well: lines that show a block, a bracket or a string was left open close
+// it where the user meant (close_open_blocks, close_open_brackets, and the
+// token source's cut strings).
+// Every step takes a token or closes something, so the parse is linear and
 // always ends; nothing recurses.
 #include <algorithm>
 #include <cstring>
