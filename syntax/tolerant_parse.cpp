@@ -202,14 +202,14 @@ private:
             line.push_back(open[i] == '(' ? TOKEN_RPAREN : open[i] == '[' ? TOKEN_RBRACKET : TOKEN_RBRACE);
         }
         line.push_back(TOKEN_NEWLINE);
+        std::vector<int32_t> symbols;
+        for (TokenKind kind : line) symbols.push_back(grammar_symbol_of(kind));
         if (only_starts_statement(lookahead_.token.kind)) {
-            if (!closes_block(line, states_.size())) return false;
-        } else {
+            if (!takes_lookahead_after(symbols)) return false;
+        } else if (!goes_on(states_.size(), symbols.data(), symbols.size(), 0)) {
             // Any other word may well continue the bracket: the line must
             // then parse as a statement of its own for a few tokens.
-            std::vector<int32_t> symbols;
-            for (TokenKind kind : line) symbols.push_back(grammar_symbol_of(kind));
-            if (!goes_on(states_.size(), symbols.data(), symbols.size(), 0)) return false;
+            return false;
         }
         for (TokenKind kind : line) insert(kind);
         source_.drop_brackets();
@@ -292,6 +292,15 @@ private:
             inserted = true;
         }
         return inserted;
+    }
+
+    bool takes_lookahead_after(const std::vector<int32_t>& symbols) {
+        TrialStack trial(states_, states_.size());
+        bool accepted = false;
+        for (int32_t symbol : symbols) {
+            if (!trial_feed(&trial, symbol, &accepted)) return false;
+        }
+        return trial_feed(&trial, lookahead_.symbol, &accepted);
     }
 
     // Whether inserting `line` and then taking the look-ahead leaves the
