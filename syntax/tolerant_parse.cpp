@@ -83,8 +83,6 @@ const Automaton& automaton() {
     return a;
 }
 
-int32_t action(int32_t state, int32_t symbol) { return automaton().action(state, symbol); }
-
 // A stack of states for trying a repair: the real stack below `base`, its
 // own entries above.
 class TrialStack {
@@ -123,6 +121,20 @@ bool trial_feed(TrialStack* stack, int32_t symbol, bool* accepted) {
         stack->pop(length);
         stack->push(a.goto_state(stack->top(), a.r1[rule]));
     }
+}
+
+// Feeds each symbol in turn; false at the first one refused.
+bool trial_feed_all(TrialStack* stack, const std::vector<int32_t>& symbols, bool* accepted) {
+    for (int32_t symbol : symbols) {
+        if (!trial_feed(stack, symbol, accepted)) return false;
+    }
+    return true;
+}
+
+std::vector<int32_t> symbols_of(const std::vector<TokenKind>& kinds) {
+    std::vector<int32_t> symbols;
+    for (TokenKind kind : kinds) symbols.push_back(grammar_symbol_of(kind));
+    return symbols;
 }
 
 class Driver {
@@ -202,8 +214,7 @@ private:
             line.push_back(open[i] == '(' ? TOKEN_RPAREN : open[i] == '[' ? TOKEN_RBRACKET : TOKEN_RBRACE);
         }
         line.push_back(TOKEN_NEWLINE);
-        std::vector<int32_t> symbols;
-        for (TokenKind kind : line) symbols.push_back(grammar_symbol_of(kind));
+        std::vector<int32_t> symbols = symbols_of(line);
         if (only_starts_statement(lookahead_.token.kind)) {
             if (!takes_lookahead_after(symbols)) return false;
         } else if (!goes_on(states_.size(), symbols.data(), symbols.size(), 0)) {
@@ -297,10 +308,7 @@ private:
     bool takes_lookahead_after(const std::vector<int32_t>& symbols) {
         TrialStack trial(states_, states_.size());
         bool accepted = false;
-        for (int32_t symbol : symbols) {
-            if (!trial_feed(&trial, symbol, &accepted)) return false;
-        }
-        return trial_feed(&trial, lookahead_.symbol, &accepted);
+        return trial_feed_all(&trial, symbols, &accepted) && trial_feed(&trial, lookahead_.symbol, &accepted);
     }
 
     // Whether inserting `line` and then taking the look-ahead leaves the
@@ -308,11 +316,8 @@ private:
     bool closes_block(const std::vector<TokenKind>& line, size_t entry) {
         TrialStack trial(states_, states_.size());
         bool accepted = false;
-        for (TokenKind kind : line) {
-            if (!trial_feed(&trial, grammar_symbol_of(kind), &accepted)) return false;
-        }
-        if (!trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
-        return trial.size() <= entry + 1;
+        return trial_feed_all(&trial, symbols_of(line), &accepted) &&
+               trial_feed(&trial, lookahead_.symbol, &accepted) && trial.size() <= entry + 1;
     }
 
     void shift(int32_t state) {
@@ -340,7 +345,7 @@ private:
     void insert(TokenKind kind) {
         int32_t symbol = grammar_symbol_of(kind);
         for (;;) {
-            int32_t act = action(states_.back(), symbol);
+            int32_t act = a_.action(states_.back(), symbol);
             if (act > 0) {
                 shift_missing(kind, act);
                 return;
@@ -376,7 +381,7 @@ private:
         static const TokenKind kClosers[] = {TOKEN_RPAREN, TOKEN_RBRACKET, TOKEN_RBRACE, TOKEN_THEN, TOKEN_NEWLINE};
         for (TokenKind closer : kClosers) {
             int32_t symbol = grammar_symbol_of(closer);
-            if (action(states_.back(), symbol) != 0 && goes_on(states_.size(), &symbol, 1, 0)) {
+            if (a_.action(states_.back(), symbol) != 0 && goes_on(states_.size(), &symbol, 1, 0)) {
                 insert(closer);
                 return true;
             }
@@ -404,7 +409,7 @@ private:
     // tokens that make the stack shallower, while that works.
     bool close_at_end() {
         int32_t end = grammar_symbol_of(TOKEN_EOF);
-        while (action(states_.back(), end) == 0) {
+        while (a_.action(states_.back(), end) == 0) {
             std::vector<TokenKind> repair;
             if (!find_closing(&repair)) return false;
             for (TokenKind kind : repair) insert(kind);
@@ -427,7 +432,7 @@ private:
             for (;;) {
                 sequence.clear();
                 for (size_t c : choice) sequence.push_back(grammar_symbol_of(kCandidates[c]));
-                if (closes(sequence, depth)) {
+                if (closes_at_end(sequence, depth)) {
                     repair->clear();
                     for (size_t c : choice) repair->push_back(kCandidates[c]);
                     return true;
@@ -440,15 +445,14 @@ private:
         return false;
     }
 
-    bool closes(const std::vector<int32_t>& sequence, size_t depth) {
+    // Whether, after `sequence`, the end of input is taken or the stack is
+    // shallower than `depth`.
+    bool closes_at_end(const std::vector<int32_t>& sequence, size_t depth) {
         TrialStack trial(states_, depth);
         bool accepted = false;
-        for (int32_t symbol : sequence) {
-            if (!trial_feed(&trial, symbol, &accepted)) return false;
-        }
+        if (!trial_feed_all(&trial, sequence, &accepted)) return false;
         TrialStack after = trial;
-        if (trial_feed(&after, grammar_symbol_of(TOKEN_EOF), &accepted)) return true;
-        return trial.size() < depth;
+        return trial_feed(&after, grammar_symbol_of(TOKEN_EOF), &accepted) || trial.size() < depth;
     }
 
     const Automaton& a_;
