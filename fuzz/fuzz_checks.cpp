@@ -16,6 +16,8 @@
 #include "cli/source_file.h"
 #include "ide/analysis.h"
 #include "ide/features.h"
+#include "ide/outline.h"
+#include "syntax/syntax_tree.h"
 #include "lsp/dispatch.h"
 #include "lsp/json_holder.h"
 #include "text/line_index.h"
@@ -318,38 +320,53 @@ bool same_token(const Token& a, const Token& b) {
     return a.kind == b.kind && a.start == b.start && a.length == b.length && a.line == b.line && a.column == b.column;
 }
 
-bool same_block(const OutlineBlock& a, const OutlineBlock& b) {
-    return a.kind == b.kind && a.parent == b.parent && a.opener == b.opener && a.name_token == b.name_token &&
-           a.name_last == b.name_last && a.name == b.name && a.detail == b.detail && a.end_line == b.end_line &&
-           a.end_column == b.end_column && a.closed == b.closed && a.range.start == b.range.start &&
-           a.range.end == b.range.end;
-}
-
-bool same_comment(const OutlineComment& a, const OutlineComment& b) {
+bool same_comment(const OutlineComment& a, const LexComment& b) {
     return a.offset == b.offset && a.line == b.line && a.column == b.column && a.length == b.length;
 }
 
-// The outline built from the tokens the parse kept is the outline a scan of
-// its own builds, whatever the parse made of the text.
-std::string check_kept_tokens_outline(const char* text) {
-    AstRegion region;
-    ast_region_init(&region);
-    Analysis* kept = analysis_create(text, kUri, &region, true);
-    bool from_parse = kept->lex_log != nullptr;
-    const Outline& a = analysis_outline(kept);
-    Outline b;
-    outline_build(&b, text);
-    std::string problem;
-    if (!std::equal(a.tokens.begin(), a.tokens.end(), b.tokens.begin(), b.tokens.end(), same_token) ||
-        a.line_first != b.line_first || a.labels != b.labels || a.label_blocks != b.label_blocks ||
-        !std::equal(a.blocks.begin(), a.blocks.end(), b.blocks.begin(), b.blocks.end(), same_block) ||
-        !std::equal(a.comments.begin(), a.comments.end(), b.comments.begin(), b.comments.end(), same_comment)) {
-        problem = from_parse ? "the outline from the parse's tokens differs from a scan's"
-                             : "two outlines of the same text differ";
+// The lexer's own tokens and comments of `text`, as the outline keeps them.
+void plain_scan(const char* text, std::vector<Token>* tokens, std::vector<LexComment>* comments) {
+    LexLog log;
+    Lexer lexer;
+    lexer_init(&lexer, text, 1);
+    lexer_keep_log(&lexer, &log);
+    lexer_log_rest(&lexer);
+    for (const Token& token : log.tokens) {
+        if (token.kind != TOKEN_NEWLINE && token.kind != TOKEN_ERROR && token.kind != TOKEN_EOF) tokens->push_back(token);
     }
-    analysis_destroy(kept);
-    ast_region_release(&region);
-    return problem;
+    *comments = std::move(log.comments);
+}
+
+// The outline read off the tree is well formed whatever the text: blocks
+// after their parents and inside the text, names among their tokens. Where
+// the tree holds no mistake and no raw lens text, its tokens and comments
+// are exactly the lexer's, lines and columns included.
+std::string check_outline_of_tree(const char* text) {
+    SyntaxTree tree;
+    syntax_parse(&tree, text, static_cast<uint32_t>(std::strlen(text)));
+    Outline outline;
+    outline_build_from_tree(&outline, tree);
+    for (size_t i = 0; i < outline.blocks.size(); ++i) {
+        const OutlineBlock& block = outline.blocks[i];
+        if (block.parent >= static_cast<int32_t>(i) || block.name_last >= outline.tokens.size() ||
+            block.name_token > block.name_last || block.opener > block.name_token ||
+            block.range.start > block.range.end || block.range.end > tree.length) {
+            return "a block of the outline is malformed";
+        }
+    }
+    bool raw_lens = std::any_of(outline.tokens.begin(), outline.tokens.end(),
+                                [](const Token& t) { return t.kind == TOKEN_LENS_CONTENT; });
+    if (tree.errors > 0 || raw_lens) return "";
+    std::vector<Token> tokens;
+    std::vector<LexComment> comments;
+    plain_scan(text, &tokens, &comments);
+    if (!std::equal(outline.tokens.begin(), outline.tokens.end(), tokens.begin(), tokens.end(), same_token)) {
+        return "the tree's tokens differ from the lexer's";
+    }
+    if (!std::equal(outline.comments.begin(), outline.comments.end(), comments.begin(), comments.end(), same_comment)) {
+        return "the tree's comments differ from the lexer's";
+    }
+    return "";
 }
 
 std::string check_document_in(const char* text, PositionEncoding encoding, size_t seed) {
@@ -376,7 +393,7 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
     }
     if (problem.empty()) problem = check_features(&state, text, seed);
     if (problem.empty()) problem = check_fixes_edit_their_mistakes(text);
-    if (problem.empty()) problem = check_kept_tokens_outline(text);
+    if (problem.empty()) problem = check_outline_of_tree(text);
     server_state_destroy(&state);
     return problem;
 }

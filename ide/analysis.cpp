@@ -11,37 +11,36 @@
 
 namespace {
 
-void free_lex_log(Analysis* analysis) {
-    if (analysis->lex_log == nullptr) return;
-    analysis->lex_log->~LexLog();
-    free(analysis->lex_log);
-    analysis->lex_log = nullptr;
+template <typename T>
+void destroy(T* object) {
+    if (object == nullptr) return;
+    object->~T();
+    free(object);
+}
+
+template <typename T>
+T* create() {
+    return new (alloc_or_abort(sizeof(T))) T();
 }
 
 }  // namespace
 
-Analysis* analysis_create(const char* text, const char* path, AstRegion* region, bool keep_tokens) {
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region) {
     Analysis* analysis = static_cast<Analysis*>(alloc_or_abort(sizeof(Analysis)));
     analysis->text = text;
     analysis->length = static_cast<uint32_t>(std::strlen(text));
     diag_list_init(&analysis->diagnostics);
     analysis->index_built = false;
+    analysis->tree = nullptr;
     analysis->outline = nullptr;
-    analysis->lex_log = nullptr;
-    if (keep_tokens) {
-        analysis->lex_log = new (alloc_or_abort(sizeof(LexLog))) LexLog();
-        analysis->lex_log->tokens.reserve(analysis->length / 4 + 16);
-    }
     {
-        // The tree lives in the region and goes back with it at once: the
-        // features read tokens, not the tree.
+        // The front end's tree lives in the region and goes back with it at
+        // once: the features read the syntax tree, which holds every byte.
         AstRegionScope tree_memory(region);
         StmtList program = {nullptr, 0};
-        analyze_document_from_line(text, path, 1, &analysis->diagnostics, &program, analysis->lex_log);
+        analyze_document_from_line(text, path, 1, &analysis->diagnostics, &program);
     }
     ast_region_reset(region);
-    // A log that is not what a plain scan gives is dropped: the outline scans again.
-    if (analysis->lex_log != nullptr && analysis->lex_log->diverged) free_lex_log(analysis);
     return analysis;
 }
 
@@ -49,11 +48,8 @@ void analysis_destroy(Analysis* analysis) {
     if (analysis == nullptr) return;
     diag_list_free(&analysis->diagnostics);
     if (analysis->index_built) line_index_free(&analysis->index);
-    free_lex_log(analysis);
-    if (analysis->outline != nullptr) {
-        analysis->outline->~Outline();
-        free(analysis->outline);
-    }
+    destroy(analysis->tree);
+    destroy(analysis->outline);
     free(analysis);
 }
 
@@ -65,16 +61,19 @@ LineIndex* analysis_index(Analysis* analysis) {
     return &analysis->index;
 }
 
+const SyntaxTree& analysis_tree(Analysis* analysis) {
+    if (analysis->tree == nullptr) {
+        analysis->tree = create<SyntaxTree>();
+        syntax_parse(analysis->tree, analysis->text, analysis->length);
+    }
+    return *analysis->tree;
+}
+
 const Outline& analysis_outline(Analysis* analysis) {
     if (analysis->outline == nullptr) {
-        void* memory = alloc_or_abort(sizeof(Outline));
-        analysis->outline = new (memory) Outline();
-        if (analysis->lex_log != nullptr) {
-            outline_build_from_log(analysis->outline, analysis->text, std::move(*analysis->lex_log));
-            free_lex_log(analysis);
-        } else {
-            outline_build(analysis->outline, analysis->text);
-        }
+        const SyntaxTree& tree = analysis_tree(analysis);
+        analysis->outline = create<Outline>();
+        outline_build_from_tree(analysis->outline, tree);
     }
     return *analysis->outline;
 }
@@ -85,8 +84,9 @@ size_t analysis_weight(const Analysis* analysis) {
         weight += std::strlen(analysis->diagnostics.items[i].message) + 1;
     }
     if (analysis->index_built) weight += analysis->index.count * sizeof(size_t) + (analysis->index.count + 63) / 64 * 8;
-    if (const LexLog* log = analysis->lex_log) {
-        weight += sizeof(LexLog) + log->tokens.capacity() * sizeof(Token) + log->comments.capacity() * sizeof(LexComment);
+    if (const SyntaxTree* tree = analysis->tree) {
+        weight += sizeof(SyntaxTree) + tree->nodes.capacity() * sizeof(SyntaxNode) +
+                  tree->reductions.capacity() * sizeof(int32_t);
     }
     if (const Outline* o = analysis->outline) {
         weight += sizeof(Outline) + o->tokens.capacity() * sizeof(Token) +

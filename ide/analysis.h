@@ -6,34 +6,34 @@
 #include "ast/region.h"
 #include "diag/diagnostic.h"
 #include "ide/outline.h"
+#include "syntax/syntax_tree.h"
 #include "text/line_index.h"
 #include "text/text_range.h"
 
 // Everything the editor features know about one version of one document:
-// its text, the line index, the front end's findings and the token
-// structure the features read. Built once per version and shared by the
+// its text, the line index, the front end's findings, the syntax tree and
+// the outline read off it. Built once per version and shared by the
 // publication and every request until the text changes. The findings come
-// at once (publication needs them); the index and the outline come on first
-// need, so a client that asks for nothing but diagnostics pays for nothing
-// else.
+// at once (publication needs them); the index, the tree and the outline come
+// on first need, so a client that asks for nothing but diagnostics pays for
+// nothing else.
 struct Analysis {
     const char* text;           // borrowed: the stored text of this version
     uint32_t length;
     DiagnosticList diagnostics;  // the front end's findings, in the order found
     LineIndex index;
     bool index_built;
+    SyntaxTree* tree;           // null until first asked for
     Outline* outline;           // null until first asked for
-    LexLog* lex_log;            // what the parse's lexer saw, until the outline takes it; may be null
 };
 
-// Runs the front end over `text` (the tree is built in `region` and dropped
+// Runs the front end over `text` (its tree is built in `region` and dropped
 // before returning; the findings stay). `path` is stamped on the findings.
-// With `keep_tokens`, the parse's tokens are kept for the outline, which
-// then needs no second scan: for a client that will ask for features.
-Analysis* analysis_create(const char* text, const char* path, AstRegion* region, bool keep_tokens = false);
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region);
 void analysis_destroy(Analysis* analysis);
 
 LineIndex* analysis_index(Analysis* analysis);
+const SyntaxTree& analysis_tree(Analysis* analysis);
 const Outline& analysis_outline(Analysis* analysis);
 
 // Bytes the analysis holds beyond the text itself, for a cache to weigh.

@@ -9,12 +9,10 @@
 #include "text/text_range.h"
 
 // The structure of a document as an editor needs it while the user types:
-// blocks, declarations, labels and comments, found by one pass over the
-// token stream. Tovel is line-oriented, so each line's first tokens tell
-// what it opens or closes; the pass needs no successful parse, skips lexical
-// errors, and closes blocks still open at the end of the text there. The
-// features (outline, folding, definition, hover, completion, semantic
-// tokens) all read this.
+// blocks, declarations, labels and comments, read off the error-tolerant
+// syntax tree, so a mistake stays inside the construct it breaks and every
+// block ends where the recovery closed it. The features (outline, folding,
+// definition, hover, completion, semantic tokens) all read this.
 
 enum OutlineBlockKind : int32_t {
     BLOCK_PROGRAM,
@@ -38,9 +36,9 @@ struct OutlineBlock {
     std::string detail;   // functions, programs and routes: the parameter list as written
     int32_t start_line;   // of the opener
     int32_t start_column;
-    int32_t end_line;     // end of the closing line's last token, or of the text
+    int32_t end_line;     // end of its last token: the closing line's, or where the recovery closed it
     int32_t end_column;
-    bool closed;          // an `end`, `next`, `until` or `end consider` line closed it
+    bool closed;          // its own `end`, `next`, `until` or `end consider` line closed it
     TextRange range;      // the same stretch as byte offsets
 };
 
@@ -48,7 +46,7 @@ using OutlineComment = LexComment;
 
 struct Outline {
     const char* text;
-    std::vector<Token> tokens;      // every token but line breaks, errors and the end
+    std::vector<Token> tokens;      // the tree's tokens but line breaks, errors and the end
     std::vector<size_t> line_first; // per statement line: index of its first token
     std::vector<OutlineBlock> blocks;
     std::vector<size_t> labels;     // tokens naming a label (`name:` alone on its line)
@@ -56,11 +54,13 @@ struct Outline {
     std::vector<OutlineComment> comments;
 };
 
-void outline_build(Outline* outline, const char* text);
+struct SyntaxTree;
 
-// The same outline from what a lexer kept of `text` from its first byte to
-// its end (taken over); the log must not hold raw lens text.
-void outline_build_from_log(Outline* outline, const char* text, LexLog&& log);
+// The outline of a tree; it points into the tree's text, not the tree.
+void outline_build_from_tree(Outline* outline, const SyntaxTree& tree);
+
+// The outline of `text`, parsing it first.
+void outline_build(Outline* outline, const char* text);
 
 constexpr size_t kNoToken = static_cast<size_t>(-1);
 

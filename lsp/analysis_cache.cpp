@@ -10,8 +10,7 @@ constexpr size_t kBudgetFloor = size_t{16} << 20;
 
 Analysis* document_analysis(ServerState* state, Document* document) {
     if (document->analysis == nullptr) {
-        document->analysis = analysis_create(document->text, document->uri, &state->tree_region,
-                                             client_reads_tokens(state->features));
+        document->analysis = analysis_create(document->text, document->uri, &state->tree_region);
     }
     document->last_used = ++state->analysis_clock;
     return document->analysis;

@@ -24,13 +24,6 @@ struct ClientFeatures {
     bool synchronization;  // range edits in didChange (incremental sync)
 };
 
-// Whether any declared feature reads the document's tokens: then each
-// analysis keeps the parse's tokens instead of scanning again on request.
-inline bool client_reads_tokens(const ClientFeatures& f) {
-    return f.document_symbol || f.folding_range || f.definition || f.hover || f.completion || f.code_action ||
-           f.semantic_tokens;
-}
-
 // Which of capabilities.textDocument.{documentSymbol, foldingRange,
 // definition, hover, completion, codeAction, semanticTokens,
 // synchronization} are objects.

@@ -66,6 +66,8 @@ void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOpt
 
 // The grammar's name of a node's symbol ("statement", "IDENT", ...).
 const char* syntax_symbol_name(int32_t symbol);
+// The symbol the grammar calls `name`, or -1.
+int32_t syntax_symbol_named(const char* name);
 
 // One node per line, indented by depth: symbol, byte range, ERROR and
 // MISSING marked, tokens with their text; trivia as lines of their own.

@@ -446,13 +446,15 @@ private:
     }
 
     // Whether, after `sequence`, the end of input is taken or the stack is
-    // shallower than `depth`.
+    // shallower than `depth`, counting the reductions the end of input
+    // makes before it is refused (a block's closing line reduces only once
+    // the parser sees what follows it).
     bool closes_at_end(const std::vector<int32_t>& sequence, size_t depth) {
         TrialStack trial(states_, depth);
         bool accepted = false;
         if (!trial_feed_all(&trial, sequence, &accepted)) return false;
         TrialStack after = trial;
-        return trial_feed(&after, grammar_symbol_of(TOKEN_EOF), &accepted) || trial.size() < depth;
+        return trial_feed(&after, grammar_symbol_of(TOKEN_EOF), &accepted) || after.size() < depth;
     }
 
     const Automaton& a_;
@@ -498,4 +500,12 @@ const char* syntax_symbol_name(int32_t symbol) {
     const GrammarTables& t = grammar_tables();
     if (symbol < 0 || static_cast<size_t>(symbol) >= t.symbol_names.size()) return "?";
     return t.symbol_names[static_cast<size_t>(symbol)];
+}
+
+int32_t syntax_symbol_named(const char* name) {
+    const std::vector<const char*>& names = grammar_tables().symbol_names;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (std::strcmp(names[i], name) == 0) return static_cast<int32_t>(i);
+    }
+    return -1;
 }
