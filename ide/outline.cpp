@@ -101,6 +101,8 @@ private:
     void leaf(const SyntaxNode& n, uint32_t parent) {
         read_trivia(n.trivia_start, n.range.start);
         if (n.flags & SYNTAX_MISSING) {
+            // An inserted line break ends the statement line all the same.
+            if (n.token == TOKEN_NEWLINE) line_open_ = false;
             note_closer(n, parent, 1);
             return;
         }

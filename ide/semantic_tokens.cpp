@@ -87,8 +87,8 @@ private:
         if (block.kind != BLOCK_CONTROL && block.kind != BLOCK_HOOK) parameter_roles(block);
     }
 
-    // The names in the opener's parentheses: before `,`, `=` or `)` they
-    // are parameters, before `:` the fields of a server's header. Inside
+    // The names in the opener's parentheses: before `,`, `=` or `)` (or
+    // the end of a header whose `)` is missing) they are parameters, before `:` the fields of a server's header. Inside
     // the block, the parameters' other uses are parameters too.
     void parameter_roles(const OutlineBlock& block) {
         size_t t = block.name_last + 1;
@@ -105,7 +105,7 @@ private:
             TokenKind next = kind(t + 1);
             if (next == TOKEN_COLON) {
                 settle(t, IDE_TOKEN_PROPERTY);
-            } else if (next == TOKEN_COMMA || next == TOKEN_RPAREN || next == TOKEN_OP_EQ) {
+            } else if (next == TOKEN_COMMA || next == TOKEN_RPAREN || next == TOKEN_OP_EQ || !same_line(t + 1, t)) {
                 settle(t, IDE_TOKEN_PARAMETER);
                 names.push_back(view(o_.tokens[t]));
             }

@@ -37,6 +37,9 @@ public:
     // when the parse stopped before shifting it.
     void finish(const Lexeme* end);
 
+    // Where the last token taken ends.
+    uint32_t last_end() const { return last_end_; }
+
     // The blocks open on the stack, outermost first.
     std::vector<OpenBlock> open_blocks() const;
 

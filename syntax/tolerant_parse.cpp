@@ -217,7 +217,7 @@ private:
         std::vector<int32_t> symbols = symbols_of(line);
         if (only_starts_statement(lookahead_.token.kind)) {
             if (!takes_lookahead_after(symbols)) return false;
-        } else if (!goes_on(states_.size(), symbols.data(), symbols.size(), 0)) {
+        } else if (!goes_on_as_lines(symbols)) {
             // Any other word may well continue the bracket: the line must
             // then parse as a statement of its own for a few tokens.
             return false;
@@ -326,8 +326,12 @@ private:
         has_lookahead_ = false;
     }
 
+    // A closing bracket, `then` or line break belongs right after the last
+    // token; a closing line stands before the look-ahead's line.
     void shift_missing(TokenKind kind, int32_t state) {
-        builder_.push_missing(kind, grammar_symbol_of(kind), lookahead_.start);
+        bool ends_line = kind == TOKEN_RPAREN || kind == TOKEN_RBRACKET || kind == TOKEN_RBRACE ||
+                         kind == TOKEN_THEN || kind == TOKEN_NEWLINE;
+        builder_.push_missing(kind, grammar_symbol_of(kind), ends_line ? builder_.last_end() : lookahead_.start);
         states_.push_back(state);
     }
 
@@ -372,6 +376,25 @@ private:
             const Lexeme& next = source_.peek(ahead);
             if (!trial_feed(&trial, next.symbol, &accepted)) return false;
             if (accepted || next.token.kind == TOKEN_EOF) return true;
+        }
+        return true;
+    }
+
+    // Whether, after `first`, the look-ahead and the tokens after it go
+    // through with line breaks where the lines break: the lexer, still
+    // inside the bracket, swallowed them.
+    bool goes_on_as_lines(const std::vector<int32_t>& first) {
+        TrialStack trial(states_, states_.size());
+        bool accepted = false;
+        if (!trial_feed_all(&trial, first, &accepted) || !trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
+        int32_t line = lookahead_.token.line;
+        int32_t newline = grammar_symbol_of(TOKEN_NEWLINE);
+        for (size_t ahead = 0; ahead < kRepairLookahead && !accepted; ++ahead) {
+            const Lexeme& next = source_.peek(ahead);
+            if (next.token.kind == TOKEN_EOF) return true;
+            if (next.token.line != line && !trial_feed(&trial, newline, &accepted)) return false;
+            line = next.token.line;
+            if (!trial_feed(&trial, next.symbol, &accepted)) return false;
         }
         return true;
     }

@@ -7,17 +7,19 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "syntax/syntax_tree.h"
 #include "tests/test_files.h"
+#include "tests/typing_mistakes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace typing_mistakes;
 
 struct Declaration {
     std::string path;  // "program inventory/function restock"
@@ -59,59 +61,6 @@ std::vector<Declaration> declarations(const SyntaxTree& tree) {
     return found;
 }
 
-struct Line {
-    size_t start, end;  // end excludes the line feed
-};
-
-std::vector<Line> lines_of(const std::string& text) {
-    std::vector<Line> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back({start, end});
-        start = end + 1;
-    }
-    return lines;
-}
-
-// A mistake made on one line: the new text, or empty when it does not fit there.
-using Mistake = std::function<std::string(const std::string&, Line)>;
-
-std::string erase_last(const std::string& text, Line line, char c) {
-    size_t at = text.rfind(c, line.end);
-    if (at == std::string::npos || at < line.start) return "";
-    return text.substr(0, at) + text.substr(at + 1);
-}
-
-size_t first_word(const std::string& text, Line line) {
-    size_t at = line.start;
-    while (at < line.end && text[at] == ' ') ++at;
-    return at < line.end && std::isalpha(static_cast<unsigned char>(text[at])) ? at : std::string::npos;
-}
-
-const std::vector<std::pair<const char*, Mistake>> kMistakes = {
-    {"unclosed (", [](const std::string& t, Line l) { return erase_last(t, l, ')'); }},
-    {"unclosed [", [](const std::string& t, Line l) { return erase_last(t, l, ']'); }},
-    {"unclosed string", [](const std::string& t, Line l) { return erase_last(t, l, '"'); }},
-    {"deleted closing line",
-     [](const std::string& t, Line l) {
-         size_t at = first_word(t, l);
-         if (at == std::string::npos) return std::string();
-         std::string word = t.substr(at, 4);
-         if (word != "end " && word != "next" && t.compare(at, 5, "until") != 0) return std::string();
-         return t.substr(0, l.start) + t.substr(l.end + 1);
-     }},
-    {"stray end while",
-     [](const std::string& t, Line l) { return t.substr(0, l.end + 1) + "end while\n" + t.substr(l.end + 1); }},
-    {"misspelled first word",
-     [](const std::string& t, Line l) {
-         size_t at = first_word(t, l);
-         if (at == std::string::npos) return std::string();
-         return t.substr(0, at) + t[at] + t.substr(at);
-     }},
-};
-
 TEST(SyntaxLocality, DeclarationsOutsideTheMistakeStay) {
     std::vector<fs::path> files;
     for (const auto& entry : fs::recursive_directory_iterator(fs::path(TOVEL_SOURCE_DIR) / "examples")) {
@@ -126,12 +75,13 @@ TEST(SyntaxLocality, DeclarationsOutsideTheMistakeStay) {
         if (correct.errors != 0) continue;  // the mistakes/ examples are broken already
         std::vector<Declaration> expected = declarations(correct);
         std::vector<Line> lines = lines_of(text);
-        for (const auto& [name, make] : kMistakes) {
+        for (const Named& mistake : kAll) {
             size_t mistake_places = 0;
             size_t mistake_kept = 0;
             for (const Line& line : lines) {
-                std::string broken = make(text, line);
-                if (broken.empty()) continue;
+                Edit edit = make(mistake.kind, text, line);
+                if (!edit.fits) continue;
+                std::string broken = edit.apply(text);
                 SyntaxTree tree;
                 syntax_parse(&tree, broken.c_str(), static_cast<uint32_t>(broken.size()));
                 std::set<std::string> found;
@@ -149,7 +99,7 @@ TEST(SyntaxLocality, DeclarationsOutsideTheMistakeStay) {
                 ++mistake_places;
                 mistake_kept += all ? 1 : 0;
             }
-            std::printf("locality: %-22s %s: %zu of %zu places keep every other declaration\n", name,
+            std::printf("locality: %-22s %s: %zu of %zu places keep every other declaration\n", mistake.name,
                         file.filename().c_str(), mistake_kept, mistake_places);
             places += mistake_places;
             kept += mistake_kept;
