@@ -23,6 +23,11 @@ void TokenSource::cut_unclosed_string(Lexeme* lexeme) {
     if (token.kind != TOKEN_ERROR && !runs_into_next_literal) return;
     const char* line_end = static_cast<const char*>(std::memchr(token.start, '\n', static_cast<size_t>(token.length)));
     if (line_end == nullptr) return;
+    cut_at_line_end(lexeme, line_end);
+}
+
+void TokenSource::cut_at_line_end(Lexeme* lexeme, const char* line_end) {
+    const Token& token = lexeme->token;
     if (line_end > token.start && line_end[-1] == '\r') --line_end;
     int32_t length = static_cast<int32_t>(line_end - token.start);
     lexeme->token.kind = TOKEN_STRING;
@@ -95,4 +100,28 @@ void TokenSource::drop_brackets() {
         ahead_.clear();
     }
     lexer_.bracket_depth = 0;
+}
+
+TokenSource::Saved TokenSource::save() const {
+    Saved saved{lexer_, {}};
+    for (const Ahead& a : ahead_) saved.ahead.emplace_back(a.lexeme, a.before);
+    return saved;
+}
+
+void TokenSource::restore(Saved&& saved) {
+    lexer_ = std::move(saved.lexer);
+    ahead_.clear();
+    for (auto& [lexeme, before] : saved.ahead) ahead_.push_back({lexeme, std::move(before)});
+}
+
+bool TokenSource::cut_string(Lexeme* lexeme) {
+    const Token& token = lexeme->token;
+    if (token.kind != TOKEN_STRING || lexeme->cut || token.length < 1 || token.start[0] != '"') return false;
+    const char* line_end = static_cast<const char*>(std::memchr(token.start, '\n', static_cast<size_t>(token.length)));
+    if (line_end == nullptr) return false;
+    // The lexer as it stood right after the string, not after what was looked at beyond it.
+    if (!ahead_.empty()) lexer_ = std::move(ahead_.front().before);
+    ahead_.clear();
+    cut_at_line_end(lexeme, line_end);
+    return true;
 }

@@ -36,6 +36,17 @@ public:
     // Takes them as closed: line breaks end statements again.
     void drop_brackets();
 
+    // A string just taken that runs over a line break, taken instead as
+    // ending with its own line; the lexer goes on from the line break.
+    // The state before can be kept and put back when that does not help.
+    struct Saved {
+        Lexer lexer;
+        std::deque<std::pair<Lexeme, Lexer>> ahead;
+    };
+    Saved save() const;
+    void restore(Saved&& saved);
+    bool cut_string(Lexeme* lexeme);
+
 private:
     struct Ahead {
         Lexeme lexeme;
@@ -45,6 +56,7 @@ private:
     Lexeme scan();
 
     void cut_unclosed_string(Lexeme* lexeme);
+    void cut_at_line_end(Lexeme* lexeme, const char* line_end);
 
     const char* text_;
     bool cut_strings_;

@@ -165,7 +165,7 @@ public:
             // A line's first token, once the reductions it causes are done.
             if (act >= 0 && line_start_pending_) {
                 line_start_pending_ = false;
-                if (close_open_brackets() || close_open_blocks()) continue;
+                if (close_open_brackets() || close_open_blocks() || skip_misnamed_end()) continue;
             }
             if (act > 0) {
                 shift(act);
@@ -182,10 +182,57 @@ private:
     void read() {
         lookahead_ = source_.next();
         has_lookahead_ = true;
+        if (by_layout_ && lookahead_.token.kind == TOKEN_STRING) try_cutting_string();
         line_start_pending_ = by_layout_ && syntax_indent(text_, lookahead_.start) != UINT32_MAX;
     }
 
-    // --- Brackets and blocks the layout shows left open ----------------------
+    // --- Brackets, blocks and strings the layout shows left open ---------------
+
+    // A string running over line breaks, closed only by what was meant as
+    // the next literal's opening quote, most often should have closed on
+    // its own line: it is taken so when the parse then goes through the
+    // next lines (the text holds a mistake somewhere, or this pass would
+    // not run).
+    void try_cutting_string() {
+        if (std::memchr(text_ + lookahead_.start, '\n', lookahead_.end - lookahead_.start) == nullptr) return;
+        TokenSource::Saved written = source_.save();
+        Lexeme as_written = lookahead_;
+        if (source_.cut_string(&lookahead_) && lines_go_on()) return;
+        source_.restore(std::move(written));
+        lookahead_ = as_written;
+    }
+
+    // Whether the look-ahead and the tokens after it, up to the end of the
+    // second line break, go through. Brackets still open at the first line
+    // break are taken as closed there, as close_open_brackets would; the
+    // lexer, which still counts them open, then swallows the line breaks
+    // the trial puts back.
+    bool lines_go_on() {
+        constexpr size_t kMaxTokens = 32;
+        TrialStack trial(states_, states_.size());
+        bool accepted = false;
+        if (!trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
+        std::vector<int32_t> closers = closing_brackets();
+        bool lexer_in_bracket = !closers.empty();
+        int32_t newline = grammar_symbol_of(TOKEN_NEWLINE);
+        int32_t line = lookahead_.token.line;
+        int breaks = 0;
+        for (size_t ahead = 0; ahead < kMaxTokens && breaks < 2 && !accepted; ++ahead) {
+            const Lexeme& next = source_.peek(ahead);
+            if (lexer_in_bracket && next.token.line != line) {
+                bool fed = closers.empty() ? trial_feed(&trial, newline, &accepted)
+                                           : trial_feed_all(&trial, closers, &accepted);
+                if (!fed) return false;
+                closers.clear();
+                ++breaks;
+            }
+            line = next.token.line;
+            if (!trial_feed(&trial, next.symbol, &accepted)) return false;
+            if (next.token.kind == TOKEN_EOF) return true;
+            breaks += next.token.kind == TOKEN_NEWLINE;
+        }
+        return true;
+    }
 
     // Words that only begin a statement or close a block.
     static bool only_starts_statement(TokenKind kind) {
@@ -206,14 +253,23 @@ private:
     // bracket was left open on the line before, which ends there. The lexer
     // joined the lines; the brackets and the line break are inserted and
     // the lexer told they are closed.
-    bool close_open_brackets() {
+    // The brackets open after the tokens taken, closed, and a line break.
+    std::vector<TokenKind> closing_line_of_brackets() const {
         std::string open = source_.open_brackets();
-        if (open.empty()) return false;
         std::vector<TokenKind> line;
+        if (open.empty()) return line;
         for (size_t i = open.size(); i-- > 0;) {
             line.push_back(open[i] == '(' ? TOKEN_RPAREN : open[i] == '[' ? TOKEN_RBRACKET : TOKEN_RBRACE);
         }
         line.push_back(TOKEN_NEWLINE);
+        return line;
+    }
+
+    std::vector<int32_t> closing_brackets() const { return symbols_of(closing_line_of_brackets()); }
+
+    bool close_open_brackets() {
+        std::vector<TokenKind> line = closing_line_of_brackets();
+        if (line.empty()) return false;
         std::vector<int32_t> symbols = symbols_of(line);
         if (only_starts_statement(lookahead_.token.kind)) {
             if (!takes_lookahead_after(symbols)) return false;
@@ -227,12 +283,18 @@ private:
         return true;
     }
 
+    // Declarations, and the items of a server block that hold blocks of
+    // their own: a route, a site, a hook.
     bool starts_declaration() {
         switch (lookahead_.token.kind) {
         case TOKEN_FUNCTION: case TOKEN_MODIFIER: case TOKEN_EXPORT: case TOKEN_PROGRAM: case TOKEN_LIBRARY:
             return true;
-        case TOKEN_IDENT:  // `server name(`, `web name(`
-            return source_.peek(0).token.kind == TOKEN_IDENT && source_.peek(1).token.kind == TOKEN_LPAREN;
+        case TOKEN_IDENT: {  // `server name(`, `web name(`, `get "/path" (`
+            TokenKind second = source_.peek(0).token.kind;
+            return (second == TOKEN_IDENT || second == TOKEN_STRING) && source_.peek(1).token.kind == TOKEN_LPAREN;
+        }
+        case TOKEN_ON:  // `on drain`, not `on error goto ...`
+            return source_.peek(0).token.kind == TOKEN_IDENT && source_.peek(1).token.kind == TOKEN_NEWLINE;
         default:
             return false;
         }
@@ -303,6 +365,25 @@ private:
             inserted = true;
         }
         return inserted;
+    }
+
+    // `end word` where the innermost open block is a server, site or
+    // route and no open block is named `word`: the grammar would take any
+    // word there and close the wrong block, so the line's words are
+    // skipped instead.
+    bool skip_misnamed_end() {
+        if (lookahead_.token.kind != TOKEN_END) return false;
+        const Lexeme& word = source_.peek(0);
+        if (word.token.kind != TOKEN_IDENT) return false;
+        std::vector<OpenBlock> open = builder_.open_blocks();
+        if (open.empty() || open.back().kind != TOKEN_IDENT) return false;
+        for (const OpenBlock& block : open) {
+            if (block.kind == TOKEN_IDENT && same_word(block.word, word.token)) return false;
+        }
+        builder_.skip_token(lookahead_);
+        builder_.skip_token(source_.next());
+        has_lookahead_ = false;
+        return true;
     }
 
     bool takes_lookahead_after(const std::vector<int32_t>& symbols) {

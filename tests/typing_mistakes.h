@@ -44,6 +44,12 @@ struct Edit {
         if (offset < at + removed) return at;
         return offset - removed + inserted.size();
     }
+    // The same, but a byte in the removed stretch maps to the byte before
+    // the edit: where a line's end moves when its line is deleted.
+    size_t map_left(size_t offset) const {
+        if (offset >= at && offset < at + removed) return at == 0 ? 0 : at - 1;
+        return map(offset);
+    }
 };
 
 enum Kind { UNCLOSED_PAREN, UNCLOSED_BRACKET, UNCLOSED_STRING, DELETED_CLOSING_LINE, STRAY_END, MISSPELLED_WORD };
