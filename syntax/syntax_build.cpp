@@ -147,6 +147,25 @@ void SyntaxBuilder::abandon(size_t entries, const Lexeme& token) {
     growing_error_ = -1;
 }
 
+void SyntaxBuilder::abandon(size_t entries) {
+    size_t first = stack_.size() - entries;
+    int32_t error = new_node(kErrorSymbol, SYNTAX_ERROR, {last_end_, last_end_});
+    for (size_t i = first; i < stack_.size(); ++i) append_entry(error, stack_[i]);
+    stack_.resize(first);
+    add_extra(&stack_.back(), error);
+    growing_error_ = -1;
+}
+
+size_t SyntaxBuilder::entries_from(uint32_t offset) const {
+    size_t count = 0;
+    for (size_t i = stack_.size(); i-- > 1;) {
+        int32_t node = stack_[i].node;
+        if (node >= 0 && tree_->nodes[index(node)].range.start < offset) break;
+        ++count;
+    }
+    return count;
+}
+
 void SyntaxBuilder::finish(const Lexeme* end) {
     const GrammarTables& t = grammar_tables();
     int32_t root = new_node(t.tokens, 0, {0, 0});  // "$accept"

@@ -102,6 +102,19 @@ void TokenSource::drop_brackets() {
     lexer_.bracket_depth = 0;
 }
 
+void TokenSource::close_bracket(char closer) {
+    const Lexer& after_taken = ahead_.empty() ? lexer_ : ahead_.front().before;
+    int32_t depth = after_taken.bracket_depth;
+    if (depth <= 0 || depth > LEXER_STACK_LIMIT) return;
+    char open = after_taken.bracket_chars[depth - 1];
+    if ((open == '(' ? ')' : open == '[' ? ']' : '}') != closer) return;
+    if (!ahead_.empty()) {
+        lexer_ = std::move(ahead_.front().before);
+        ahead_.clear();
+    }
+    --lexer_.bracket_depth;
+}
+
 TokenSource::Saved TokenSource::save() const {
     Saved saved{lexer_, {}};
     for (const Ahead& a : ahead_) saved.ahead.emplace_back(a.lexeme, a.before);

@@ -35,6 +35,9 @@ public:
     std::string open_brackets() const;
     // Takes them as closed: line breaks end statements again.
     void drop_brackets();
+    // Takes the innermost as closed by an inserted `closer`, when it is
+    // the bracket that closer closes.
+    void close_bracket(char closer);
 
     // A string just taken that runs over a line break, taken instead as
     // ending with its own line; the lexer goes on from the line break.

@@ -357,6 +357,17 @@ private:
                 }
             }
         }
+        if (keep == open.size()) return false;
+        // All of them at once when the look-ahead is only taken after the
+        // outermost (a declaration inside a server's hook closes both).
+        std::vector<TokenKind> lines;
+        for (size_t i = open.size(); i-- > keep;) {
+            for (TokenKind kind : closing_line(open[i])) lines.push_back(kind);
+        }
+        if (closes_block(lines, open[keep].entry)) {
+            for (TokenKind kind : lines) insert(kind);
+            return true;
+        }
         bool inserted = false;
         for (size_t i = open.size(); i-- > keep;) {
             std::vector<TokenKind> line = closing_line(open[i]);
@@ -402,6 +413,7 @@ private:
     }
 
     void shift(int32_t state) {
+        if (lookahead_.token.kind == TOKEN_NEWLINE) statement_start_ = lookahead_.end;
         builder_.push_token(lookahead_);
         states_.push_back(state);
         has_lookahead_ = false;
@@ -413,6 +425,7 @@ private:
         bool ends_line = kind == TOKEN_RPAREN || kind == TOKEN_RBRACKET || kind == TOKEN_RBRACE ||
                          kind == TOKEN_THEN || kind == TOKEN_NEWLINE;
         builder_.push_missing(kind, grammar_symbol_of(kind), ends_line ? builder_.last_end() : lookahead_.start);
+        if (kind == TOKEN_NEWLINE) statement_start_ = builder_.last_end();
         states_.push_back(state);
     }
 
@@ -487,6 +500,10 @@ private:
             int32_t symbol = grammar_symbol_of(closer);
             if (a_.action(states_.back(), symbol) != 0 && goes_on(states_.size(), &symbol, 1, 0)) {
                 insert(closer);
+                // The lexer learns the bracket is closed: line breaks count again.
+                if (closer == TOKEN_RPAREN) source_.close_bracket(')');
+                if (closer == TOKEN_RBRACKET) source_.close_bracket(']');
+                if (closer == TOKEN_RBRACE) source_.close_bracket('}');
                 return true;
             }
         }
@@ -496,7 +513,15 @@ private:
             return true;
         }
         // A line break the statement cannot take: give the statement up.
-        for (size_t pop = 1; pop <= kMaxPop && pop < states_.size(); ++pop) {
+        // Its own entries first, keeping the list it stands in when the
+        // next lines go on there or the list at least takes the line break
+        // (the next lines then recover on their own); deeper only when not.
+        size_t own = std::min(builder_.entries_from(statement_start_), states_.size() - 1);
+        for (size_t pop = 1; pop <= own; ++pop) {
+            if (goes_on(states_.size() - pop, nullptr, 0, 1)) return give_up(pop, true);
+        }
+        if (own > 0 && takes_lookahead_at(states_.size() - own)) return give_up(own, false);
+        for (size_t pop = own + 1; pop <= kMaxPop && pop < states_.size(); ++pop) {
             if (goes_on(states_.size() - pop, nullptr, 0, 1)) {
                 builder_.abandon(pop, lookahead_);
                 states_.resize(states_.size() - pop);
@@ -504,8 +529,29 @@ private:
                 return true;
             }
         }
+        statement_start_ = lookahead_.end;
         builder_.skip_token(lookahead_);
         has_lookahead_ = false;
+        return true;
+    }
+
+    bool takes_lookahead_at(size_t depth) {
+        TrialStack trial(states_, depth);
+        bool accepted = false;
+        return trial_feed(&trial, lookahead_.symbol, &accepted);
+    }
+
+    // Gives up the top `entries` into an ERROR node, with the look-ahead
+    // line break or without it (it is then read again).
+    bool give_up(size_t entries, bool with_lookahead) {
+        if (with_lookahead) {
+            builder_.abandon(entries, lookahead_);
+            statement_start_ = lookahead_.end;
+            has_lookahead_ = false;
+        } else {
+            builder_.abandon(entries);
+        }
+        states_.resize(states_.size() - entries);
         return true;
     }
 
@@ -569,6 +615,7 @@ private:
     SyntaxOptions options_;
     bool by_layout_;
     bool line_start_pending_ = false;
+    uint32_t statement_start_ = 0;  // where the statement being parsed began: after the last line break
     std::vector<int32_t> states_;
     Lexeme lookahead_{};
     bool has_lookahead_ = false;

@@ -108,7 +108,7 @@ TEST(SyntaxLocality, DeclarationsOutsideTheMistakeStay) {
     std::printf("locality: %zu of %zu places in all\n", kept, places);
     ASSERT_GT(places, 100u);
     // What the recovery keeps today; a change that keeps less is a regression.
-    EXPECT_GE(kept * 100, places * 97) << kept << " of " << places;
+    EXPECT_GE(kept * 100, places * 99) << kept << " of " << places;
 }
 
 }  // namespace
