@@ -10,8 +10,8 @@ int32_t analyze_document(const char* text, const char* path, DiagnosticList* lis
 }
 
 int32_t analyze_document_from_line(const char* text, const char* path, int32_t first_line,
-                                   DiagnosticList* list, StmtList* program_out, LexLog* log) {
-    int32_t parsed = parse_program(text, path, first_line, list, program_out, log);
+                                   DiagnosticList* list, StmtList* program_out) {
+    int32_t parsed = parse_program(text, path, first_line, list, program_out);
     if (parsed != 0) {
         return parsed;
     }

@@ -7,7 +7,6 @@
 #include "ast/lists.h"
 
 struct DiagnosticList;
-struct LexLog;
 
 // analyze_document_from_line with first line 1.
 int32_t analyze_document(const char* text, const char* path, DiagnosticList* list,
@@ -17,9 +16,8 @@ int32_t analyze_document(const char* text, const char* path, DiagnosticList* lis
 // (the checker then does not run), else 1 when the checker found something
 // and 0 when it found nothing. `program_out` must start empty; it receives
 // the program only when the parse succeeds, and the caller frees it either way.
-// A `log` receives what the parser's lexer saw (see parse_program).
 int32_t analyze_document_from_line(const char* text, const char* path, int32_t first_line,
-                                   DiagnosticList* list, StmtList* program_out, LexLog* log = nullptr);
+                                   DiagnosticList* list, StmtList* program_out);
 
 // Runs the server-block checker over a parsed program; returns the number
 // of diagnostics it added.

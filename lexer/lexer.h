@@ -74,14 +74,12 @@ struct LexComment {
     int32_t length;   // bytes, up to the line break
 };
 
-// What a lexer saw, kept when asked for: every token it returned (line
-// breaks, errors and the end included) and every comment it skipped, in
-// text order. The parser's lexing can keep one, so the editor features
-// need not scan the text a second time.
+// What a plain scan saw, kept when asked for: every token it returned
+// (line breaks, errors and the end included) and every comment it skipped,
+// in text order. Tests hold other readings of the text against it.
 struct LexLog {
     std::vector<Token> tokens;
     std::vector<LexComment> comments;
-    bool diverged = false;  // lens text read raw left the lexer where a plain scan would not be
 };
 
 // Depth up to which bracket lines and consider columns are remembered;
@@ -122,7 +120,8 @@ Token lexer_next_token(Lexer* lexer);
 // Starts keeping what the lexer sees in `log` (borrowed), from here on.
 void lexer_keep_log(Lexer* lexer, LexLog* log);
 
-// Scans what is left of the text, up to its end, into the log.
+// Scans what is left of the text, up to its end, into the log, reading no
+// lens text raw.
 void lexer_log_rest(Lexer* lexer);
 
 // Asks for the next token to be the raw text of a lens, up to its `}`.

@@ -6,7 +6,7 @@
 #include "parser/parse_context.h"
 
 int32_t parse_program(const char* text, const char* path, int32_t first_line,
-                      DiagnosticList* diagnostics, StmtList* program, LexLog* log) {
+                      DiagnosticList* diagnostics, StmtList* program) {
     ParseContext context = {};
     context.path = path;
     context.diagnostics = diagnostics;
@@ -14,13 +14,11 @@ int32_t parse_program(const char* text, const char* path, int32_t first_line,
     Lexer lexer;
     lexer_init(&lexer, text != nullptr ? text : "", first_line);
     context.lexer = &lexer;
-    lexer_keep_log(&lexer, log);
 
     // The generated driver never frees the program list itself: rule 2 hands
     // it to the context, and it is either given to the caller or dropped
     // here.
     int32_t result = yyparse(&context);
-    lexer_log_rest(&lexer);
     if (result != 0 || context.failed) {
         stmt_list_free(context.program);
         return result != 0 ? result : 1;

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 struct DiagnosticList;
-struct LexLog;
 struct StmtList;
 
 // Parses one document text. Returns 0 and hands the top-level statements to
@@ -12,7 +11,5 @@ struct StmtList;
 // 2 (memory exhausted), leaves *program untouched and has freed everything
 // it built. Diagnostics are appended to `diagnostics` in every case (null
 // sends errors to standard error). `text` must stay unchanged during the call.
-// With a `log`, everything the lexer sees goes there, up to the end of the
-// text even when the parse stops before it.
 int32_t parse_program(const char* text, const char* path, int32_t first_line,
-                      DiagnosticList* diagnostics, StmtList* program, LexLog* log = nullptr);
+                      DiagnosticList* diagnostics, StmtList* program);

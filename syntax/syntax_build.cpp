@@ -61,10 +61,10 @@ void SyntaxBuilder::add_extra(Entry* entry, int32_t node) {
 
 // Lists grow by left recursion, one reduction per element; their nodes
 // take each new element instead of nesting one node per element.
-const std::vector<bool>& list_symbols() {
-    static const std::vector<bool> lists = [] {
+const std::vector<uint8_t>& list_symbols() {
+    static const std::vector<uint8_t> lists = [] {
         const GrammarTables& t = grammar_tables();
-        std::vector<bool> result(t.symbol_names.size(), false);
+        std::vector<uint8_t> result(t.symbol_names.size(), 0);
         for (size_t i = 0; i < result.size(); ++i) {
             const char* name = t.symbol_names[i];
             size_t length = std::strlen(name);
@@ -106,12 +106,14 @@ void SyntaxBuilder::reduce(int32_t lhs, size_t length) {
     size_t first = stack_.size() - length;
     Entry* popped = stack_.data() + first;
     Entry result{-1, -1, -1};
+    if (length == 1 && popped[0].node >= 0 && !(tree_->nodes[index(popped[0].node)].flags & SYNTAX_TOKEN) &&
+        popped[0].extras_first < 0) {
+        // A unit rule over a node: the chain folds into that node, which
+        // stays on the stack as it is.
+        return;
+    }
     if (length == 0 && !is_list(lhs)) {
         // An empty optional part (no suffix, no parameters) holds no byte: no node.
-    } else if (length == 1 && popped[0].node >= 0 && !(tree_->nodes[index(popped[0].node)].flags & SYNTAX_TOKEN) &&
-        popped[0].extras_first < 0) {
-        // A unit rule over a node: the chain folds into that node.
-        result.node = popped[0].node;
     } else if (length >= 1 && popped[0].node >= 0 && tree_->nodes[index(popped[0].node)].symbol == lhs &&
                !(tree_->nodes[index(popped[0].node)].flags & (SYNTAX_TOKEN | SYNTAX_ERROR)) && is_list(lhs)) {
         // A list growing by one more element: one node for the whole list.
@@ -124,8 +126,12 @@ void SyntaxBuilder::reduce(int32_t lhs, size_t length) {
         result.node = new_node(lhs, 0, {last_end_, last_end_});
         for (size_t i = 0; i < length; ++i) append_entry(result.node, popped[i]);
     }
-    stack_.resize(first);
-    stack_.push_back(result);
+    if (length == 0) {
+        stack_.push_back(result);
+    } else {
+        stack_[first] = result;
+        stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(first) + 1, stack_.end());
+    }
 }
 
 void SyntaxBuilder::skip_token(const Lexeme& token) {

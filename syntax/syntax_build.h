@@ -61,7 +61,7 @@ private:
     bool is_list(int32_t symbol) const;
 
     SyntaxTree* tree_;
-    const std::vector<bool>& lists_;  // per grammar symbol: a list
+    const std::vector<uint8_t>& lists_;  // per grammar symbol: a list
     std::vector<Entry> stack_;
     int32_t growing_error_ = -1;  // the ERROR node skipped tokens still join
     uint32_t last_end_ = 0;       // end of the last token taken

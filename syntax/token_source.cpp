@@ -59,7 +59,7 @@ Lexeme TokenSource::scan() {
     if (lexeme.start < lexeme.trivia_start) lexeme.start = lexeme.trivia_start;
     if (lexeme.end < lexeme.start) lexeme.end = lexeme.start;
     lexeme.cut = false;
-    if (cut_strings_) cut_unclosed_string(&lexeme);
+    if (cut_strings_ && (lexeme.token.kind == TOKEN_STRING || lexeme.token.kind == TOKEN_ERROR)) cut_unclosed_string(&lexeme);
     return lexeme;
 }
 

@@ -433,9 +433,15 @@ private:
         if (options_.keep_reductions) tree_->reductions.push_back(rule - 1);
         size_t length = static_cast<size_t>(a_.r2[rule]);
         int32_t lhs = a_.r1[rule];
-        states_.resize(states_.size() - length);
+        size_t first = states_.size() - length;
+        int32_t next = a_.goto_state(states_[first - 1], lhs);
+        if (length == 0) {
+            states_.push_back(next);
+        } else {
+            states_[first] = next;
+            states_.erase(states_.begin() + static_cast<std::ptrdiff_t>(first) + 1, states_.end());
+        }
         builder_.reduce(lhs, length);
-        states_.push_back(a_.goto_state(states_.back(), lhs));
         if (rule == a_.lens_rule) source_.begin_lens();
     }
 
