@@ -2,19 +2,20 @@
 // generated parser drives them (same default reductions, same moment for
 // reading the look-ahead and for asking the lexer for raw lens text), so
 // that on a text the front end accepts it makes exactly the front end's
-// reductions. Where the front end stops, this driver repairs and goes on:
+// reductions. That plain parse stops at the first mistake; the text is then
+// parsed again by a driver that reads the layout as well and repairs:
+//   - lines that show a block, a bracket or a string was left open close
+//     it where the user meant (close_open_blocks, close_open_brackets,
+//     try_cutting_string), and an `end` naming no open block is skipped;
 //   1. insert one closing token (`)`, `]`, `}`, `then`, a line break) when
 //      the parse then takes the next few tokens;
 //   2. otherwise skip the token into an ERROR node, up to the line's end;
-//   3. at a line break still refused, give up the broken statement: pop to
-//      the nearest state that takes the next line, the popped nodes going
-//      into an ERROR node;
+//   3. at a line break still refused, give up the broken statement: its
+//      own line where the list around it goes on, else pop to the nearest
+//      state that takes the next line, the popped nodes going into an
+//      ERROR node;
 //   4. at the end of the text, insert closing tokens as long as that closes
 //      blocks, and keep whatever is left open under the root.
-// A text with mistakes is then parsed a second time reading its layout as
-// well: lines that show a block, a bracket or a string was left open close
-// it where the user meant (close_open_blocks, close_open_brackets, and the
-// token source's cut strings).
 // Every step takes a token or closes something, so the parse is linear and
 // always ends; nothing recurses.
 #include <algorithm>
@@ -171,12 +172,20 @@ public:
                 shift(act);
             } else if (act < 0) {
                 reduce(-act);
+            } else if (!by_layout_) {
+                // The plain parse only stands for a text without mistakes:
+                // at the first one the layout-reading parse takes over.
+                refused_ = true;
+                return;
             } else if (!recover()) {
                 break;
             }
         }
         builder_.finish(states_.back() == a_.final_state ? nullptr : &lookahead_);
     }
+
+    // Whether the plain parse met a mistake (and left the tree unfinished).
+    bool refused() const { return refused_; }
 
 private:
     void read() {
@@ -621,6 +630,7 @@ private:
     SyntaxOptions options_;
     bool by_layout_;
     bool line_start_pending_ = false;
+    bool refused_ = false;
     uint32_t statement_start_ = 0;  // where the statement being parsed began: after the last line break
     std::vector<int32_t> states_;
     Lexeme lookahead_{};
@@ -631,7 +641,8 @@ private:
 
 namespace {
 
-void parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options, bool by_layout) {
+// False when the plain parse met a mistake.
+bool parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options, bool by_layout) {
     tree->text = text;
     tree->length = length;
     tree->nodes.clear();
@@ -640,6 +651,7 @@ void parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptio
     tree->errors = 0;
     Driver driver(tree, text, options, by_layout);
     driver.run();
+    return !driver.refused();
 }
 
 }  // namespace
@@ -647,10 +659,9 @@ void parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptio
 // The grammar lets a block run on where the layout says it ended (a
 // function inside a function is a statement like any other), so the layout
 // is only believed in a text that has mistakes: the plain parse goes first,
-// and a text with errors is parsed again, reading the layout.
+// and at its first mistake the text is parsed again, reading the layout.
 void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options) {
-    parse_once(tree, text, length, options, false);
-    if (tree->errors > 0) parse_once(tree, text, length, options, true);
+    if (!parse_once(tree, text, length, options, false)) parse_once(tree, text, length, options, true);
 }
 
 const char* syntax_symbol_name(int32_t symbol) {
