@@ -172,6 +172,25 @@ size_t SyntaxBuilder::entries_from(uint32_t offset) const {
     return count;
 }
 
+int32_t SyntaxBuilder::list_at_rest() const {
+    if (stack_.size() != 2 || growing_error_ >= 0 || stack_[0].extras_first >= 0 || stack_[1].extras_first >= 0) {
+        return -1;
+    }
+    int32_t node = stack_[1].node;
+    if (node < 0 || (tree_->nodes[index(node)].flags & SYNTAX_TOKEN) || !is_list(tree_->nodes[index(node)].symbol)) {
+        return -1;
+    }
+    return node;
+}
+
+void SyntaxBuilder::resume(uint32_t list, uint32_t last_end) {
+    stack_.clear();
+    stack_.push_back({-1, -1, -1});
+    stack_.push_back({static_cast<int32_t>(list), -1, -1});
+    growing_error_ = -1;
+    last_end_ = last_end;
+}
+
 void SyntaxBuilder::finish(const Lexeme* end) {
     const GrammarTables& t = grammar_tables();
     int32_t root = new_node(t.tokens, 0, {0, 0});  // "$accept"

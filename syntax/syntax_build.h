@@ -43,6 +43,12 @@ public:
     // Where the last token taken ends.
     uint32_t last_end() const { return last_end_; }
 
+    // The top-level statement list when the stack holds nothing else and
+    // nothing is pending (a checkpoint may be taken), else -1.
+    int32_t list_at_rest() const;
+    // Takes the parse up again with the stack holding only `list`.
+    void resume(uint32_t list, uint32_t last_end);
+
     // The blocks open on the stack, outermost first.
     std::vector<OpenBlock> open_blocks() const;
 

@@ -43,6 +43,23 @@ struct SyntaxNode {
     uint32_t next_sibling;   // the next child of the same parent, or kNoSyntaxNode
 };
 
+// Where a parse stood between two top-level statements with nothing
+// pending, so that it can be taken up there again: by the parse of an
+// edited text that is the same up to there, or that is the same from there
+// on (then shifted by the edit).
+struct SyntaxCheckpoint {
+    uint32_t offset;    // where the lexer stood: the next statement's trivia starts here
+    uint32_t horizon;   // how far the parse had read the text, up to the end of a line
+    int32_t line;       // the lexer's line and column there
+    int32_t column;
+    int32_t state;      // the automaton's state over the top-level statement list
+    uint32_t nodes;     // nodes made before it
+    uint32_t errors;    // the tree's error count then
+    uint32_t last_end;  // end of the last token taken
+    uint32_t list_index;  // the top-level statement list's node
+    SyntaxNode list;      // and that node as it stood
+};
+
 struct SyntaxTree {
     const char* text;
     uint32_t length;
@@ -50,6 +67,9 @@ struct SyntaxTree {
     uint32_t root;
     uint32_t errors;                 // ERROR nodes, MISSING leaves and cut strings
     std::vector<int32_t> reductions; // every rule reduced, in order (kept on request)
+    bool by_layout;                  // made by the layout-reading parse (the text has mistakes)
+    uint32_t reused;                 // bytes whose nodes a reparse took over from an earlier tree
+    std::vector<SyntaxCheckpoint> checkpoints;  // in text order
 };
 
 struct SyntaxOptions {
@@ -62,6 +82,12 @@ struct SyntaxOptions {
 // accepts the text the tree has no ERROR or MISSING node and the reductions
 // are exactly the front end's.
 void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options = {});
+
+// The same tree syntax_parse makes of `text`, taking over from `before` --
+// the tree of an earlier version, whose text must still be readable --
+// the top-level statements before and after the edit, which need no
+// parsing again. `tree` and `before` are different trees.
+void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before);
 
 
 // The grammar's name of a node's symbol ("statement", "IDENT", ...).

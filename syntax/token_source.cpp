@@ -1,5 +1,6 @@
 #include "syntax/token_source.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <utility>
@@ -48,6 +49,7 @@ Lexeme TokenSource::scan() {
     lexeme.token = lexer_next_token(&lexer_);
     lexeme.symbol = grammar_symbol_of(lexeme.token.kind);
     lexeme.end = static_cast<uint32_t>(lexer_.cur - text_);
+    if (lexeme.end > furthest_) furthest_ = lexeme.end;
     const char* start = lexeme.token.start;
     if (lexeme.token.kind == TOKEN_MODIFIER_PREFIX) {
         // The name inside the braces; the token stands from its `{`.
@@ -113,6 +115,19 @@ void TokenSource::close_bracket(char closer) {
         ahead_.clear();
     }
     --lexer_.bracket_depth;
+}
+
+bool TokenSource::at_rest() const {
+    return ahead_.empty() && lexer_.bracket_depth == 0 && lexer_.consider_depth == 0 && lexer_.lens_pending == 0;
+}
+
+void TokenSource::resume(uint32_t offset, int32_t line, int32_t column, uint32_t furthest) {
+    lexer_init(&lexer_, text_, 1);
+    lexer_.cur = text_ + offset;
+    lexer_.line = line;
+    lexer_.column = column;
+    ahead_.clear();
+    furthest_ = std::max(offset, furthest);
 }
 
 TokenSource::Saved TokenSource::save() const {

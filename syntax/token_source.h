@@ -47,6 +47,18 @@ public:
         std::deque<std::pair<Lexeme, Lexer>> ahead;
     };
     Saved save() const;
+
+    // Nothing looked at ahead and nothing open in the lexer: where a parse
+    // can be taken up again from the position alone.
+    bool at_rest() const;
+    uint32_t offset() const { return static_cast<uint32_t>(lexer_.cur - text_); }
+    int32_t line() const { return lexer_.line; }
+    int32_t column() const { return lexer_.column; }
+    // How far any scan has read, looking ahead included.
+    uint32_t furthest() const { return furthest_; }
+    // Starts scanning again at `offset`, on `line` and `column`, counting
+    // the text as read up to `furthest` already.
+    void resume(uint32_t offset, int32_t line, int32_t column, uint32_t furthest);
     void restore(Saved&& saved);
     bool cut_string(Lexeme* lexeme);
 
@@ -65,4 +77,5 @@ private:
     bool cut_strings_;
     Lexer lexer_;
     std::deque<Ahead> ahead_;  // lexed early, only while repairs are tried
+    uint32_t furthest_ = 0;
 };

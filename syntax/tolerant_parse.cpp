@@ -25,12 +25,24 @@
 #include "syntax/syntax_build.h"
 #include "syntax/syntax_tree.h"
 #include "syntax/token_source.h"
+#include "syntax/tree_reuse.h"
 
 namespace {
 
 constexpr size_t kRepairLookahead = 3;  // tokens a repair must let through
 constexpr size_t kMaxPop = 64;          // stack entries a statement may give up
 constexpr int kMaxEndInsertions = 3;    // tokens inserted per block closed at the end
+constexpr uint32_t kCheckpointSpacing = 256;  // bytes at least between two checkpoints
+
+// What an earlier tree offers a new parse: where to take up again, and from
+// which offset on the text is the same as before (shifted by the edit).
+struct Reuse {
+    const SyntaxTree* before;
+    int32_t resume_at;   // index of the checkpoint to start from, or -1
+    int32_t list;        // the top-level list node the kept head ends with
+    uint32_t same_from;  // the new text equals the old one from here to the end
+    int64_t shift;       // new offset minus old offset after the edit
+};
 
 // The tables as raw arrays, read once per parse: every token and reduction
 // consults them.
@@ -147,10 +159,13 @@ public:
         : a_(automaton()), tree_(tree), text_(text), builder_(tree), source_(text, by_layout), options_(options),
           by_layout_(by_layout) {}
 
-    void run() {
+    // Parses from the start, or from where `reuse` lets it take up again.
+    void run(const Reuse* reuse = nullptr) {
         states_.reserve(256);
         states_.push_back(0);
         builder_.push_base();
+        reuse_ = reuse;
+        if (reuse_ != nullptr && reuse_->resume_at >= 0) resume(reuse_->before->checkpoints[static_cast<size_t>(reuse_->resume_at)]);
         for (;;) {
             int32_t state = states_.back();
             if (state == a_.final_state) break;
@@ -161,7 +176,10 @@ public:
                     continue;
                 }
             }
-            if (!has_lookahead_) read();
+            if (!has_lookahead_) {
+                if (states_.size() == 2 && at_checkpoint()) return;
+                read();
+            }
             int32_t act = a_.action(state, lookahead_.symbol);
             // A line's first token, once the reductions it causes are done.
             if (act >= 0 && line_start_pending_) {
@@ -188,6 +206,55 @@ public:
     bool refused() const { return refused_; }
 
 private:
+    // --- Checkpoints, and taking over the unchanged parts of an earlier tree --
+
+    // Between two top-level statements: the tail of the earlier tree is
+    // taken over when the rest of the text is the same from here; otherwise
+    // a checkpoint is kept, a few hundred bytes apart.
+    bool at_checkpoint() {
+        int32_t list = builder_.list_at_rest();
+        if (list < 0 || !source_.at_rest()) return false;
+        uint32_t offset = source_.offset();
+        if (reuse_ != nullptr && offset >= reuse_->same_from && take_tail(static_cast<uint32_t>(list), offset)) return true;
+        if (!tree_->checkpoints.empty() && offset < tree_->checkpoints.back().offset + kCheckpointSpacing) return false;
+        uint32_t horizon = horizon_here();
+        tree_->checkpoints.push_back({offset, horizon, source_.line(), source_.column(), states_[1],
+                                      static_cast<uint32_t>(tree_->nodes.size()), tree_->errors, builder_.last_end(),
+                                      static_cast<uint32_t>(list), tree_->nodes[static_cast<size_t>(list)]});
+        return false;
+    }
+
+    // How far the parse has read: to the end of the furthest line a scan
+    // reached (a brace prefix looks for its `}` up to there).
+    uint32_t horizon_here() const {
+        uint32_t furthest = source_.furthest();
+        const void* line_end = std::memchr(text_ + furthest, '\n', tree_->length - furthest);
+        return line_end == nullptr ? tree_->length : static_cast<uint32_t>(static_cast<const char*>(line_end) - text_) + 1;
+    }
+
+    void resume(const SyntaxCheckpoint& at) {
+        syntax_take_head(tree_, *reuse_->before, static_cast<size_t>(reuse_->resume_at));
+        states_.push_back(at.state);
+        builder_.resume(static_cast<uint32_t>(reuse_->list), at.last_end);
+        source_.resume(at.offset, at.line, at.column, at.horizon > 0 ? at.horizon - 1 : 0);
+        statement_start_ = at.offset;
+    }
+
+    // The earlier tree's checkpoint at the same place of the same text,
+    // in the same state: everything after it is taken over.
+    bool take_tail(uint32_t list, uint32_t offset) {
+        const SyntaxTree& before = *reuse_->before;
+        int64_t old_offset = static_cast<int64_t>(offset) - reuse_->shift;
+        auto found = std::lower_bound(before.checkpoints.begin(), before.checkpoints.end(), old_offset,
+                                      [](const SyntaxCheckpoint& c, int64_t at) { return c.offset < at; });
+        if (found == before.checkpoints.end() || found->offset != old_offset || found->state != states_[1] ||
+            found->column != source_.column() || list != found->list_index) {
+            return false;
+        }
+        return syntax_take_tail(tree_, before, static_cast<size_t>(found - before.checkpoints.begin()), list,
+                                reuse_->shift, source_.line() - found->line, horizon_here());
+    }
+
     void read() {
         lookahead_ = source_.next();
         has_lookahead_ = true;
@@ -631,6 +698,7 @@ private:
     bool by_layout_;
     bool line_start_pending_ = false;
     bool refused_ = false;
+    const Reuse* reuse_ = nullptr;
     uint32_t statement_start_ = 0;  // where the statement being parsed began: after the last line break
     std::vector<int32_t> states_;
     Lexeme lookahead_{};
@@ -642,16 +710,39 @@ private:
 namespace {
 
 // False when the plain parse met a mistake.
-bool parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options, bool by_layout) {
+bool parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options, bool by_layout,
+                const Reuse* reuse = nullptr) {
     tree->text = text;
     tree->length = length;
     tree->nodes.clear();
     tree->reductions.clear();
+    tree->checkpoints.clear();
     tree->root = 0;
     tree->errors = 0;
+    tree->by_layout = by_layout;
+    tree->reused = 0;
     Driver driver(tree, text, options, by_layout);
-    driver.run();
+    driver.run(reuse);
     return !driver.refused();
+}
+
+// What `before` offers the parse of `text` in the mode it was made in.
+Reuse reuse_of(const SyntaxTree& before, const char* text, uint32_t length) {
+    uint32_t common = std::min(length, before.length);
+    uint32_t head = 0;  // bytes the same from the start
+    while (head < common && text[head] == before.text[head]) ++head;
+    uint32_t tail = 0;  // bytes the same at the end, not overlapping the head
+    while (tail < common - head && text[length - 1 - tail] == before.text[before.length - 1 - tail]) ++tail;
+    Reuse reuse{&before, -1, -1, length - tail, static_cast<int64_t>(length) - static_cast<int64_t>(before.length)};
+    // The last checkpoint that read nothing past the same head.
+    for (size_t i = before.checkpoints.size(); i-- > 0;) {
+        if (before.checkpoints[i].horizon <= head) {
+            reuse.resume_at = static_cast<int32_t>(i);
+            break;
+        }
+    }
+    if (reuse.resume_at >= 0) reuse.list = static_cast<int32_t>(before.checkpoints[static_cast<size_t>(reuse.resume_at)].list_index);
+    return reuse;
 }
 
 }  // namespace
@@ -662,6 +753,14 @@ bool parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptio
 // and at its first mistake the text is parsed again, reading the layout.
 void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptions options) {
     if (!parse_once(tree, text, length, options, false)) parse_once(tree, text, length, options, true);
+}
+
+// The earlier tree helps the parse made in its own mode: its plain parse
+// when it was made without mistakes, its layout-reading parse when not.
+void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before) {
+    Reuse reuse = reuse_of(before, text, length);
+    bool plain = parse_once(tree, text, length, {}, false, before.by_layout ? nullptr : &reuse);
+    if (!plain) parse_once(tree, text, length, {}, true, before.by_layout ? &reuse : nullptr);
 }
 
 const char* syntax_symbol_name(int32_t symbol) {
