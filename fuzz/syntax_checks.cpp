@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +55,44 @@ std::string check_lossless(const SyntaxTree& tree) {
 
 }  // namespace
 
+// An edit made at a place the text itself picks: a line taken out, or a
+// stretch of the text copied in elsewhere.
+std::string edited(const std::string& text) {
+    if (text.empty()) return "x\n";
+    size_t hash = std::hash<std::string>{}(text);
+    size_t at = hash % text.size();
+    size_t line_end = text.find('\n', at);
+    if (hash & 1) return text.substr(0, at) + (line_end == std::string::npos ? "" : text.substr(line_end + 1));
+    size_t from = (hash >> 8) % text.size();
+    return text.substr(0, at) + text.substr(from, (hash >> 24) % 40) + text.substr(at);
+}
+
+// A reparse from the tree of one version gives exactly a fresh parse of
+// the other, in both directions of the edit.
+// Checkpoints close together, so that short inputs have some.
+std::string check_reparse(const std::string& text) {
+    SyntaxOptions dense;
+    dense.checkpoint_spacing = 1;
+    SyntaxTree tree;
+    syntax_parse(&tree, text.c_str(), static_cast<uint32_t>(text.size()), dense);
+    std::string other = edited(text);
+    SyntaxTree fresh;
+    syntax_parse(&fresh, other.c_str(), static_cast<uint32_t>(other.size()));
+    SyntaxTree reparsed;
+    syntax_reparse(&reparsed, other.c_str(), static_cast<uint32_t>(other.size()), tree, dense);
+    if (syntax_tree_dump(reparsed) != syntax_tree_dump(fresh) || reparsed.errors != fresh.errors) {
+        return "a reparse from the earlier tree differs from a fresh parse";
+    }
+    SyntaxTree back;
+    syntax_reparse(&back, text.c_str(), static_cast<uint32_t>(text.size()), reparsed, dense);
+    SyntaxTree plain;
+    syntax_parse(&plain, text.c_str(), static_cast<uint32_t>(text.size()));
+    if (syntax_tree_dump(back) != syntax_tree_dump(plain) || back.errors != plain.errors) {
+        return "a reparse back to the first text differs from a fresh parse";
+    }
+    return "";
+}
+
 std::string check_syntax_tree(const uint8_t* data, size_t size) {
     // A document ends at its first NUL, as every reader of it does.
     std::string text(reinterpret_cast<const char*>(data), size);
@@ -63,6 +102,8 @@ std::string check_syntax_tree(const uint8_t* data, size_t size) {
     options.keep_reductions = true;
     syntax_parse(&tree, text.c_str(), static_cast<uint32_t>(text.size()), options);
     std::string problem = check_lossless(tree);
+    if (!problem.empty()) return problem;
+    problem = check_reparse(text);
     if (!problem.empty()) return problem;
     std::vector<int32_t> front_end;
     if (front_end_reductions(text.c_str(), &front_end)) {

@@ -33,6 +33,7 @@ Analysis* analysis_create(const char* text, const char* path, AstRegion* region)
     analysis->index_built = false;
     analysis->tree = nullptr;
     analysis->outline = nullptr;
+    analysis->earlier = nullptr;
     {
         // The front end's tree lives in the region and goes back with it at
         // once: the features read the syntax tree, which holds every byte.
@@ -61,10 +62,31 @@ LineIndex* analysis_index(Analysis* analysis) {
     return &analysis->index;
 }
 
+void analysis_reparse_from(Analysis* analysis, const SyntaxTree* earlier) { analysis->earlier = earlier; }
+
+SyntaxTree* analysis_release_tree(Analysis* analysis) {
+    SyntaxTree* tree = analysis->tree;
+    analysis->tree = nullptr;
+    return tree;
+}
+
+void syntax_tree_destroy(SyntaxTree* tree) { destroy(tree); }
+
+size_t syntax_tree_weight(const SyntaxTree* tree) {
+    if (tree == nullptr) return 0;
+    return sizeof(SyntaxTree) + tree->nodes.capacity() * sizeof(SyntaxNode) +
+           tree->reductions.capacity() * sizeof(int32_t) + tree->checkpoints.capacity() * sizeof(SyntaxCheckpoint);
+}
+
 const SyntaxTree& analysis_tree(Analysis* analysis) {
     if (analysis->tree == nullptr) {
         analysis->tree = create<SyntaxTree>();
-        syntax_parse(analysis->tree, analysis->text, analysis->length);
+        if (analysis->earlier != nullptr) {
+            syntax_reparse(analysis->tree, analysis->text, analysis->length, *analysis->earlier);
+        } else {
+            syntax_parse(analysis->tree, analysis->text, analysis->length);
+        }
+        analysis->earlier = nullptr;
     }
     return *analysis->tree;
 }
@@ -84,10 +106,7 @@ size_t analysis_weight(const Analysis* analysis) {
         weight += std::strlen(analysis->diagnostics.items[i].message) + 1;
     }
     if (analysis->index_built) weight += analysis->index.count * sizeof(size_t) + (analysis->index.count + 63) / 64 * 8;
-    if (const SyntaxTree* tree = analysis->tree) {
-        weight += sizeof(SyntaxTree) + tree->nodes.capacity() * sizeof(SyntaxNode) +
-                  tree->reductions.capacity() * sizeof(int32_t);
-    }
+    weight += syntax_tree_weight(analysis->tree);
     if (const Outline* o = analysis->outline) {
         weight += sizeof(Outline) + o->tokens.capacity() * sizeof(Token) +
                   o->line_first.capacity() * sizeof(size_t) + o->blocks.capacity() * sizeof(OutlineBlock) +

@@ -25,12 +25,24 @@ struct Analysis {
     bool index_built;
     SyntaxTree* tree;           // null until first asked for
     Outline* outline;           // null until first asked for
+    const SyntaxTree* earlier;  // borrowed: a tree of an earlier version to reparse from, or null
 };
 
 // Runs the front end over `text` (its tree is built in `region` and dropped
 // before returning; the findings stay). `path` is stamped on the findings.
 Analysis* analysis_create(const char* text, const char* path, AstRegion* region);
 void analysis_destroy(Analysis* analysis);
+
+// Lets the syntax tree be built by reparsing from `earlier`, the tree of an
+// earlier version of the same document (borrowed, with its text, until
+// this analysis has its own tree).
+void analysis_reparse_from(Analysis* analysis, const SyntaxTree* earlier);
+
+// Hands the syntax tree over to the caller (null when none was built), to
+// be the earlier tree of the next version; the analysis is left without.
+SyntaxTree* analysis_release_tree(Analysis* analysis);
+void syntax_tree_destroy(SyntaxTree* tree);
+size_t syntax_tree_weight(const SyntaxTree* tree);
 
 LineIndex* analysis_index(Analysis* analysis);
 const SyntaxTree& analysis_tree(Analysis* analysis);

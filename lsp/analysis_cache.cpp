@@ -11,6 +11,7 @@ constexpr size_t kBudgetFloor = size_t{16} << 20;
 Analysis* document_analysis(ServerState* state, Document* document) {
     if (document->analysis == nullptr) {
         document->analysis = analysis_create(document->text, document->uri, &state->tree_region);
+        analysis_reparse_from(document->analysis, document->earlier_tree);
     }
     document->last_used = ++state->analysis_clock;
     return document->analysis;
@@ -32,11 +33,12 @@ void analysis_cache_trim(ServerState* state) {
         for (size_t i = 0; i < store->count; ++i) {
             Document* document = &store->items[i];
             if (document->analysis == nullptr) continue;
-            weight += analysis_weight(document->analysis);
+            weight += analysis_weight(document->analysis) + syntax_tree_weight(document->earlier_tree);
             if (oldest == nullptr || document->last_used < oldest->last_used) oldest = document;
             if (newest == nullptr || document->last_used > newest->last_used) newest = document;
         }
         if (weight <= budget || oldest == newest) return;
         document_drop_analysis(oldest);
+        document_drop_earlier(oldest);
     }
 }

@@ -12,11 +12,21 @@ void document_free(Document* document) {
     free(document->uri);
     free(document->text);
     analysis_destroy(document->analysis);
+    document_drop_earlier(document);
 }
 
+// The analysis's tree, with its text, becomes the earlier tree of the next
+// version; when it has none, the earlier tree kept so far stays.
 void document_set_text(Document* document, char* text) {
+    SyntaxTree* tree = document->analysis != nullptr ? analysis_release_tree(document->analysis) : nullptr;
     document_drop_analysis(document);
-    free(document->text);
+    if (tree != nullptr) {
+        document_drop_earlier(document);
+        document->earlier_tree = tree;
+        document->earlier_text = document->text;
+    } else {
+        free(document->text);
+    }
     document->text = text;
     document->length = strlen(text);
 }
@@ -56,6 +66,8 @@ Document* document_store_put(DocumentStore* store, const char* uri, const char* 
     added->length = strlen(added->text);
     added->analysis = nullptr;
     added->last_used = 0;
+    added->earlier_tree = nullptr;
+    added->earlier_text = nullptr;
     store->count += 1;
     return added;
 }
@@ -77,6 +89,13 @@ void document_store_edit(Document* document, TextRange range, const char* replac
 void document_drop_analysis(Document* document) {
     analysis_destroy(document->analysis);
     document->analysis = nullptr;
+}
+
+void document_drop_earlier(Document* document) {
+    syntax_tree_destroy(document->earlier_tree);
+    free(document->earlier_text);
+    document->earlier_tree = nullptr;
+    document->earlier_text = nullptr;
 }
 
 void document_store_remove(DocumentStore* store, const char* uri) {

@@ -73,7 +73,8 @@ struct SyntaxTree {
 };
 
 struct SyntaxOptions {
-    bool keep_reductions = false;  // fill SyntaxTree::reductions (for tests)
+    bool keep_reductions = false;      // fill SyntaxTree::reductions (for tests)
+    uint32_t checkpoint_spacing = 256; // bytes at least between two checkpoints
 };
 
 // Parses any text (NUL-terminated, `length` bytes) with the grammar's own
@@ -87,7 +88,8 @@ void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOpt
 // the tree of an earlier version, whose text must still be readable --
 // the top-level statements before and after the edit, which need no
 // parsing again. `tree` and `before` are different trees.
-void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before);
+void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before,
+                    SyntaxOptions options = {});
 
 
 // The grammar's name of a node's symbol ("statement", "IDENT", ...).

@@ -32,7 +32,6 @@ namespace {
 constexpr size_t kRepairLookahead = 3;  // tokens a repair must let through
 constexpr size_t kMaxPop = 64;          // stack entries a statement may give up
 constexpr int kMaxEndInsertions = 3;    // tokens inserted per block closed at the end
-constexpr uint32_t kCheckpointSpacing = 256;  // bytes at least between two checkpoints
 
 // What an earlier tree offers a new parse: where to take up again, and from
 // which offset on the text is the same as before (shifted by the edit).
@@ -216,7 +215,9 @@ private:
         if (list < 0 || !source_.at_rest()) return false;
         uint32_t offset = source_.offset();
         if (reuse_ != nullptr && offset >= reuse_->same_from && take_tail(static_cast<uint32_t>(list), offset)) return true;
-        if (!tree_->checkpoints.empty() && offset < tree_->checkpoints.back().offset + kCheckpointSpacing) return false;
+        if (!tree_->checkpoints.empty() && offset < tree_->checkpoints.back().offset + options_.checkpoint_spacing) {
+            return false;
+        }
         uint32_t horizon = horizon_here();
         tree_->checkpoints.push_back({offset, horizon, source_.line(), source_.column(), states_[1],
                                       static_cast<uint32_t>(tree_->nodes.size()), tree_->errors, builder_.last_end(),
@@ -757,10 +758,12 @@ void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOpt
 
 // The earlier tree helps the parse made in its own mode: its plain parse
 // when it was made without mistakes, its layout-reading parse when not.
-void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before) {
+void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before,
+                    SyntaxOptions options) {
+    options.keep_reductions = false;  // the reductions of the parts taken over are not known
     Reuse reuse = reuse_of(before, text, length);
-    bool plain = parse_once(tree, text, length, {}, false, before.by_layout ? nullptr : &reuse);
-    if (!plain) parse_once(tree, text, length, {}, true, before.by_layout ? &reuse : nullptr);
+    bool plain = parse_once(tree, text, length, options, false, before.by_layout ? nullptr : &reuse);
+    if (!plain) parse_once(tree, text, length, options, true, before.by_layout ? &reuse : nullptr);
 }
 
 const char* syntax_symbol_name(int32_t symbol) {

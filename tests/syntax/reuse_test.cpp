@@ -34,7 +34,11 @@ std::string random_edit(const std::string& text, std::mt19937* random) {
     }
 }
 
-TEST(SyntaxReuse, ReparseEqualsParseOverChainsOfEdits) {
+class SyntaxReuse : public testing::TestWithParam<uint32_t> {};  // the checkpoints' spacing
+
+TEST_P(SyntaxReuse, ReparseEqualsParseOverChainsOfEdits) {
+    SyntaxOptions options;
+    options.checkpoint_spacing = GetParam();
     std::vector<fs::path> files;
     for (const char* dir : {"examples", "tests/parser/golden"}) {
         for (const auto& entry : fs::recursive_directory_iterator(fs::path(TOVEL_SOURCE_DIR) / dir)) {
@@ -52,13 +56,13 @@ TEST(SyntaxReuse, ReparseEqualsParseOverChainsOfEdits) {
         while (base.size() < 4000) base += text + "\n";
         std::deque<std::string> versions{base};  // each tree reads its own version's text
         auto trees = std::make_unique<SyntaxTree[]>(2);
-        syntax_parse(&trees[0], versions[0].c_str(), static_cast<uint32_t>(versions[0].size()));
+        syntax_parse(&trees[0], versions[0].c_str(), static_cast<uint32_t>(versions[0].size()), options);
         for (int step = 1; step <= 12; ++step) {
             versions.push_back(random_edit(versions.back(), &random));
             const std::string& now = versions.back();
             SyntaxTree& before = trees[(step - 1) % 2];
             SyntaxTree& after = trees[step % 2];
-            syntax_reparse(&after, now.c_str(), static_cast<uint32_t>(now.size()), before);
+            syntax_reparse(&after, now.c_str(), static_cast<uint32_t>(now.size()), before, options);
             SyntaxTree fresh;
             syntax_parse(&fresh, now.c_str(), static_cast<uint32_t>(now.size()));
             ASSERT_EQ(syntax_tree_dump(after), syntax_tree_dump(fresh)) << file << " step " << step;
@@ -74,5 +78,7 @@ TEST(SyntaxReuse, ReparseEqualsParseOverChainsOfEdits) {
     // a text that gains or loses its last mistake changes parses.
     EXPECT_GT(reused * 2, parsed) << reused << " of " << parsed << " bytes";
 }
+
+INSTANTIATE_TEST_SUITE_P(Spacing, SyntaxReuse, testing::Values(256u, 1u));
 
 }  // namespace
