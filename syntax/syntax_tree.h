@@ -56,6 +56,7 @@ struct SyntaxCheckpoint {
     uint32_t nodes;     // nodes made before it
     uint32_t errors;    // the tree's error count then
     uint32_t last_end;  // end of the last token taken
+    uint32_t statement_start;  // where the statement being parsed began
     uint32_t list_index;  // the top-level statement list's node
     SyntaxNode list;      // and that node as it stood
 };

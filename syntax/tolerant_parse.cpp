@@ -221,7 +221,8 @@ private:
         uint32_t horizon = horizon_here();
         tree_->checkpoints.push_back({offset, horizon, source_.line(), source_.column(), states_[1],
                                       static_cast<uint32_t>(tree_->nodes.size()), tree_->errors, builder_.last_end(),
-                                      static_cast<uint32_t>(list), tree_->nodes[static_cast<size_t>(list)]});
+                                      statement_start_, static_cast<uint32_t>(list),
+                                      tree_->nodes[static_cast<size_t>(list)]});
         return false;
     }
 
@@ -238,7 +239,7 @@ private:
         states_.push_back(at.state);
         builder_.resume(static_cast<uint32_t>(reuse_->list), at.last_end);
         source_.resume(at.offset, at.line, at.column, at.horizon > 0 ? at.horizon - 1 : 0);
-        statement_start_ = at.offset;
+        statement_start_ = at.statement_start;
     }
 
     // The earlier tree's checkpoint at the same place of the same text,
@@ -252,8 +253,18 @@ private:
             found->column != source_.column() || list != found->list_index) {
             return false;
         }
-        return syntax_take_tail(tree_, before, static_cast<size_t>(found - before.checkpoints.begin()), list,
-                                reuse_->shift, source_.line() - found->line, horizon_here());
+        // A statement given up takes the list with it when the list starts
+        // where the statement does: the two must agree on that.
+        const SyntaxNode& now = tree_->nodes[list];
+        bool empty = now.last_child == kNoSyntaxNode;
+        if (empty != (found->list.last_child == kNoSyntaxNode) ||
+            (empty && offset - now.range.start != found->offset - found->list.range.start) ||
+            offset - statement_start_ != found->offset - found->statement_start ||
+            (now.range.start < statement_start_) != (found->list.range.start < found->statement_start)) {
+            return false;
+        }
+        SyntaxSplice here{list, reuse_->shift, source_.line() - found->line, horizon_here(), statement_start_};
+        return syntax_take_tail(tree_, before, static_cast<size_t>(found - before.checkpoints.begin()), here);
     }
 
     void read() {

@@ -56,10 +56,10 @@ SyntaxNode list_then(const SyntaxNode& old_then, const SyntaxNode& list_here, ui
 
 }  // namespace
 
-bool syntax_take_tail(SyntaxTree* tree, const SyntaxTree& before, size_t index, uint32_t list, int64_t shift,
-                      int32_t line_shift, uint32_t horizon) {
+bool syntax_take_tail(SyntaxTree* tree, const SyntaxTree& before, size_t index, const SyntaxSplice& here) {
     const SyntaxCheckpoint& at = before.checkpoints[index];
-    TailMap map{at.nodes, static_cast<uint32_t>(tree->nodes.size()), list, at.offset, shift};
+    uint32_t list = here.list;
+    TailMap map{at.nodes, static_cast<uint32_t>(tree->nodes.size()), list, at.offset, here.shift};
     if (!tail_is_closed(before, map)) return false;
     const SyntaxNode& old_list = before.nodes[list];
     uint32_t first_after = at.list.last_child == kNoSyntaxNode ? old_list.first_child
@@ -105,11 +105,13 @@ bool syntax_take_tail(SyntaxTree* tree, const SyntaxTree& before, size_t index, 
     for (size_t i = index + 1; i < before.checkpoints.size(); ++i) {
         SyntaxCheckpoint c = before.checkpoints[i];
         c.offset = map.offset(c.offset);
-        c.horizon = std::max(map.offset(c.horizon), horizon);
-        c.line += line_shift;
+        c.horizon = std::max(map.offset(c.horizon), here.horizon);
+        c.line += here.line_shift;
         c.nodes = c.nodes - map.old_base + map.new_base;
         c.errors = c.errors - at.errors + errors_here;
         c.last_end = map.offset(c.last_end);
+        // No statement began since the splice: it is the new parse's own.
+        c.statement_start = c.statement_start < at.offset ? here.statement_start : map.offset(c.statement_start);
         c.list_index = list;
         c.list = list_then(c.list, list_here, first_after, map, *tree);
         tree->checkpoints.push_back(c);
