@@ -74,12 +74,7 @@ bool SyntaxDriver::recover() {
     }
     if (own > 0 && takes_lookahead_at(states_.size() - own)) return give_up(own, false);
     for (size_t pop = own + 1; pop <= kMaxPop && pop < states_.size(); ++pop) {
-        if (goes_on(states_.size() - pop, nullptr, 0, 1)) {
-            builder_.abandon(pop, lookahead_);
-            states_.resize(states_.size() - pop);
-            has_lookahead_ = false;
-            return true;
-        }
+        if (goes_on(states_.size() - pop, nullptr, 0, 1)) return give_up(pop, true);
     }
     statement_start_ = lookahead_.end;
     builder_.skip_token(lookahead_);
@@ -97,11 +92,11 @@ bool SyntaxDriver::takes_lookahead_at(size_t depth) {
 // line break or without it (it is then read again).
 bool SyntaxDriver::give_up(size_t entries, bool with_lookahead) {
     if (with_lookahead) {
-        builder_.abandon(entries, lookahead_);
+        builder_.abandon(entries, &lookahead_);
         statement_start_ = lookahead_.end;
         has_lookahead_ = false;
     } else {
-        builder_.abandon(entries);
+        builder_.abandon(entries, nullptr);
     }
     states_.resize(states_.size() - entries);
     return true;

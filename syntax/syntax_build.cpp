@@ -143,20 +143,11 @@ void SyntaxBuilder::skip_token(const Lexeme& token) {
     append_child(growing_error_, leaf);
 }
 
-void SyntaxBuilder::abandon(size_t entries, const Lexeme& token) {
+void SyntaxBuilder::abandon(size_t entries, const Lexeme* token) {
     size_t first = stack_.size() - entries;
     int32_t error = new_node(kErrorSymbol, SYNTAX_ERROR, {last_end_, last_end_});
     for (size_t i = first; i < stack_.size(); ++i) append_entry(error, stack_[i]);
-    append_child(error, new_leaf(token, 0));
-    stack_.resize(first);
-    add_extra(&stack_.back(), error);
-    growing_error_ = -1;
-}
-
-void SyntaxBuilder::abandon(size_t entries) {
-    size_t first = stack_.size() - entries;
-    int32_t error = new_node(kErrorSymbol, SYNTAX_ERROR, {last_end_, last_end_});
-    for (size_t i = first; i < stack_.size(); ++i) append_entry(error, stack_[i]);
+    if (token != nullptr) append_child(error, new_leaf(*token, 0));
     stack_.resize(first);
     add_extra(&stack_.back(), error);
     growing_error_ = -1;

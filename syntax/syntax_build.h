@@ -31,8 +31,8 @@ public:
     void push_missing(TokenKind kind, int32_t symbol, uint32_t at);
     void reduce(int32_t lhs, size_t length);
     void skip_token(const Lexeme& token);             // into an ERROR node after the top entry
-    void abandon(size_t entries, const Lexeme& token); // the top entries and `token` into one ERROR node
-    void abandon(size_t entries);                     // the top entries alone into one ERROR node
+    // The top entries, and `token` when there is one, into one ERROR node.
+    void abandon(size_t entries, const Lexeme* token);
     // How many entries at the top of the stack start at `offset` or later.
     size_t entries_from(uint32_t offset) const;
     // Lays the tree out: the root holds the entries left (an accepted text:
