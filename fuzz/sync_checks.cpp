@@ -13,10 +13,13 @@
 
 #include "diag/render.h"
 #include "fuzz/fuzz_checks.h"
+#include "ide/analysis.h"
+#include "lsp/analysis_cache.h"
 #include "lsp/dispatch.h"
 #include "lsp/json_holder.h"
 #include "lsp/server_state.h"
 #include "lsp/transport.h"
+#include "syntax/syntax_tree.h"
 #include "text/line_index.h"
 #include "text/utf8.h"
 
@@ -158,6 +161,16 @@ std::vector<std::vector<Edit>> draw_edits(const std::string& input, Random* rand
     return notifications;
 }
 
+// The tree each version's analysis reparses from the one before is the
+// tree of a fresh parse.
+std::string check_reparsed_tree(ServerState* state, Document* document) {
+    const SyntaxTree& tree = analysis_tree(document_analysis(state, document));
+    SyntaxTree fresh;
+    syntax_parse(&fresh, document->text, static_cast<uint32_t>(document->length));
+    if (syntax_tree_dump(tree) != syntax_tree_dump(fresh)) return "a reparsed syntax tree differs from a fresh parse";
+    return "";
+}
+
 std::string check_sync_in(const std::string& input, bool utf8) {
     std::string text = input;
     uint64_t seed = 1469598103934665603ull;
@@ -182,6 +195,8 @@ std::string check_sync_in(const std::string& input, bool utf8) {
             problem = "range edits left another text than the model";
         } else if (by_edits != by_text) {
             problem = "range edits published other bytes than the whole text";
+        } else {
+            problem = check_reparsed_tree(&incremental, stored);
         }
     }
     server_state_destroy(&incremental);
