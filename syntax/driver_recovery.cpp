@@ -3,6 +3,7 @@
 #include "syntax/driver.h"
 
 #include <algorithm>
+#include <string>
 
 // Whether, from the stack cut to `depth` entries, the symbols `first`
 // (if any) and then the look-ahead and the tokens after it go through.
@@ -50,7 +51,13 @@ bool SyntaxDriver::recover() {
     static const TokenKind kClosers[] = {TOKEN_RPAREN, TOKEN_RBRACKET, TOKEN_RBRACE, TOKEN_THEN, TOKEN_NEWLINE};
     for (TokenKind closer : kClosers) {
         int32_t symbol = grammar_symbol_of(closer);
-        if (a_.action(states_.back(), symbol) != 0 && goes_on(states_.size(), &symbol, 1, 0)) {
+        // A bracket that closes the only one open lets the lexer count line
+        // breaks again, so the tokens after it are tried with them.
+        std::string open = source_.open_brackets();
+        char match = closer == TOKEN_RPAREN ? '(' : closer == TOKEN_RBRACKET ? '[' : closer == TOKEN_RBRACE ? '{' : 0;
+        bool last_bracket = open.size() == 1 && open[0] == match;
+        if (a_.action(states_.back(), symbol) != 0 &&
+            (last_bracket ? goes_on_as_lines({symbol}) : goes_on(states_.size(), &symbol, 1, 0))) {
             insert(closer);
             // The lexer learns the bracket is closed: line breaks count again.
             if (closer == TOKEN_RPAREN) source_.close_bracket(')');
