@@ -354,8 +354,12 @@ std::string check_outline_of_tree(const char* text) {
             return "a block of the outline is malformed";
         }
     }
-    bool raw_lens = std::any_of(outline.tokens.begin(), outline.tokens.end(),
-                                [](const Token& t) { return t.kind == TOKEN_LENS_CONTENT; });
+    for (size_t i = 1; i < outline.tokens.size(); ++i) {
+        const Token& before = outline.tokens[i - 1];
+        if (outline.tokens[i].start < before.start + before.length) return "the outline's tokens overlap";
+    }
+    bool raw_lens = std::any_of(tree.nodes.begin(), tree.nodes.end(),
+                                [](const SyntaxNode& n) { return n.token == TOKEN_LENS_CONTENT; });
     if (tree.errors > 0 || raw_lens) return "";
     std::vector<Token> tokens;
     std::vector<LexComment> comments;

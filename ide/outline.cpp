@@ -134,7 +134,9 @@ private:
         const char* end = tree_.text + range.end;
         for (;;) {
             Token token = lexer_next_token(&lexer);
-            if (token.kind == TOKEN_EOF || token.kind == TOKEN_NEWLINE || token.start + token.length > end) break;
+            // A token that reads past the lens text (a brace prefix taking
+            // the lens's own `}`) is not one.
+            if (token.kind == TOKEN_EOF || token.kind == TOKEN_NEWLINE || lexer.cur > end) break;
             if (token.kind != TOKEN_ERROR) o_.tokens.push_back(token);
         }
     }
