@@ -59,8 +59,31 @@ void BM_TolerantParseMistakeEveryLine(benchmark::State& state) {
     tolerant(state, broken);
 }
 
+// A keystroke in the middle of the text: a word typed into a line, then
+// taken out again, each version reparsed from the tree of the one before.
+// With argument 1 the typed line is unfinished, so every other version
+// has a mistake and the reparse switches between its two parses.
+void BM_TolerantReparse(benchmark::State& state) {
+    const std::string& text = bench_text(TEXT_REALISTIC);
+    size_t middle = text.find('\n', text.size() / 2) + 1;
+    std::string typed = text.substr(0, middle) + (state.range(0) ? "x = \n" : "x = 1\n") + text.substr(middle);
+    const std::string* versions[2] = {&text, &typed};
+    SyntaxTree trees[2];
+    syntax_parse(&trees[0], text.c_str(), static_cast<uint32_t>(text.size()));
+    size_t now = 0;
+    for (auto _ : state) {
+        size_t next = 1 - now;
+        const std::string& version = *versions[next];
+        syntax_reparse(&trees[next], version.c_str(), static_cast<uint32_t>(version.size()), trees[now]);
+        benchmark::DoNotOptimize(trees[next].nodes.size());
+        now = next;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
 }  // namespace
 
 BENCHMARK(BM_FrontEndParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TolerantParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TolerantParseMistakeEveryLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TolerantReparse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
