@@ -84,7 +84,7 @@ bool SyntaxBuilder::is_list(int32_t symbol) const {
 
 void SyntaxBuilder::push_base() {
     // Real text makes about two nodes per four bytes: few reallocations.
-    tree_->nodes.reserve(tree_->length / 3 + 16);
+    tree_->nodes.reserve(tree_->length / 2 + 16);
     stack_.reserve(256);
     stack_.push_back({-1, -1, -1});
 }
