@@ -76,7 +76,9 @@ bool SyntaxDriver::at_checkpoint() {
 uint32_t SyntaxDriver::horizon_here() const {
     uint32_t furthest = source_.furthest();
     const void* line_end = std::memchr(text_ + furthest, '\n', tree_->length - furthest);
-    return line_end == nullptr ? tree_->length : static_cast<uint32_t>(static_cast<const char*>(line_end) - text_) + 1;
+    // With no line break left the scan reads the text's terminating zero,
+    // which counts as one byte more.
+    return line_end == nullptr ? tree_->length + 1 : static_cast<uint32_t>(static_cast<const char*>(line_end) - text_) + 1;
 }
 
 void SyntaxDriver::resume(const SyntaxCheckpoint& at) {
@@ -95,7 +97,8 @@ bool SyntaxDriver::take_tail(uint32_t list, uint32_t offset) {
     auto found = std::lower_bound(before.checkpoints.begin(), before.checkpoints.end(), old_offset,
                                   [](const SyntaxCheckpoint& c, int64_t at) { return c.offset < at; });
     if (found == before.checkpoints.end() || found->offset != old_offset || found->state != states_[1] ||
-        found->column != source_.column() || list != found->list_index) {
+        found->column != source_.column() || list != found->list_index ||
+        (reuse_->clean_only && before.errors != found->errors)) {
         return false;
     }
     // A statement given up takes the list with it when the list starts

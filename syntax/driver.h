@@ -27,6 +27,9 @@ struct SyntaxReuse {
     int32_t list;        // the top-level list node the kept head ends with
     uint32_t same_from;  // the new text equals the old one from here to the end
     int64_t shift;       // new offset minus old offset after the edit
+    // Only the parts without any repair: a layout-reading tree offering
+    // them to a plain parse (where it repaired nothing it parsed plainly).
+    bool clean_only;
 };
 
 class SyntaxDriver {

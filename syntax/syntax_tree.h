@@ -49,7 +49,7 @@ struct SyntaxNode {
 // on (then shifted by the edit).
 struct SyntaxCheckpoint {
     uint32_t offset;    // where the lexer stood: the next statement's trivia starts here
-    uint32_t horizon;   // how far the parse had read the text, up to the end of a line
+    uint32_t horizon;   // bytes the parse had read, to a line end (one more at the terminating zero)
     int32_t line;       // the lexer's line and column there
     int32_t column;
     int32_t state;      // the automaton's state over the top-level statement list

@@ -9,6 +9,8 @@
 
 TokenSource::TokenSource(const char* text, bool cut_strings) : text_(text), cut_strings_(cut_strings) {
     lexer_init(&lexer_, text, 1);
+    // Looking for a byte-order mark reads the first three bytes.
+    furthest_ = static_cast<uint32_t>(strnlen(text, 3));
 }
 
 // The lexer reads an unclosed string to the end of the text, or to the

@@ -44,22 +44,20 @@ bool parse_once(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOptio
     return !driver.refused();
 }
 
-// What `before` offers the parse of `text` in the mode it was made in.
-SyntaxReuse reuse_of(const SyntaxTree& before, const char* text, uint32_t length) {
-    uint32_t common = std::min(length, before.length);
-    uint32_t head = 0;  // bytes the same from the start
-    while (head < common && text[head] == before.text[head]) ++head;
-    uint32_t tail = 0;  // bytes the same at the end, not overlapping the head
-    while (tail < common - head && text[length - 1 - tail] == before.text[before.length - 1 - tail]) ++tail;
-    SyntaxReuse reuse{&before, -1, -1, length - tail, static_cast<int64_t>(length) - static_cast<int64_t>(before.length)};
+// What `before` offers the parse of `text`: the same first `head` bytes
+// and the same last `tail` ones.
+SyntaxReuse reuse_of(const SyntaxTree& before, uint32_t length, uint32_t head, uint32_t tail, bool clean_only) {
+    SyntaxReuse reuse{&before, -1, -1, length - tail,
+                      static_cast<int64_t>(length) - static_cast<int64_t>(before.length), clean_only};
     // The last checkpoint that read nothing past the same head.
     for (size_t i = before.checkpoints.size(); i-- > 0;) {
-        if (before.checkpoints[i].horizon <= head) {
+        const SyntaxCheckpoint& at = before.checkpoints[i];
+        if (at.horizon <= head && (!clean_only || at.errors == 0)) {
             reuse.resume_at = static_cast<int32_t>(i);
+            reuse.list = static_cast<int32_t>(at.list_index);
             break;
         }
     }
-    if (reuse.resume_at >= 0) reuse.list = static_cast<int32_t>(before.checkpoints[static_cast<size_t>(reuse.resume_at)].list_index);
     return reuse;
 }
 
@@ -78,9 +76,18 @@ void syntax_parse(SyntaxTree* tree, const char* text, uint32_t length, SyntaxOpt
 void syntax_reparse(SyntaxTree* tree, const char* text, uint32_t length, const SyntaxTree& before,
                     SyntaxOptions options) {
     options.keep_reductions = false;  // the reductions of the parts taken over are not known
-    SyntaxReuse reuse = reuse_of(before, text, length);
-    bool plain = parse_once(tree, text, length, options, false, before.by_layout ? nullptr : &reuse);
-    if (!plain) parse_once(tree, text, length, options, true, before.by_layout ? &reuse : nullptr);
+    uint32_t common = std::min(length, before.length);
+    uint32_t head = 0;  // bytes the same from the start
+    while (head < common && text[head] == before.text[head]) ++head;
+    uint32_t tail = 0;  // bytes the same at the end, not overlapping the head
+    while (tail < common - head && text[length - 1 - tail] == before.text[before.length - 1 - tail]) ++tail;
+    // A layout-reading tree parsed plainly wherever it repaired nothing,
+    // which its checkpoints count; a plain tree says nothing of what the
+    // layout would have read.
+    SyntaxReuse plain = reuse_of(before, length, head, tail, before.by_layout);
+    if (parse_once(tree, text, length, options, false, &plain)) return;
+    SyntaxReuse layout = reuse_of(before, length, head, tail, false);
+    parse_once(tree, text, length, options, true, before.by_layout ? &layout : nullptr);
 }
 
 const char* syntax_symbol_name(int32_t symbol) {
