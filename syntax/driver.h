@@ -18,6 +18,7 @@
 inline constexpr size_t kRepairLookahead = 3;  // tokens a repair must let through
 inline constexpr size_t kMaxPop = 64;          // stack entries a statement may give up
 inline constexpr int kMaxEndInsertions = 3;    // tokens inserted per block closed at the end
+inline constexpr size_t kMaxOpenBlocks = 64;   // open blocks a line start may close
 
 // What an earlier tree offers a new parse: where to take up again, and from
 // which offset on the text is the same as before (shifted by the edit).
@@ -83,6 +84,7 @@ private:
     bool takes_lookahead_at(size_t depth);
     bool give_up(size_t entries, bool with_lookahead);
     bool close_at_end();
+    bool closing_line_at_end(std::vector<TokenKind>* repair);
     bool find_closing(std::vector<TokenKind>* repair);
     bool closes_at_end(const std::vector<int32_t>& sequence, size_t depth);
 

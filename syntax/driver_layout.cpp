@@ -152,7 +152,7 @@ std::vector<TokenKind> SyntaxDriver::closing_line(const OpenBlock& block) {
 // each gets its closing line inserted, innermost first, as long as the
 // grammar takes it and the block then closes.
 bool SyntaxDriver::close_open_blocks() {
-    std::vector<OpenBlock> open = builder_.open_blocks();
+    std::vector<OpenBlock> open = builder_.open_blocks(kMaxOpenBlocks);
     if (open.empty()) return false;
     size_t keep = open.size();  // blocks [keep, size) are closed
     uint32_t indent = syntax_indent(text_, lookahead_.start);
@@ -200,7 +200,7 @@ bool SyntaxDriver::skip_misnamed_end() {
     if (lookahead_.token.kind != TOKEN_END) return false;
     const Lexeme& word = source_.peek(0);
     if (word.token.kind != TOKEN_IDENT) return false;
-    std::vector<OpenBlock> open = builder_.open_blocks();
+    std::vector<OpenBlock> open = builder_.open_blocks(kMaxOpenBlocks);
     if (open.empty() || open.back().kind != TOKEN_IDENT) return false;
     for (const OpenBlock& block : open) {
         if (block.kind == TOKEN_IDENT && same_word(block.word, word.token)) return false;

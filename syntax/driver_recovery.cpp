@@ -115,9 +115,20 @@ bool SyntaxDriver::close_at_end() {
     int32_t end = grammar_symbol_of(TOKEN_EOF);
     while (a_.action(states_.back(), end) == 0) {
         std::vector<TokenKind> repair;
-        if (!find_closing(&repair)) return false;
+        if (!closing_line_at_end(&repair) && !find_closing(&repair)) return false;
         for (TokenKind kind : repair) insert(kind);
     }
+    return true;
+}
+
+// The innermost open block's own closing line, when it closes something:
+// most often the answer, and found without a search.
+bool SyntaxDriver::closing_line_at_end(std::vector<TokenKind>* repair) {
+    std::vector<OpenBlock> open = builder_.open_blocks(1);
+    if (open.empty()) return false;
+    std::vector<TokenKind> line = closing_line(open.back());
+    if (!closes_at_end(symbols_of(line), states_.size())) return false;
+    *repair = std::move(line);
     return true;
 }
 

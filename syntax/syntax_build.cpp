@@ -1,5 +1,6 @@
 #include "syntax/syntax_build.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "parser/grammar_tables.h"
@@ -227,9 +228,13 @@ uint32_t syntax_indent(const char* text, uint32_t at) {
     return at - start;
 }
 
-std::vector<OpenBlock> SyntaxBuilder::open_blocks() const {
+std::vector<OpenBlock> SyntaxBuilder::open_blocks(size_t limit) const {
+    // Stack entries looked at: a block's header takes a few, so the
+    // innermost blocks are near the top unless a bracket nests very deep.
+    constexpr size_t kMaxEntries = 1024;
     std::vector<OpenBlock> blocks;
-    for (size_t i = 1; i < stack_.size(); ++i) {
+    size_t lowest = stack_.size() > kMaxEntries ? stack_.size() - kMaxEntries : 1;
+    for (size_t i = stack_.size(); i-- > lowest && blocks.size() < limit;) {
         if (stack_[i].node < 0) continue;
         const SyntaxNode& node = tree_->nodes[index(stack_[i].node)];
         if (!(node.flags & SYNTAX_TOKEN) || (node.flags & SYNTAX_MISSING) || !opens_block(node.token)) continue;
@@ -250,5 +255,6 @@ std::vector<OpenBlock> SyntaxBuilder::open_blocks() const {
         }
         blocks.push_back(block);
     }
+    std::reverse(blocks.begin(), blocks.end());
     return blocks;
 }

@@ -49,8 +49,9 @@ public:
     // Takes the parse up again with the stack holding only `list`.
     void resume(uint32_t list, uint32_t last_end);
 
-    // The blocks open on the stack, outermost first.
-    std::vector<OpenBlock> open_blocks() const;
+    // The innermost `limit` blocks open on the stack, outermost first: a
+    // line start looks at a bounded number, however deep the text nests.
+    std::vector<OpenBlock> open_blocks(size_t limit) const;
 
 private:
     struct Entry {

@@ -98,6 +98,7 @@ const char* syntax_symbol_name(int32_t symbol);
 // The symbol the grammar calls `name`, or -1.
 int32_t syntax_symbol_named(const char* name);
 
-// One node per line, indented by depth: symbol, byte range, ERROR and
-// MISSING marked, tokens with their text; trivia as lines of their own.
+// One node per line, indented by depth (beyond 100 levels the depth is
+// written out instead): symbol, byte range, ERROR and MISSING marked,
+// tokens with their text; trivia as lines of their own.
 std::string syntax_tree_dump(const SyntaxTree& tree);

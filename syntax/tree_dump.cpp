@@ -35,8 +35,17 @@ void append_quoted(std::string* out, const char* bytes, uint32_t length) {
     *out += '"';
 }
 
+// Indentation stops growing at this depth, so that a deeply nested text
+// does not make a dump quadratic in its size: deeper lines say their depth.
+constexpr size_t kMaxIndent = 100;
+
 void append_line(std::string* out, size_t depth, const char* what, TextRange range) {
-    out->append(depth * 2, ' ');
+    out->append((depth < kMaxIndent ? depth : kMaxIndent) * 2, ' ');
+    if (depth > kMaxIndent) {
+        char level[32];
+        std::snprintf(level, sizeof level, "[depth %zu] ", depth);
+        *out += level;
+    }
     *out += what;
     char where[48];
     std::snprintf(where, sizeof where, " %u..%u", range.start, range.end);

@@ -7,6 +7,7 @@
 
 #include "ide/analysis.h"
 #include "ide/outline.h"
+#include "syntax/syntax_tree.h"
 
 namespace {
 
@@ -128,6 +129,46 @@ TEST(Outline, ConsistentOnMangledTexts) {
             ASSERT_LE(std::make_pair(block.start_line, block.start_column),
                       std::make_pair(block.end_line, block.end_column)) << text;
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string repeated(const std::string& piece, size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (size_t i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+// Nesting as deep as a text can make it: the tree, its walks and a reparse
+// all keep to the heap, and every block of the outline is found.
+TEST(Outline, DeepNestingStaysOffTheStack) {
+    const size_t depth = 30000;
+    struct Case {
+        std::string text;
+        size_t blocks;
+    } cases[] = {
+        {repeated("if a then\n", depth) + repeated("end if\n", depth), depth},
+        {repeated("if a then\n", depth), depth},  // never closed
+        {"x = " + repeated("(", depth) + "1\n", 0},
+        {"x = " + repeated("[f(", depth) + "\n", 0},
+    };
+    for (const Case& c : cases) {
+        SyntaxTree tree;
+        syntax_parse(&tree, c.text.c_str(), static_cast<uint32_t>(c.text.size()));
+        Outline outline;
+        outline_build_from_tree(&outline, tree);
+        EXPECT_EQ(outline.blocks.size(), c.blocks);
+        EXPECT_FALSE(syntax_tree_dump(tree).empty());
+        std::string edited = c.text + "x = 1\n";
+        SyntaxTree reparsed;
+        syntax_reparse(&reparsed, edited.c_str(), static_cast<uint32_t>(edited.size()), tree);
+        SyntaxTree fresh;
+        syntax_parse(&fresh, edited.c_str(), static_cast<uint32_t>(edited.size()));
+        EXPECT_EQ(reparsed.nodes.size(), fresh.nodes.size());
     }
 }
 
