@@ -1,5 +1,5 @@
-// Lexer state: initialisation, the parser's lens request and error
-// messages.
+// Lexer state: initialisation, the public scanning call, the parser's lens
+// request and error messages.
 #include "lexer/lexer.h"
 
 #include <cstring>
@@ -17,6 +17,8 @@ void lexer_init(Lexer* lexer, const char* text, int32_t first_line) {
     lexer->line = first_line;
     lexer->column = 1;
 }
+
+Token lexer_next_token(Lexer* lexer) { return scanner::scan_next_token(lexer); }
 
 void lexer_begin_lens(Lexer* lexer) { lexer->lens_pending = 1; }
 

@@ -66,20 +66,12 @@ struct Token {
 };
 static_assert(sizeof(Token) == 24 || sizeof(void*) != 8, "a token packs into three words");
 
-// A comment the lexer skipped: from its `'` up to the line break.
+// A comment: from its `'` up to the line break.
 struct LexComment {
     uint32_t offset;  // of its `'`
     int32_t line;
     int32_t column;
     int32_t length;   // bytes, up to the line break
-};
-
-// What a plain scan saw, kept when asked for: every token it returned
-// (line breaks, errors and the end included) and every comment it skipped,
-// in text order. Tests hold other readings of the text against it.
-struct LexLog {
-    std::vector<Token> tokens;
-    std::vector<LexComment> comments;
 };
 
 // Depth up to which bracket lines and consider columns are remembered;
@@ -107,7 +99,6 @@ struct Lexer {
     const char* prefix_failed_from;
     const char* prefix_failed_end;
     std::vector<int32_t> prefix_closes;
-    LexLog* log;                    // borrowed; null unless the caller keeps one
 };
 
 // Prepares `lexer` to scan `text` (NUL-terminated); a leading UTF-8
@@ -116,13 +107,6 @@ void lexer_init(Lexer* lexer, const char* text, int32_t first_line);
 
 // Scans and returns the next token; after EOF it keeps returning EOF.
 Token lexer_next_token(Lexer* lexer);
-
-// Starts keeping what the lexer sees in `log` (borrowed), from here on.
-void lexer_keep_log(Lexer* lexer, LexLog* log);
-
-// Scans what is left of the text, up to its end, into the log, reading no
-// lens text raw.
-void lexer_log_rest(Lexer* lexer);
 
 // Asks for the next token to be the raw text of a lens, up to its `}`.
 void lexer_begin_lens(Lexer* lexer);

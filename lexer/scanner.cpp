@@ -22,10 +22,6 @@ void skip_trivia(Lexer* lexer) {
         } else if (c == '\'') {
             const char* q = p + 1;
             while (*q != '\0' && *q != '\n') ++q;
-            if (lexer->log != nullptr) {
-                lexer->log->comments.push_back({static_cast<uint32_t>(p - lexer->source), lexer->line, column,
-                                                static_cast<int32_t>(q - p)});
-            }
             column += static_cast<int32_t>(q - p);
             p = q;
         } else if (c == '\n' && lexer->bracket_depth > 0) {
