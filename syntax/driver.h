@@ -80,7 +80,7 @@ private:
     // Repairs where the text does not parse (driver_recovery.cpp).
     bool recover();
     bool goes_on(size_t depth, const int32_t* first, size_t first_count, size_t skip_lookahead);
-    bool goes_on_as_lines(const std::vector<int32_t>& first);
+    bool goes_on_by_lines(const std::vector<int32_t>& first, std::vector<int32_t> at_break, size_t tokens, int lines);
     bool takes_lookahead_at(size_t depth);
     bool give_up(size_t entries, bool with_lookahead);
     bool close_at_end();

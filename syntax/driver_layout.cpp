@@ -2,6 +2,7 @@
 // was left open close it where the user meant.
 #include "syntax/driver.h"
 
+#include <climits>
 #include <cstring>
 
 // A string running over line breaks, closed only by what was meant as
@@ -19,36 +20,9 @@ void SyntaxDriver::try_cutting_string() {
 }
 
 // Whether the look-ahead and the tokens after it, up to the end of the
-// second line break, go through. Brackets still open at the first line
-// break are taken as closed there, as close_open_brackets would; the
-// lexer, which still counts them open, then swallows the line breaks
-// the trial puts back.
-bool SyntaxDriver::lines_go_on() {
-    constexpr size_t kMaxTokens = 32;
-    TrialStack trial(states_, states_.size());
-    bool accepted = false;
-    if (!trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
-    std::vector<int32_t> closers = closing_brackets();
-    bool lexer_in_bracket = !closers.empty();
-    int32_t newline = grammar_symbol_of(TOKEN_NEWLINE);
-    int32_t line = lookahead_.token.line;
-    int breaks = 0;
-    for (size_t ahead = 0; ahead < kMaxTokens && breaks < 2 && !accepted; ++ahead) {
-        const Lexeme& next = source_.peek(ahead);
-        if (lexer_in_bracket && next.token.line != line) {
-            bool fed = closers.empty() ? trial_feed(&trial, newline, &accepted)
-                                       : trial_feed_all(&trial, closers, &accepted);
-            if (!fed) return false;
-            closers.clear();
-            ++breaks;
-        }
-        line = next.token.line;
-        if (!trial_feed(&trial, next.symbol, &accepted)) return false;
-        if (next.token.kind == TOKEN_EOF) return true;
-        breaks += next.token.kind == TOKEN_NEWLINE;
-    }
-    return true;
-}
+// second line break, go through, brackets still open taken as closed at
+// the first line break, as close_open_brackets would.
+bool SyntaxDriver::lines_go_on() { return goes_on_by_lines({}, closing_brackets(), 32, 2); }
 
 // Words that only begin a statement or close a block.
 bool SyntaxDriver::only_starts_statement(TokenKind kind) {
@@ -87,7 +61,7 @@ bool SyntaxDriver::close_open_brackets() {
     std::vector<int32_t> symbols = symbols_of(line);
     if (only_starts_statement(lookahead_.token.kind)) {
         if (!takes_lookahead_after(symbols)) return false;
-    } else if (!goes_on_as_lines(symbols)) {
+    } else if (!goes_on_by_lines(symbols, {grammar_symbol_of(TOKEN_NEWLINE)}, kRepairLookahead, INT_MAX)) {
         // Any other word may well continue the bracket: the line must
         // then parse as a statement of its own for a few tokens.
         return false;

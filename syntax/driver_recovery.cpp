@@ -3,6 +3,7 @@
 #include "syntax/driver.h"
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 // Whether, from the stack cut to `depth` entries, the symbols `first`
@@ -27,21 +28,30 @@ bool SyntaxDriver::goes_on(size_t depth, const int32_t* first, size_t first_coun
     return true;
 }
 
-// Whether, after `first`, the look-ahead and the tokens after it go
-// through with line breaks where the lines break: the lexer, still
-// inside the bracket, swallowed them.
-bool SyntaxDriver::goes_on_as_lines(const std::vector<int32_t>& first) {
+// Whether `first`, the look-ahead and at most `tokens` tokens after it
+// (up to the end of `lines` lines) go through. While a bracket is open the
+// lexer swallows line breaks; with `at_break`, the trial puts them back:
+// `at_break` where the first line ends (closing brackets, a line break),
+// a line break where later ones do.
+bool SyntaxDriver::goes_on_by_lines(const std::vector<int32_t>& first, std::vector<int32_t> at_break, size_t tokens,
+                                    int lines) {
     TrialStack trial(states_, states_.size());
     bool accepted = false;
     if (!trial_feed_all(&trial, first, &accepted) || !trial_feed(&trial, lookahead_.symbol, &accepted)) return false;
+    bool swallowed = !at_break.empty();
     int32_t line = lookahead_.token.line;
-    int32_t newline = grammar_symbol_of(TOKEN_NEWLINE);
-    for (size_t ahead = 0; ahead < kRepairLookahead && !accepted; ++ahead) {
+    int breaks = 0;
+    for (size_t ahead = 0; ahead < tokens && breaks < lines && !accepted; ++ahead) {
         const Lexeme& next = source_.peek(ahead);
-        if (next.token.kind == TOKEN_EOF) return true;
-        if (next.token.line != line && !trial_feed(&trial, newline, &accepted)) return false;
+        if (swallowed && next.token.line != line) {
+            if (!trial_feed_all(&trial, at_break, &accepted)) return false;
+            at_break = {grammar_symbol_of(TOKEN_NEWLINE)};
+            ++breaks;
+        }
         line = next.token.line;
         if (!trial_feed(&trial, next.symbol, &accepted)) return false;
+        if (next.token.kind == TOKEN_EOF) return true;
+        breaks += next.token.kind == TOKEN_NEWLINE;
     }
     return true;
 }
@@ -49,6 +59,7 @@ bool SyntaxDriver::goes_on_as_lines(const std::vector<int32_t>& first) {
 bool SyntaxDriver::recover() {
     if (lookahead_.token.kind == TOKEN_EOF) return close_at_end();
     static const TokenKind kClosers[] = {TOKEN_RPAREN, TOKEN_RBRACKET, TOKEN_RBRACE, TOKEN_THEN, TOKEN_NEWLINE};
+    int32_t newline = grammar_symbol_of(TOKEN_NEWLINE);
     for (TokenKind closer : kClosers) {
         int32_t symbol = grammar_symbol_of(closer);
         // A bracket that closes the only one open lets the lexer count line
@@ -57,7 +68,8 @@ bool SyntaxDriver::recover() {
         char match = closer == TOKEN_RPAREN ? '(' : closer == TOKEN_RBRACKET ? '[' : closer == TOKEN_RBRACE ? '{' : 0;
         bool last_bracket = open.size() == 1 && open[0] == match;
         if (a_.action(states_.back(), symbol) != 0 &&
-            (last_bracket ? goes_on_as_lines({symbol}) : goes_on(states_.size(), &symbol, 1, 0))) {
+            (last_bracket ? goes_on_by_lines({symbol}, {newline}, kRepairLookahead, INT_MAX)
+                          : goes_on(states_.size(), &symbol, 1, 0))) {
             insert(closer);
             // The lexer learns the bracket is closed: line breaks count again.
             if (closer == TOKEN_RPAREN) source_.close_bracket(')');
