@@ -33,6 +33,7 @@ Analysis* analysis_create(const char* text, const char* path, AstRegion* region)
     analysis->index_built = false;
     analysis->tree = nullptr;
     analysis->outline = nullptr;
+    analysis->names = nullptr;
     analysis->earlier = nullptr;
     {
         // The front end's tree lives in the region and goes back with it at
@@ -51,6 +52,7 @@ void analysis_destroy(Analysis* analysis) {
     if (analysis->index_built) line_index_free(&analysis->index);
     destroy(analysis->tree);
     destroy(analysis->outline);
+    destroy(analysis->names);
     free(analysis);
 }
 
@@ -100,6 +102,15 @@ const Outline& analysis_outline(Analysis* analysis) {
     return *analysis->outline;
 }
 
+const NameIndex& analysis_names(Analysis* analysis) {
+    if (analysis->names == nullptr) {
+        const SyntaxTree& tree = analysis_tree(analysis);
+        analysis->names = create<NameIndex>();
+        name_index_build(analysis->names, tree);
+    }
+    return *analysis->names;
+}
+
 size_t analysis_weight(const Analysis* analysis) {
     size_t weight = sizeof(Analysis) + analysis->diagnostics.capacity * sizeof(Diagnostic);
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
@@ -112,6 +123,11 @@ size_t analysis_weight(const Analysis* analysis) {
                   o->line_first.capacity() * sizeof(size_t) + o->blocks.capacity() * sizeof(OutlineBlock) +
                   o->labels.capacity() * sizeof(size_t) + o->label_blocks.capacity() * sizeof(int32_t) +
                   o->comments.capacity() * sizeof(OutlineComment);
+    }
+    if (const NameIndex* x = analysis->names) {
+        weight += sizeof(NameIndex) + x->scopes.capacity() * sizeof(NameScope) + x->decls.capacity() * sizeof(NameDecl) +
+                  x->uses.capacity() * sizeof(NameUse) + (x->first_use.capacity() + x->by_decl.capacity()) * 4 +
+                  (x->values.size() + x->labels.size() + x->functions.size() + x->modifiers.size()) * 64;
     }
     return weight;
 }

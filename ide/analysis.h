@@ -5,6 +5,7 @@
 
 #include "ast/region.h"
 #include "diag/diagnostic.h"
+#include "ide/names.h"
 #include "ide/outline.h"
 #include "syntax/syntax_tree.h"
 #include "text/line_index.h"
@@ -25,6 +26,7 @@ struct Analysis {
     bool index_built;
     SyntaxTree* tree;           // null until first asked for
     Outline* outline;           // null until first asked for
+    NameIndex* names;           // null until first asked for
     const SyntaxTree* earlier;  // borrowed: a tree of an earlier version to reparse from, or null
 };
 
@@ -47,6 +49,7 @@ size_t syntax_tree_weight(const SyntaxTree* tree);
 LineIndex* analysis_index(Analysis* analysis);
 const SyntaxTree& analysis_tree(Analysis* analysis);
 const Outline& analysis_outline(Analysis* analysis);
+const NameIndex& analysis_names(Analysis* analysis);
 
 // Bytes the analysis holds beyond the text itself, for a cache to weigh.
 size_t analysis_weight(const Analysis* analysis);

@@ -1,7 +1,9 @@
-// Completion: keywords in the case the user started typing, the functions
-// and labels of the document, and inside server blocks the words the
+// Completion by place: keywords in the case the user started typing, the
+// names visible at the cursor, and inside server blocks the words the
 // checker accepts there, read from its own tables.
 #include <cctype>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <unordered_set>
 
@@ -42,15 +44,6 @@ bool starts_with_folded(const std::string& word, const std::string& prefix) {
     return true;
 }
 
-// The reserved words, as the lexer spells them.
-std::vector<std::string> keyword_spellings() {
-    std::vector<std::string> words;
-    for (int32_t kind = 0; kind < TOKEN_KIND_COUNT; ++kind) {
-        if (const char* word = keyword_spelling(static_cast<TokenKind>(kind))) words.push_back(word);
-    }
-    return words;
-}
-
 // The word being typed: the name bytes right before `offset` on its line.
 std::string prefix_before(Analysis* analysis, uint32_t offset) {
     uint32_t line_start = line_index_line(analysis_index(analysis), line_index_line_of(analysis_index(analysis), offset)).start;
@@ -85,6 +78,133 @@ void add_server_words(std::vector<IdeCompletion>* items, bool is_server) {
     for (const char* verb : kRouteVerbs) items->push_back({verb, IDE_COMPLETION_KEYWORD, "route verb"});
 }
 
+// The keywords that may start a statement, and those an expression may
+// hold. `dim` is in neither: the language rejects it.
+constexpr TokenKind kStatementKeywords[] = {
+    TOKEN_PROGRAM, TOKEN_LIBRARY,  TOKEN_LOAD,     TOKEN_USE,     TOKEN_EXPORT,   TOKEN_IF,    TOKEN_ELSE,
+    TOKEN_END,     TOKEN_FOR,      TOKEN_NEXT,     TOKEN_DO,      TOKEN_UNTIL,    TOKEN_WHILE, TOKEN_CONSIDER,
+    TOKEN_BREAK,   TOKEN_CONTINUE, TOKEN_FUNCTION, TOKEN_RETURN,  TOKEN_PRINT,    TOKEN_WATCH, TOKEN_UNWATCH,
+    TOKEN_WITHOUT, TOKEN_MODIFIER, TOKEN_GOTO,     TOKEN_GOSUB,   TOKEN_WITH,     TOKEN_ON,    TOKEN_ERROR_VALUE};
+constexpr TokenKind kExpressionKeywords[] = {
+    TOKEN_NOT,  TOKEN_TRUE, TOKEN_FALSE, TOKEN_NOTHING, TOKEN_UNKNOWN,   TOKEN_NEW,          TOKEN_SPAWN,
+    TOKEN_AND,  TOKEN_OR,   TOKEN_IN,    TOKEN_EACH,    TOKEN_EXCLUDING, TOKEN_INTERSECTING, TOKEN_THEN,
+    TOKEN_TO,   TOKEN_STEP, TOKEN_AS,    TOKEN_WITH,    TOKEN_WATCHERS,  TOKEN_ERROR_VALUE};
+
+enum Place { PLACE_STATEMENT, PLACE_EXPRESSION, PLACE_JUMP, PLACE_MODIFIER, PLACE_MEMBER };
+
+struct Context {
+    Place place;
+    uint32_t word_start;  // where the word being typed starts
+    std::string module;   // PLACE_MEMBER: the name before the dot
+};
+
+Context context_at(Analysis* analysis, uint32_t offset, const std::string& prefix) {
+    const char* text = analysis->text;
+    uint32_t line_start = line_index_line(analysis_index(analysis), line_index_line_of(analysis_index(analysis), offset)).start;
+    Context context{PLACE_EXPRESSION, offset - static_cast<uint32_t>(prefix.size()), ""};
+    uint32_t at = context.word_start;
+    // In an unclosed brace holding only words so far: a modifier's name.
+    for (uint32_t i = at; i > line_start; --i) {
+        char c = text[i - 1];
+        if (c == '{') {
+            context.place = PLACE_MODIFIER;
+            return context;
+        }
+        if (!(is_ascii_letter(c) || is_ascii_digit(c) || c == '_' || c == ' ')) break;
+    }
+    if (at > line_start && text[at - 1] == '.') {
+        uint32_t start = at - 1;
+        while (start > line_start && (is_ascii_letter(text[start - 1]) || is_ascii_digit(text[start - 1]) || text[start - 1] == '_')) --start;
+        context.place = PLACE_MEMBER;
+        context.module.assign(text + start, at - 1 - start);
+        return context;
+    }
+    while (at > line_start && (text[at - 1] == ' ' || text[at - 1] == '\t')) --at;
+    if (at == line_start || (at == 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0)) {
+        context.place = PLACE_STATEMENT;
+        return context;
+    }
+    uint32_t word = at;
+    while (word > line_start && is_ascii_letter(text[word - 1])) --word;
+    std::string before(text + word, at - word);
+    for (char& c : before) c = ascii_lower(c);
+    if (before == "goto" || before == "gosub") context.place = PLACE_JUMP;
+    return context;
+}
+
+void add_keywords(std::vector<IdeCompletion>* items, const TokenKind* kinds, size_t count, LetterCase letter_case) {
+    for (size_t i = 0; i < count; ++i) {
+        if (const char* word = keyword_spelling(kinds[i])) items->push_back({in_case(word, letter_case), IDE_COMPLETION_KEYWORD, ""});
+    }
+}
+
+bool in_chain(const NameIndex& index, int32_t scope, int32_t outer) {
+    for (int32_t s = scope; s != kNoName; s = index.scopes[static_cast<size_t>(s)].parent) {
+        if (s == outer) return true;
+    }
+    return false;
+}
+
+// The variables, parameters and modules visible at `offset`, then the
+// file's functions.
+void add_names(const NameIndex& index, uint32_t offset, std::vector<IdeCompletion>* items) {
+    int32_t scope = name_scope_at(index, offset);
+    for (const NameDecl& d : index.decls) {
+        bool value = d.kind == NAME_VARIABLE || d.kind == NAME_PARAMETER || d.kind == NAME_ALIAS;
+        if (!value || !in_chain(index, scope, d.scope)) continue;
+        IdeCompletionKind kind = d.kind == NAME_ALIAS ? IDE_COMPLETION_MODULE : IDE_COMPLETION_VARIABLE;
+        items->push_back({d.name, kind, d.kind == NAME_PARAMETER && !d.detail.empty() ? "parameter = " + d.detail : name_kind_word(d.kind)});
+    }
+    for (const NameDecl& d : index.decls) {
+        if (d.kind == NAME_FUNCTION && d.name.find('.') == std::string::npos) {
+            items->push_back({d.name, IDE_COMPLETION_FUNCTION, "function" + d.detail});
+        }
+    }
+}
+
+void add_labels(const NameIndex& index, uint32_t offset, std::vector<IdeCompletion>* items) {
+    int32_t scope = name_scope_at(index, offset);
+    for (const NameDecl& d : index.decls) {
+        if (d.kind == NAME_LABEL && in_chain(index, scope, d.scope)) items->push_back({d.name, IDE_COMPLETION_LABEL, "label"});
+    }
+}
+
+// What the file shows of module `name`: `name.x` used, `function name.x` declared.
+void add_members(const NameIndex& index, uint32_t offset, const std::string& name, std::vector<IdeCompletion>* items) {
+    int32_t module = name_lookup(index, name_scope_at(index, offset), name, false);
+    if (module == kNoName || index.decls[static_cast<size_t>(module)].kind != NAME_ALIAS) return;
+    for (const NameUse& use : index.uses) {
+        if (use.kind != NAME_MEMBER || index.uses[static_cast<size_t>(use.base)].decl != module || use.range.end == offset) continue;
+        items->push_back({std::string(index.text + use.range.start, use.range.length()), IDE_COMPLETION_MEMBER, "member of " + name});
+    }
+    for (const NameDecl& d : index.decls) {
+        if (d.kind == NAME_FUNCTION && d.name.size() > name.size() && d.name.compare(0, name.size(), name) == 0 && d.name[name.size()] == '.') {
+            items->push_back({d.name.substr(name.size() + 1), IDE_COMPLETION_MEMBER, "function" + d.detail});
+        }
+    }
+}
+
+void code_words(Analysis* analysis, uint32_t offset, const std::string& prefix, std::vector<IdeCompletion>* items) {
+    const NameIndex& index = analysis_names(analysis);
+    Context context = context_at(analysis, offset, prefix);
+    switch (context.place) {
+    case PLACE_JUMP: add_labels(index, offset, items); return;
+    case PLACE_MODIFIER:
+        for (const NameDecl& d : index.decls) {
+            if (d.kind == NAME_MODIFIER) items->push_back({d.name, IDE_COMPLETION_MODIFIER, "modifier" + d.detail});
+        }
+        return;
+    case PLACE_MEMBER: add_members(index, offset, context.module, items); return;
+    case PLACE_STATEMENT:
+        add_keywords(items, kStatementKeywords, std::size(kStatementKeywords), case_of(prefix));
+        break;
+    case PLACE_EXPRESSION:
+        add_keywords(items, kExpressionKeywords, std::size(kExpressionKeywords), case_of(prefix));
+        break;
+    }
+    add_names(index, offset, items);
+}
+
 }  // namespace
 
 std::vector<IdeCompletion> ide_completion(Analysis* analysis, uint32_t offset) {
@@ -95,16 +215,7 @@ std::vector<IdeCompletion> ide_completion(Analysis* analysis, uint32_t offset) {
     if (server >= 0) {
         add_server_words(&candidates, outline.blocks[static_cast<size_t>(server)].kind == BLOCK_SERVER);
     } else {
-        LetterCase letter_case = case_of(prefix);
-        for (const std::string& word : keyword_spellings()) {
-            candidates.push_back({in_case(word, letter_case), IDE_COMPLETION_KEYWORD, ""});
-        }
-        for (const OutlineBlock& block : outline.blocks) {
-            if (block.kind == BLOCK_FUNCTION) candidates.push_back({block.name, IDE_COMPLETION_FUNCTION, "function" + block.detail});
-        }
-        for (size_t token : outline.labels) {
-            candidates.push_back({token_text(outline.tokens[token]), IDE_COMPLETION_LABEL, "label"});
-        }
+        code_words(analysis, offset, prefix, &candidates);
     }
     std::vector<IdeCompletion> items;
     std::unordered_set<std::string> seen;

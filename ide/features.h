@@ -73,6 +73,10 @@ enum IdeCompletionKind : int32_t {
     IDE_COMPLETION_LABEL,
     IDE_COMPLETION_OPTION,
     IDE_COMPLETION_HOOK,
+    IDE_COMPLETION_VARIABLE,   // variables and parameters
+    IDE_COMPLETION_MODULE,
+    IDE_COMPLETION_MODIFIER,
+    IDE_COMPLETION_MEMBER,     // a module's member, after `alias.`
 };
 
 struct IdeCompletion {
@@ -81,8 +85,13 @@ struct IdeCompletion {
     std::string detail;  // may be empty
 };
 
-// The words that may be typed at `offset`, filtered by the word already
-// typed before it (compared without regard to case).
+// The words that may be typed at `offset`, by what the place allows, and
+// filtered by the word already typed before it (compared without regard to
+// case): after `goto` or `gosub` the labels in reach; in a brace prefix the
+// modifiers; after `module.` the members the file shows it has; at the start
+// of a statement the keywords that start one, elsewhere those an expression
+// may hold, with the names visible there and the file's functions; in a
+// server or web block the words the checker accepts there.
 std::vector<IdeCompletion> ide_completion(Analysis* analysis, uint32_t offset);
 
 // ---- Quick fixes -----------------------------------------------------------
@@ -148,3 +157,93 @@ struct IdeHighlight {
 // Every token and comment with its role, in text order; a token over
 // several lines comes as one piece per line.
 std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis);
+
+// ---- Names: references, highlights, rename ---------------------------------
+
+struct IdeReference {
+    TextRange range;
+    bool write;        // declared or assigned there
+    bool declaration;  // the place that declares it
+};
+
+// The uses of the name at `offset` that resolve to what it resolves to, in
+// text order (its declaration only when `include_declaration`). A name
+// declared nowhere in the file has the uses of the same spelling that are
+// not declared either. False when `offset` names nothing.
+bool ide_references(Analysis* analysis, uint32_t offset, bool include_declaration, std::vector<IdeReference>* out);
+
+struct IdeRenameTarget {
+    TextRange range;          // the name at the cursor
+    std::string placeholder;  // as written
+};
+
+// Whether the name at `offset` can be renamed; if not, `refusal` says why.
+bool ide_prepare_rename(Analysis* analysis, uint32_t offset, IdeRenameTarget* target, std::string* refusal);
+
+// The edits renaming the name at `offset` to `new_name` everywhere it is
+// used; false with `refusal` set when the name cannot be renamed, the new
+// name is not one Tovel accepts there, or it would collide with a name
+// visible in the same place.
+bool ide_rename(Analysis* analysis, uint32_t offset, const std::string& new_name, std::vector<IdeTextEdit>* edits,
+                std::string* refusal);
+
+// ---- Calls -------------------------------------------------------------------
+
+struct IdeCallItem {
+    std::string name;
+    std::string detail;
+    IdeSymbolKind kind;  // function, modifier, label (reached by gosub), route, hook, program
+    TextRange range;     // the whole block; a label's lines up to the next label
+    TextRange selection; // its name
+};
+
+struct IdeCall {
+    IdeCallItem item;               // the caller (incoming) or the callee (outgoing)
+    std::vector<TextRange> from;    // the calls, in the caller's text
+};
+
+// The function, modifier, label or handler named or declared at `offset`.
+bool ide_call_item_at(Analysis* analysis, uint32_t offset, IdeCallItem* item);
+// Who calls the item whose name starts at `selection_start`, and whom it calls.
+std::vector<IdeCall> ide_incoming_calls(Analysis* analysis, uint32_t selection_start);
+std::vector<IdeCall> ide_outgoing_calls(Analysis* analysis, uint32_t selection_start);
+
+// ---- Signature help and inlay hints -------------------------------------------
+
+struct IdeSignature {
+    std::string label;                    // `name(a, b = 2)`
+    std::vector<std::string> parameters;  // each as it appears in the label
+    std::string documentation;            // the comment lines above the declaration; may be empty
+    uint32_t active;                      // the parameter being typed
+};
+
+// The function or modifier of the file whose arguments the cursor stands in.
+bool ide_signature_help(Analysis* analysis, uint32_t offset, IdeSignature* signature);
+
+struct IdeInlayHint {
+    uint32_t offset;
+    std::string label;
+    bool parameter;       // a parameter's name before an argument, else a value
+    std::string tooltip;  // may be empty
+};
+
+// Within `range`: the seconds of every duration, and parameter names before
+// literal arguments of the file's own functions.
+std::vector<IdeInlayHint> ide_inlay_hints(Analysis* analysis, TextRange range);
+
+// ---- Selection and links -------------------------------------------------------
+
+// From the token at `offset` outwards: its expression, statement, block and
+// declaration, each range holding the one before (at most 100).
+std::vector<TextRange> ide_selection_ranges(Analysis* analysis, uint32_t offset);
+
+struct IdeLink {
+    TextRange range;   // the path inside its quotes
+    std::string path;  // as the string means it
+};
+
+// The paths of `load ... from "path"` and `use ... from "path"`.
+std::vector<IdeLink> ide_document_links(Analysis* analysis);
+
+// The comment lines right above line `line` (0-based), without their `'`.
+std::string ide_comment_above(Analysis* analysis, uint32_t line);

@@ -4,25 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ide/features.h"
-#include "lexer/duration_units.h"
+#include "ide/durations.h"
 
 namespace {
-
-bool is_jump(TokenKind kind) { return kind == TOKEN_GOTO || kind == TOKEN_GOSUB; }
-
-// The function a token calls: `name(` or `a.b(`; -1 when it calls nothing
-// declared here.
-int32_t called_function(const Outline& outline, size_t token) {
-    const Token& t = outline.tokens[token];
-    if (t.kind != TOKEN_IDENT && t.kind != TOKEN_QUALIFIED_IDENT) return -1;
-    return outline_find_function(outline, token_text(t));
-}
-
-bool names_label(const Outline& outline, size_t token) {
-    return outline.tokens[token].kind == TOKEN_IDENT && token > 0 && is_jump(outline.tokens[token - 1].kind);
-}
 
 // One line per keyword: what it does.
 const char* keyword_summary(TokenKind kind) {
@@ -78,36 +65,13 @@ const char* keyword_summary(TokenKind kind) {
     }
 }
 
-int32_t unit_of(const Token& token) {
-    return token.kind == TOKEN_IDENT ? duration_unit_of(token.start, static_cast<size_t>(token.length)) : -1;
-}
-
-bool is_duration_pair(const Outline& o, size_t number) {
-    return number + 1 < o.tokens.size() && o.tokens[number].kind == TOKEN_NUMBER &&
-           o.tokens[number + 1].line == o.tokens[number].line && unit_of(o.tokens[number + 1]) >= 0;
-}
-
 // "2 days 6 hours": the whole run of number-and-unit pairs around `token`.
 bool duration_hover(Analysis* analysis, size_t token, IdeHover* hover) {
-    const Outline& o = analysis_outline(analysis);
-    size_t pair = o.tokens[token].kind == TOKEN_NUMBER ? token : token - (token > 0 ? 1 : 0);
-    if (!is_duration_pair(o, pair)) return false;
-    size_t first = pair;
-    while (first >= 2 && is_duration_pair(o, first - 2)) first -= 2;
-    double seconds = 0;
-    bool calendar = false;
-    size_t last = first;
-    for (size_t i = first; is_duration_pair(o, i); i += 2) {
-        const DurationUnit& unit = kDurationUnits[unit_of(o.tokens[i + 1])];
-        calendar |= unit.calendar;
-        seconds += std::trunc(std::strtod(token_text(o.tokens[i]).c_str(), nullptr)) * static_cast<double>(unit.seconds);
-        last = i + 1;
-    }
-    char total[64];
-    std::snprintf(total, sizeof total, "%.0f", seconds);
-    hover->markdown = "**Duration**: " + std::string(total) + " seconds";
-    if (calendar) hover->markdown += " (a month counts as 30 days, a year as 365)";
-    hover->range = {analysis_token_range(analysis, first).start, analysis_token_range(analysis, last).end};
+    DurationRun run;
+    if (!duration_run_at(analysis_outline(analysis), token, &run)) return false;
+    hover->markdown = "**Duration**: " + duration_seconds_text(run.seconds) + " seconds";
+    if (run.calendar) hover->markdown += " (" + std::string(kCalendarNote) + ")";
+    hover->range = {analysis_token_range(analysis, run.first).start, analysis_token_range(analysis, run.last).end};
     return true;
 }
 
@@ -120,6 +84,77 @@ int32_t route_of(const Outline& o, size_t token) {
         }
     }
     return -1;
+}
+
+}  // namespace
+
+// The comment lines right above `line`, each without its `'` and one blank.
+std::string ide_comment_above(Analysis* analysis, uint32_t line) {
+    LineIndex* index = analysis_index(analysis);
+    std::vector<std::string> lines;
+    for (uint32_t at = line; at-- > 0 && lines.size() < 50;) {
+        TextRange range = line_index_line(index, at);
+        uint32_t start = range.start;
+        uint32_t end = range.end;
+        while (start < end && (analysis->text[start] == ' ' || analysis->text[start] == '\t')) ++start;
+        while (end > start && (analysis->text[end - 1] == '\n' || analysis->text[end - 1] == '\r')) --end;
+        if (start == end || analysis->text[start] != '\'') break;
+        ++start;
+        if (start < end && analysis->text[start] == ' ') ++start;
+        lines.emplace_back(analysis->text + start, end - start);
+    }
+    std::string doc;
+    for (size_t i = lines.size(); i-- > 0;) doc += lines[i] + (i > 0 ? "\n" : "");
+    return doc;
+}
+
+namespace {
+
+uint32_t line_of(Analysis* analysis, uint32_t offset) { return line_index_line_of(analysis_index(analysis), offset); }
+
+// What a declared name is, where it comes from, and what it documents.
+std::string name_markdown(Analysis* analysis, const NameIndex& index, const NameDecl& d) {
+    std::string line = std::to_string(line_of(analysis, d.range.start) + 1);
+    switch (d.kind) {
+    case NAME_FUNCTION:
+    case NAME_MODIFIER: {
+        std::string text = "```tovel\n" + std::string(name_kind_word(d.kind)) + " " + d.name + d.detail + "\n```";
+        std::string doc = ide_comment_above(analysis, line_of(analysis, d.block.start));
+        return doc.empty() ? text : text + "\n\n" + doc;
+    }
+    case NAME_PARAMETER: {
+        std::string text = "**parameter** `" + d.name + "`";
+        if (d.owner != kNoName) text += " of `" + index.decls[static_cast<size_t>(d.owner)].name + "`";
+        if (!d.detail.empty()) text += ", by default `" + d.detail + "`";
+        return text;
+    }
+    case NAME_VARIABLE: return "**variable** `" + d.name + "`, introduced on line " + line;
+    case NAME_LABEL: return "**label** `" + d.name + "`, on line " + line;
+    case NAME_ALIAS: return "**module** `" + d.name + "`, brought in on line " + line;
+    case NAME_FIELD:
+    case NAME_MEMBER: break;
+    }
+    return "";
+}
+
+bool name_hover(Analysis* analysis, uint32_t offset, IdeHover* hover) {
+    const NameIndex& index = analysis_names(analysis);
+    int32_t at = name_use_at(index, offset);
+    if (at == kNoName) return false;
+    const NameUse& use = index.uses[static_cast<size_t>(at)];
+    std::string name(analysis->text + use.range.start, use.range.length());
+    hover->range = use.range;
+    if (use.decl != kNoName) {
+        hover->markdown = name_markdown(analysis, index, index.decls[static_cast<size_t>(use.decl)]);
+    } else if (use.kind == NAME_MEMBER) {
+        const NameUse& base = index.uses[static_cast<size_t>(use.base)];
+        hover->markdown = "**member** `" + name + "` of `" + std::string(analysis->text + base.range.start, base.range.length()) + "`";
+    } else if (use.kind == NAME_FIELD) {
+        hover->markdown = "**field** `" + name + "`";
+    } else {
+        hover->markdown = "**" + std::string(name_kind_word(use.kind)) + "** `" + name + "`, not declared in this file";
+    }
+    return !hover->markdown.empty();
 }
 
 }  // namespace
@@ -139,11 +174,8 @@ bool ide_hover(Analysis* analysis, uint32_t offset, IdeHover* hover) {
         hover->markdown = "**Route** `" + verb + "` `" + block.name.substr(verb.size() + 1) + "`";
         return true;
     }
-    if (int32_t function = called_function(o, token); function >= 0) {
-        const OutlineBlock& block = o.blocks[static_cast<size_t>(function)];
-        hover->markdown = "```tovel\nfunction " + block.name + block.detail + "\n```";
-        return true;
-    }
+    if (name_hover(analysis, offset, hover)) return true;
+    hover->range = analysis_token_range(analysis, token);
     if (const char* summary = keyword_summary(t.kind)) {
         hover->markdown = "**" + token_text(t) + "**: " + summary;
         return true;
@@ -152,17 +184,9 @@ bool ide_hover(Analysis* analysis, uint32_t offset, IdeHover* hover) {
 }
 
 bool ide_definition(Analysis* analysis, uint32_t offset, TextRange* target) {
-    size_t token = analysis_token_at(analysis, offset);
-    if (token == kNoToken) return false;
-    const Outline& o = analysis_outline(analysis);
-    if (names_label(o, token)) {
-        size_t label = outline_find_label(o, token_text(o.tokens[token]));
-        if (label == kNoToken) return false;
-        *target = analysis_token_range(analysis, label);
-        return true;
-    }
-    int32_t function = called_function(o, token);
-    if (function < 0) return false;
-    *target = analysis_token_range(analysis, o.blocks[static_cast<size_t>(function)].name_token);
+    const NameIndex& index = analysis_names(analysis);
+    int32_t at = name_use_at(index, offset);
+    if (at == kNoName || index.uses[static_cast<size_t>(at)].decl == kNoName) return false;
+    *target = index.decls[static_cast<size_t>(index.uses[static_cast<size_t>(at)].decl)].range;
     return true;
 }

@@ -30,6 +30,22 @@ constexpr MethodRow kMethods[] = {
     {"textDocument/codeAction", METHOD_REQUEST, &ClientFeatures::code_action, TARGET_DOCUMENT, on_code_action},
     {"textDocument/semanticTokens/full", METHOD_REQUEST, &ClientFeatures::semantic_tokens, TARGET_DOCUMENT,
      on_semantic_tokens},
+    {"textDocument/references", METHOD_REQUEST, &ClientFeatures::references, TARGET_POSITION, on_references},
+    {"textDocument/documentHighlight", METHOD_REQUEST, &ClientFeatures::document_highlight, TARGET_POSITION,
+     on_document_highlight},
+    {"textDocument/prepareRename", METHOD_REQUEST, &ClientFeatures::rename, TARGET_POSITION, on_prepare_rename},
+    {"textDocument/rename", METHOD_REQUEST, &ClientFeatures::rename, TARGET_POSITION, on_rename},
+    {"textDocument/prepareCallHierarchy", METHOD_REQUEST, &ClientFeatures::call_hierarchy, TARGET_POSITION,
+     on_prepare_call_hierarchy},
+    {"callHierarchy/incomingCalls", METHOD_REQUEST, &ClientFeatures::call_hierarchy, TARGET_NONE, on_incoming_calls},
+    {"callHierarchy/outgoingCalls", METHOD_REQUEST, &ClientFeatures::call_hierarchy, TARGET_NONE, on_outgoing_calls},
+    {"workspace/symbol", METHOD_REQUEST, &ClientFeatures::workspace_symbol, TARGET_NONE, on_workspace_symbol},
+    {"textDocument/signatureHelp", METHOD_REQUEST, &ClientFeatures::signature_help, TARGET_POSITION,
+     on_signature_help},
+    {"textDocument/inlayHint", METHOD_REQUEST, &ClientFeatures::inlay_hint, TARGET_DOCUMENT, on_inlay_hint},
+    {"textDocument/selectionRange", METHOD_REQUEST, &ClientFeatures::selection_range, TARGET_DOCUMENT,
+     on_selection_range},
+    {"textDocument/documentLink", METHOD_REQUEST, &ClientFeatures::document_link, TARGET_DOCUMENT, on_document_link},
 };
 
 const MethodRow* find_method(const char* name) {

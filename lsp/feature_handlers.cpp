@@ -26,27 +26,16 @@ private:
     PositionEncoding encoding_;
 };
 
-SymbolKind protocol_symbol_kind(IdeSymbolKind kind) {
-    switch (kind) {
-    case IDE_SYMBOL_PROGRAM: return SYMBOL_MODULE;
-    case IDE_SYMBOL_LIBRARY: return SYMBOL_NAMESPACE;
-    case IDE_SYMBOL_FUNCTION: return SYMBOL_FUNCTION;
-    case IDE_SYMBOL_MODIFIER: return SYMBOL_OPERATOR;
-    case IDE_SYMBOL_SERVER: return SYMBOL_CLASS;
-    case IDE_SYMBOL_SITE: return SYMBOL_NAMESPACE;
-    case IDE_SYMBOL_ROUTE: return SYMBOL_METHOD;
-    case IDE_SYMBOL_LABEL: return SYMBOL_KEY;
-    case IDE_SYMBOL_HOOK: break;
-    }
-    return SYMBOL_EVENT;
-}
-
 CompletionKind protocol_completion_kind(IdeCompletionKind kind) {
     switch (kind) {
     case IDE_COMPLETION_FUNCTION: return COMPLETION_FUNCTION;
     case IDE_COMPLETION_LABEL: return COMPLETION_REFERENCE;
     case IDE_COMPLETION_OPTION: return COMPLETION_PROPERTY;
     case IDE_COMPLETION_HOOK: return COMPLETION_EVENT;
+    case IDE_COMPLETION_VARIABLE: return COMPLETION_VARIABLE;
+    case IDE_COMPLETION_MODULE: return COMPLETION_MODULE;
+    case IDE_COMPLETION_MODIFIER: return COMPLETION_OPERATOR;
+    case IDE_COMPLETION_MEMBER: return COMPLETION_FIELD;
     case IDE_COMPLETION_KEYWORD: break;
     }
     return COMPLETION_KEYWORD;
@@ -88,6 +77,21 @@ std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const c
 }
 
 }  // namespace
+
+SymbolKind protocol_symbol_kind(IdeSymbolKind kind) {
+    switch (kind) {
+    case IDE_SYMBOL_PROGRAM: return SYMBOL_MODULE;
+    case IDE_SYMBOL_LIBRARY: return SYMBOL_NAMESPACE;
+    case IDE_SYMBOL_FUNCTION: return SYMBOL_FUNCTION;
+    case IDE_SYMBOL_MODIFIER: return SYMBOL_OPERATOR;
+    case IDE_SYMBOL_SERVER: return SYMBOL_CLASS;
+    case IDE_SYMBOL_SITE: return SYMBOL_NAMESPACE;
+    case IDE_SYMBOL_ROUTE: return SYMBOL_METHOD;
+    case IDE_SYMBOL_LABEL: return SYMBOL_KEY;
+    case IDE_SYMBOL_HOOK: break;
+    }
+    return SYMBOL_EVENT;
+}
 
 void on_document_symbol(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
     Positions positions(state, target);

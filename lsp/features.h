@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ide/features.h"
 #include "lsp/protocol.h"
+#include "lsp/protocol_features.h"
 #include "lsp/request_target.h"
 #include "lsp/server_state.h"
 
@@ -17,3 +19,20 @@ void on_hover(ServerState* state, const IncomingMessage& message, const RequestT
 void on_completion(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
 void on_code_action(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
 void on_semantic_tokens(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+
+void on_references(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_document_highlight(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_prepare_rename(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_rename(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_prepare_call_hierarchy(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+// Their item names the document: they resolve it themselves.
+void on_incoming_calls(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_outgoing_calls(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_workspace_symbol(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_signature_help(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_inlay_hint(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_selection_range(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_document_link(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+
+// The protocol's symbol kind of an outline symbol.
+SymbolKind protocol_symbol_kind(IdeSymbolKind kind);

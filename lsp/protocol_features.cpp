@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,19 @@ namespace {
 
 bool declared(const cJSON* text_document, const char* name) {
     return cJSON_IsObject(json_member(text_document, name));
+}
+
+bool lists(const cJSON* array, const char* word) {
+    const cJSON* element = nullptr;
+    cJSON_ArrayForEach(element, array) {
+        if (cJSON_IsString(element) && std::strcmp(element->valuestring, word) == 0) return true;
+    }
+    return false;
+}
+
+void add_string_array(cJSON* object, const char* name, std::initializer_list<const char*> words) {
+    cJSON* array = cJSON_AddArrayToObject(object, name);
+    for (const char* word : words) cJSON_AddItemToArray(array, cJSON_CreateString(word));
 }
 
 // The legend, in the order of IdeTokenType.
@@ -62,10 +76,28 @@ size_t symbol_count(const std::vector<DocumentSymbolItem>& symbols) {
 
 ClientFeatures protocol_client_features(const cJSON* params) {
     const cJSON* text_document = json_member(json_member(params, "capabilities"), "textDocument");
-    return ClientFeatures{declared(text_document, "documentSymbol"), declared(text_document, "foldingRange"),
-                          declared(text_document, "definition"),     declared(text_document, "hover"),
-                          declared(text_document, "completion"),     declared(text_document, "codeAction"),
-                          declared(text_document, "semanticTokens"), declared(text_document, "synchronization")};
+    const cJSON* workspace = json_member(json_member(params, "capabilities"), "workspace");
+    ClientFeatures features{};
+    features.document_symbol = declared(text_document, "documentSymbol");
+    features.folding_range = declared(text_document, "foldingRange");
+    features.definition = declared(text_document, "definition");
+    features.hover = declared(text_document, "hover");
+    features.completion = declared(text_document, "completion");
+    features.code_action = declared(text_document, "codeAction");
+    features.semantic_tokens = declared(text_document, "semanticTokens");
+    features.synchronization = declared(text_document, "synchronization");
+    features.references = declared(text_document, "references");
+    features.document_highlight = declared(text_document, "documentHighlight");
+    features.rename = declared(text_document, "rename");
+    features.prepare_rename = features.rename && cJSON_IsTrue(json_member(json_member(text_document, "rename"), "prepareSupport"));
+    features.call_hierarchy = declared(text_document, "callHierarchy");
+    features.workspace_symbol = declared(workspace, "symbol");
+    features.signature_help = declared(text_document, "signatureHelp");
+    features.inlay_hint = declared(text_document, "inlayHint");
+    features.selection_range = declared(text_document, "selectionRange");
+    features.document_link = declared(text_document, "documentLink");
+    features.declaration_tokens = features.semantic_tokens && lists(json_member(json_member(text_document, "semanticTokens"), "tokenModifiers"), "declaration");
+    return features;
 }
 
 void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) {
@@ -86,8 +118,27 @@ void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) 
         for (const char* type : kSemanticTokenTypes) cJSON_AddItemToArray(types, cJSON_CreateString(type));
         cJSON* modifiers = cJSON_AddArrayToObject(legend, "tokenModifiers");
         for (const char* modifier : kSemanticTokenModifiers) cJSON_AddItemToArray(modifiers, cJSON_CreateString(modifier));
+        // Announced only to a client that knows it, so the others keep their legend.
+        if (features.declaration_tokens) cJSON_AddItemToArray(modifiers, cJSON_CreateString("declaration"));
         cJSON_AddTrueToObject(provider, "full");
     }
+    if (features.references) cJSON_AddTrueToObject(capabilities, "referencesProvider");
+    if (features.document_highlight) cJSON_AddTrueToObject(capabilities, "documentHighlightProvider");
+    if (features.prepare_rename) {
+        cJSON_AddTrueToObject(cJSON_AddObjectToObject(capabilities, "renameProvider"), "prepareProvider");
+    } else if (features.rename) {
+        cJSON_AddTrueToObject(capabilities, "renameProvider");
+    }
+    if (features.call_hierarchy) cJSON_AddTrueToObject(capabilities, "callHierarchyProvider");
+    if (features.workspace_symbol) cJSON_AddTrueToObject(capabilities, "workspaceSymbolProvider");
+    if (features.signature_help) {
+        cJSON* provider = cJSON_AddObjectToObject(capabilities, "signatureHelpProvider");
+        add_string_array(provider, "triggerCharacters", {"(", ",", "{"});
+        add_string_array(provider, "retriggerCharacters", {")"});
+    }
+    if (features.inlay_hint) cJSON_AddTrueToObject(capabilities, "inlayHintProvider");
+    if (features.selection_range) cJSON_AddTrueToObject(capabilities, "selectionRangeProvider");
+    if (features.document_link) cJSON_AddObjectToObject(capabilities, "documentLinkProvider");
 }
 
 PositionRequest protocol_position_params(const cJSON* params) {

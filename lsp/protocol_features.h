@@ -22,11 +22,24 @@ struct ClientFeatures {
     bool code_action;
     bool semantic_tokens;
     bool synchronization;  // range edits in didChange (incremental sync)
+    bool references;
+    bool document_highlight;
+    bool rename;
+    bool prepare_rename;        // rename.prepareSupport
+    bool call_hierarchy;
+    bool workspace_symbol;      // capabilities.workspace.symbol
+    bool signature_help;
+    bool inlay_hint;
+    bool selection_range;
+    bool document_link;
+    bool declaration_tokens;    // "declaration" among semanticTokens.tokenModifiers
 };
 
 // Which of capabilities.textDocument.{documentSymbol, foldingRange,
 // definition, hover, completion, codeAction, semanticTokens,
-// synchronization} are objects.
+// synchronization, references, documentHighlight, rename, callHierarchy,
+// signatureHelp, inlayHint, selectionRange, documentLink} and
+// capabilities.workspace.symbol are objects.
 ClientFeatures protocol_client_features(const cJSON* params);
 
 // Adds the providers of the declared features to initialize's capabilities.
@@ -60,6 +73,7 @@ enum SymbolKind : int32_t {
     SYMBOL_CLASS = 5,
     SYMBOL_METHOD = 6,
     SYMBOL_FUNCTION = 12,
+    SYMBOL_VARIABLE = 13,
     SYMBOL_KEY = 20,
     SYMBOL_EVENT = 24,
     SYMBOL_OPERATOR = 25,
@@ -83,10 +97,14 @@ struct FoldingItem {
 // Protocol completion item kinds used.
 enum CompletionKind : int32_t {
     COMPLETION_FUNCTION = 3,
+    COMPLETION_FIELD = 5,
+    COMPLETION_VARIABLE = 6,
+    COMPLETION_MODULE = 9,
     COMPLETION_PROPERTY = 10,
     COMPLETION_KEYWORD = 14,
     COMPLETION_REFERENCE = 18,
     COMPLETION_EVENT = 23,
+    COMPLETION_OPERATOR = 24,
 };
 
 struct CompletionEntry {

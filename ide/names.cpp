@@ -1,0 +1,446 @@
+// The name index: one walk over the syntax tree in text order, with an
+// explicit stack (no nesting depth reaches the C stack). A node's handler
+// looks at its children and pushes them with a mark saying what the names
+// among them are; the names are recorded when the walk reaches them, so
+// assignments declare in the order the program runs them. Reads, calls,
+// jumps and modifiers resolve once the whole text is seen.
+#include "ide/names.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "diag/ascii.h"
+#include "ide/names_internal.h"
+#include "syntax/syntax_tree.h"
+
+namespace {
+
+// The grammar symbols the index reads, looked up by name once.
+struct NameSymbols {
+    int32_t function, modifier, program, library, server, server_item;
+    int32_t parameter_list, parameter_default, assignment, variable_name, dot_field_name, primary;
+    int32_t ident_suffix, call_statement, unary_expression, for_each, label, go_to, go_sub, on_error;
+    int32_t use, with_lock, record_field_list, field_policy, modifier_context;
+
+    static const NameSymbols& get() {
+        static const NameSymbols s = {
+            syntax_symbol_named("function_statement"), syntax_symbol_named("modifier_statement"),
+            syntax_symbol_named("program_statement"),  syntax_symbol_named("library_statement"),
+            syntax_symbol_named("server_statement"),   syntax_symbol_named("server_item"),
+            syntax_symbol_named("parameter_list"),     syntax_symbol_named("parameter_default"),
+            syntax_symbol_named("assignment"),         syntax_symbol_named("variable_name"),
+            syntax_symbol_named("dot_field_name"),     syntax_symbol_named("primary"),
+            syntax_symbol_named("ident_suffix"),       syntax_symbol_named("call_statement"),
+            syntax_symbol_named("unary_expression"),   syntax_symbol_named("for_each_statement"),
+            syntax_symbol_named("label_statement"),    syntax_symbol_named("goto_statement"),
+            syntax_symbol_named("gosub_statement"),    syntax_symbol_named("on_error_statement"),
+            syntax_symbol_named("use_statement"),      syntax_symbol_named("with_lock_statement"),
+            syntax_symbol_named("record_field_list"),  syntax_symbol_named("field_policy"),
+            syntax_symbol_named("modifier_context")};
+        return s;
+    }
+};
+
+// What a pushed child is, as its parent decided.
+enum Mark : int32_t {
+    MARK_WALK,        // walk it by its own symbol
+    MARK_SKIP,        // no names in it
+    MARK_WRITE,       // the variable an assignment or loop writes
+    MARK_PARAMETER,
+    MARK_CALL,        // a function called by a plain name
+    MARK_QUALIFIED,   // `a.b(`: a function of the file, or a member of `a`
+    MARK_FIELD,
+    MARK_LABEL,       // declared
+    MARK_JUMP,        // a label jumped to
+    MARK_ALIAS,       // a module name or alias declared
+};
+
+struct Entry {
+    uint32_t node;
+    int32_t scope;
+    Mark mark;
+    TextRange extra;  // parameters: their default, if any
+};
+
+constexpr TextRange kNoRange{0, 0};
+
+class IndexWalk {
+public:
+    IndexWalk(NameIndex* index, const SyntaxTree& tree) : x_(*index), tree_(tree), s_(NameSymbols::get()) {}
+
+    void run() {
+        x_.scopes.push_back({SCOPE_FILE, kNoName, {0, tree_.length}, kNoName});
+        param_counts_.push_back(0);
+        stack_.push_back({tree_.root, 0, MARK_WALK, kNoRange});
+        while (!stack_.empty()) {
+            Entry entry = stack_.back();
+            stack_.pop_back();
+            visit(entry);
+        }
+    }
+
+private:
+    const SyntaxNode& node(uint32_t n) const { return tree_.nodes[n]; }
+    bool is_token(uint32_t n, TokenKind kind) const {
+        return (node(n).flags & SYNTAX_TOKEN) && node(n).token == kind && !(node(n).flags & SYNTAX_MISSING);
+    }
+    bool is_name_token(uint32_t n) const { return is_token(n, TOKEN_IDENT) || is_token(n, TOKEN_QUALIFIED_IDENT); }
+    std::string_view text(TextRange range) const {
+        return {tree_.text + range.start, static_cast<size_t>(range.length())};
+    }
+
+    void children(uint32_t n, std::vector<uint32_t>* out) const {
+        out->clear();
+        for (uint32_t c = node(n).first_child; c != kNoSyntaxNode; c = node(c).next_sibling) out->push_back(c);
+    }
+
+    // Pushes the children so that they come off the stack in text order.
+    void push_all(const std::vector<uint32_t>& kids, const std::vector<Mark>& marks, int32_t scope,
+                  const std::vector<TextRange>* extras = nullptr) {
+        for (size_t i = kids.size(); i-- > 0;) {
+            if (marks[i] == MARK_SKIP) continue;
+            stack_.push_back({kids[i], scope, marks[i], extras != nullptr ? (*extras)[i] : kNoRange});
+        }
+    }
+
+    // The marks every node gets unless its handler says otherwise: a name
+    // right after `.` is a field, other bare name tokens are not names.
+    std::vector<Mark> default_marks(const std::vector<uint32_t>& kids) const {
+        std::vector<Mark> marks(kids.size(), MARK_WALK);
+        for (size_t i = 0; i < kids.size(); ++i) {
+            if (!(node(kids[i]).flags & SYNTAX_TOKEN)) continue;
+            bool after_dot = i > 0 && is_token(kids[i - 1], TOKEN_DOT);
+            if (is_name_token(kids[i])) marks[i] = after_dot ? MARK_FIELD : MARK_SKIP;
+        }
+        return marks;
+    }
+
+    void visit(const Entry& e) {
+        const SyntaxNode& n = node(e.node);
+        if (n.flags & SYNTAX_MISSING) return;
+        if (e.mark != MARK_WALK) {
+            marked(e);
+            return;
+        }
+        if (n.flags & SYNTAX_TOKEN) {
+            if (n.token == TOKEN_MODIFIER_PREFIX || n.token == TOKEN_LENS_CONTENT) modifier_uses(n, e.scope);
+            return;
+        }
+        std::vector<uint32_t> kids;
+        children(e.node, &kids);
+        std::vector<Mark> marks = default_marks(kids);
+        int32_t scope = e.scope;
+        int32_t s = n.symbol;
+        if (n.flags & SYNTAX_ERROR) {
+            // Skipped tokens are not read as names; nodes kept inside are.
+        } else if (s == s_.function) {
+            scope = function_block(e, kids, &marks);
+        } else if (s == s_.modifier) {
+            scope = modifier_block(e, kids);
+        } else if (s == s_.program || s == s_.library) {
+            scope = open_scope(s == s_.program ? SCOPE_PROGRAM : SCOPE_LIBRARY, n.range, e.scope, kNoName);
+        } else if (s == s_.server) {
+            for (size_t i = 0; i < kids.size(); ++i) {
+                if (node(kids[i]).flags & SYNTAX_TOKEN) marks[i] = MARK_SKIP;
+            }
+        } else if (s == s_.server_item) {
+            scope = server_item(e, kids, &marks);
+        } else if (s == s_.parameter_list) {
+            parameter_list(kids, &marks, e.scope);
+            return;
+        } else if (s == s_.parameter_default || s == s_.modifier_context) {
+            return;
+        } else if (s == s_.assignment) {
+            if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) marks[0] = MARK_WRITE;
+        } else if (s == s_.variable_name) {
+            read_name(kids, e.scope);
+            return;
+        } else if (s == s_.dot_field_name) {
+            if (!kids.empty()) add_use(node(kids[0]).range, NAME_FIELD, ROLE_READ, e.scope, kNoName);
+            return;
+        } else if (s == s_.primary) {
+            if (kids.size() >= 2 && node(kids[0]).symbol == s_.variable_name && node(kids[1]).symbol == s_.ident_suffix &&
+                is_token(node(kids[1]).first_child, TOKEN_LPAREN)) {
+                marks[0] = MARK_CALL;
+            } else if (!kids.empty() && is_token(kids[0], TOKEN_QUALIFIED_IDENT)) {
+                marks[0] = MARK_QUALIFIED;
+            }
+        } else if (s == s_.call_statement) {
+            if (!kids.empty() && is_token(kids[0], TOKEN_IDENT)) marks[0] = MARK_CALL;
+            if (!kids.empty() && is_token(kids[0], TOKEN_QUALIFIED_IDENT)) marks[0] = MARK_QUALIFIED;
+        } else if (s == s_.unary_expression) {
+            if (kids.size() >= 2 && is_token(kids[0], TOKEN_SPAWN) && is_token(kids[1], TOKEN_IDENT)) marks[1] = MARK_CALL;
+        } else if (s == s_.for_each) {
+            for (size_t i = 0; i < kids.size(); ++i) {
+                if (is_token(kids[i], TOKEN_IDENT)) marks[i] = MARK_WRITE;
+            }
+        } else if (s == s_.label) {
+            if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) marks[0] = MARK_LABEL;
+        } else if (s == s_.go_to || s == s_.go_sub) {
+            if (kids.size() >= 2 && node(kids[1]).symbol == s_.variable_name) marks[1] = MARK_JUMP;
+        } else if (s == s_.on_error) {
+            if (kids.size() == 4 && is_token(kids[1], TOKEN_ERROR_VALUE) && is_token(kids[3], TOKEN_IDENT)) marks[3] = MARK_JUMP;
+        } else if (s == s_.use) {
+            use_statement(kids, &marks);
+        } else if (s == s_.record_field_list) {
+            for (size_t i = 0; i + 1 < kids.size(); ++i) {
+                if (is_token(kids[i], TOKEN_IDENT) && is_token(kids[i + 1], TOKEN_LPAREN)) marks[i] = MARK_FIELD;
+            }
+        }
+        push_all(kids, marks, scope);
+    }
+
+    // ---- Blocks ---------------------------------------------------------------
+
+    int32_t open_scope(ScopeKind kind, TextRange range, int32_t parent, int32_t owner) {
+        x_.scopes.push_back({kind, parent, range, owner});
+        param_counts_.push_back(0);
+        return static_cast<int32_t>(x_.scopes.size() - 1);
+    }
+
+    // The parameter list as written, from `(` to `)`.
+    std::string parenthesised(const std::vector<uint32_t>& kids, size_t from) const {
+        uint32_t start = UINT32_MAX;
+        for (size_t i = from; i < kids.size(); ++i) {
+            if (is_token(kids[i], TOKEN_LPAREN) && start == UINT32_MAX) start = node(kids[i]).range.start;
+            if (is_token(kids[i], TOKEN_RPAREN) && start != UINT32_MAX) {
+                return std::string(text({start, node(kids[i]).range.end}));
+            }
+        }
+        return "";
+    }
+
+    int32_t function_block(const Entry& e, const std::vector<uint32_t>& kids, std::vector<Mark>* marks) {
+        const SyntaxNode& n = node(e.node);
+        int32_t decl = kNoName;
+        if (kids.size() >= 2 && is_name_token(kids[1])) {
+            TextRange name = node(kids[1]).range;
+            decl = add_decl(NAME_FUNCTION, std::string(text(name)), 0, name);
+            x_.decls[static_cast<size_t>(decl)].block = n.range;
+            x_.decls[static_cast<size_t>(decl)].detail = parenthesised(kids, 2);
+            add_use(name, NAME_FUNCTION, ROLE_DECLARATION, e.scope, decl);
+            (*marks)[1] = MARK_SKIP;
+            x_.functions.emplace(x_.decls[static_cast<size_t>(decl)].name, decl);
+        }
+        return open_scope(SCOPE_FUNCTION, n.range, e.scope, decl);
+    }
+
+    // The leaves of `n` in text order (a modifier's signature is short).
+    void leaves(uint32_t n, std::vector<uint32_t>* out) const {
+        std::vector<uint32_t> pending{n};
+        while (!pending.empty()) {
+            uint32_t at = pending.back();
+            pending.pop_back();
+            if (node(at).flags & SYNTAX_TOKEN) {
+                out->push_back(at);
+                continue;
+            }
+            std::vector<uint32_t> kids;
+            children(at, &kids);
+            for (size_t i = kids.size(); i-- > 0;) pending.push_back(kids[i]);
+        }
+    }
+
+    int32_t modifier_block(const Entry& e, const std::vector<uint32_t>& kids) {
+        const SyntaxNode& n = node(e.node);
+        size_t at = 0;
+        while (at < kids.size() && !is_token(kids[at], TOKEN_MODIFIER)) ++at;
+        int32_t decl = kNoName;
+        uint32_t parameters = kNoSyntaxNode;
+        if (at + 1 < kids.size() && !(node(kids[at + 1]).flags & SYNTAX_TOKEN)) {
+            std::vector<uint32_t> words;
+            leaves(kids[at + 1], &words);
+            std::string name;
+            TextRange range{node(kids[at + 1]).range.start, node(kids[at + 1]).range.start};
+            for (uint32_t w : words) {
+                if (node(w).flags & SYNTAX_MISSING) continue;
+                if (node(w).token == TOKEN_LPAREN) break;
+                if (!name.empty()) name += ' ';
+                name += text(node(w).range);
+                range.end = node(w).range.end;
+            }
+            for (uint32_t c = node(kids[at + 1]).first_child; c != kNoSyntaxNode; c = node(c).next_sibling) {
+                if (node(c).symbol == s_.parameter_list) parameters = c;
+            }
+            if (!name.empty()) {
+                decl = add_decl(NAME_MODIFIER, name, 0, range);
+                x_.decls[static_cast<size_t>(decl)].block = n.range;
+                x_.decls[static_cast<size_t>(decl)].detail = parameters != kNoSyntaxNode
+                    ? "(" + std::string(text(node(parameters).range)) + ")" : "";
+                add_use(range, NAME_MODIFIER, ROLE_DECLARATION, e.scope, decl);
+                x_.modifiers.emplace(name, decl);
+            }
+        }
+        // The signature is walked in the modifier's scope, declaring its parameters.
+        return open_scope(SCOPE_MODIFIER, n.range, e.scope, decl);
+    }
+
+    // Routes and hooks have code for a body; directives and sites do not.
+    int32_t server_item(const Entry& e, const std::vector<uint32_t>& kids, std::vector<Mark>* marks) {
+        for (size_t i = 0; i < kids.size(); ++i) {
+            if (node(kids[i]).flags & SYNTAX_TOKEN) (*marks)[i] = MARK_SKIP;
+        }
+        bool hook = !kids.empty() && is_token(kids[0], TOKEN_ON);
+        bool route = kids.size() >= 2 && is_token(kids[1], TOKEN_STRING);
+        if (!hook && !route) return e.scope;
+        return open_scope(SCOPE_HANDLER, node(e.node).range, e.scope, kNoName);
+    }
+
+    void parameter_list(const std::vector<uint32_t>& kids, std::vector<Mark>* marks, int32_t scope) {
+        std::vector<TextRange> defaults(kids.size(), kNoRange);
+        for (size_t i = 0; i < kids.size(); ++i) {
+            if (!is_token(kids[i], TOKEN_IDENT)) continue;
+            (*marks)[i] = MARK_PARAMETER;
+            if (i + 2 < kids.size() && is_token(kids[i + 1], TOKEN_OP_EQ)) defaults[i] = node(kids[i + 2]).range;
+        }
+        push_all(kids, *marks, scope, &defaults);
+    }
+
+    void use_statement(const std::vector<uint32_t>& kids, std::vector<Mark>* marks) {
+        size_t declared = kids.size();
+        for (size_t i = 1; i < kids.size(); ++i) {
+            if (is_token(kids[i], TOKEN_AS) && i + 1 < kids.size() && is_token(kids[i + 1], TOKEN_IDENT)) declared = i + 1;
+        }
+        if (declared == kids.size() && kids.size() >= 2 && is_token(kids[1], TOKEN_IDENT)) declared = 1;
+        if (declared < kids.size()) (*marks)[declared] = MARK_ALIAS;
+    }
+
+    // ---- Names ------------------------------------------------------------------
+
+    // The name token of a marked child: itself, or a variable name's leaf.
+    uint32_t name_leaf(uint32_t n) const {
+        if (node(n).flags & SYNTAX_TOKEN) return n;
+        uint32_t leaf = node(n).first_child;
+        return leaf != kNoSyntaxNode && (node(leaf).flags & SYNTAX_TOKEN) && !(node(leaf).flags & SYNTAX_MISSING)
+                   ? leaf : kNoSyntaxNode;
+    }
+
+    void marked(const Entry& e) {
+        uint32_t leaf = name_leaf(e.node);
+        if (leaf == kNoSyntaxNode) return;
+        TextRange range = node(leaf).range;
+        std::string_view name = text(range);
+        switch (e.mark) {
+        case MARK_WRITE: write(range, e.scope); break;
+        case MARK_PARAMETER: {
+            int32_t decl = add_decl(NAME_PARAMETER, std::string(name), e.scope, range);
+            NameDecl& d = x_.decls[static_cast<size_t>(decl)];
+            if (!e.extra.empty()) d.detail = std::string(text(e.extra));
+            d.owner = x_.scopes[static_cast<size_t>(e.scope)].owner;
+            d.position = param_counts_[static_cast<size_t>(e.scope)]++;
+            x_.values.emplace(ScopedName{e.scope, name}, decl);
+            add_use(range, NAME_PARAMETER, ROLE_DECLARATION, e.scope, decl);
+            break;
+        }
+        case MARK_CALL: add_use(range, NAME_FUNCTION, ROLE_CALL, e.scope, kNoName); break;
+        case MARK_QUALIFIED: qualified_.push_back(add_use(range, NAME_FUNCTION, ROLE_CALL, e.scope, kNoName)); break;
+        case MARK_FIELD: add_use(range, NAME_FIELD, ROLE_READ, e.scope, kNoName); break;
+        case MARK_LABEL: {
+            int32_t decl = add_decl(NAME_LABEL, std::string(name), e.scope, range);
+            x_.decls[static_cast<size_t>(decl)].block = node(e.node).range;
+            x_.labels.emplace(ScopedName{e.scope, name}, decl);
+            add_use(range, NAME_LABEL, ROLE_DECLARATION, e.scope, decl);
+            break;
+        }
+        case MARK_JUMP: add_use(range, NAME_LABEL, ROLE_CALL, e.scope, kNoName); break;
+        case MARK_ALIAS: {
+            int32_t decl = add_decl(NAME_ALIAS, std::string(name), e.scope, range);
+            x_.values.emplace(ScopedName{e.scope, name}, decl);
+            add_use(range, NAME_ALIAS, ROLE_DECLARATION, e.scope, decl);
+            break;
+        }
+        case MARK_WALK:
+        case MARK_SKIP: break;
+        }
+    }
+
+    void read_name(const std::vector<uint32_t>& kids, int32_t scope) {
+        if (kids.empty() || !(node(kids[0]).flags & SYNTAX_TOKEN) || (node(kids[0]).flags & SYNTAX_MISSING)) return;
+        add_use(node(kids[0]).range, NAME_VARIABLE, ROLE_READ, scope, kNoName);
+    }
+
+    // An assignment's or loop's variable: the one declared so far under its
+    // name, seen from here, or a new one.
+    void write(TextRange range, int32_t scope) {
+        std::string_view name = text(range);
+        int32_t decl = name_lookup_view(x_, x_.values, scope, name);
+        if (decl != kNoName) {
+            add_use(range, x_.decls[static_cast<size_t>(decl)].kind, ROLE_WRITE, scope, decl);
+            return;
+        }
+        decl = add_decl(NAME_VARIABLE, std::string(name), scope, range);
+        x_.values.emplace(ScopedName{scope, name}, decl);
+        add_use(range, NAME_VARIABLE, ROLE_DECLARATION, scope, decl);
+    }
+
+    // A brace prefix (`{round 2}`) or each clause of a lens (`within 0.5;
+    // tolerant`): the run of words it starts with, resolved once every
+    // modifier is known.
+    void modifier_uses(const SyntaxNode& n, int32_t scope) {
+        uint32_t at = n.range.start;
+        uint32_t end = n.range.end;
+        if (n.token == TOKEN_MODIFIER_PREFIX) {
+            at += at < end && tree_.text[at] == '{';
+            end -= end > at && tree_.text[end - 1] == '}';
+        }
+        bool in_string = false;
+        uint32_t clause = at;
+        for (uint32_t i = at; i <= end; ++i) {
+            char c = i < end ? tree_.text[i] : ';';
+            if (in_string && c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                in_string = !in_string;
+            } else if (c == ';' && !in_string) {
+                TextRange words = leading_words({clause, i});
+                if (!words.empty()) add_use(words, NAME_MODIFIER, ROLE_CALL, scope, kNoName);
+                clause = i + 1;
+            }
+        }
+    }
+
+    // The words at the start of `clause`, single blanks between them.
+    TextRange leading_words(TextRange clause) const {
+        uint32_t i = clause.start;
+        while (i < clause.end && is_space_or_tab(tree_.text[i])) ++i;
+        TextRange words{i, i};
+        while (i < clause.end && name_starts_with(tree_.text[i])) {
+            while (i < clause.end && name_continues_with(tree_.text[i])) ++i;
+            words.end = i;
+            if (i + 1 < clause.end && tree_.text[i] == ' ' && name_starts_with(tree_.text[i + 1])) ++i;
+        }
+        return words;
+    }
+
+    // ---- Records ------------------------------------------------------------------
+
+    int32_t add_decl(NameKind kind, std::string name, int32_t scope, TextRange range) {
+        x_.decls.push_back({kind, std::move(name), scope, range, range, "", kNoName, -1});
+        return static_cast<int32_t>(x_.decls.size() - 1);
+    }
+
+    int32_t add_use(TextRange range, NameKind kind, NameRole role, int32_t scope, int32_t decl) {
+        x_.uses.push_back({range, kind, role, scope, decl, kNoName});
+        return static_cast<int32_t>(x_.uses.size() - 1);
+    }
+
+    NameIndex& x_;
+    const SyntaxTree& tree_;
+    const NameSymbols& s_;
+    std::vector<Entry> stack_;
+    std::vector<int32_t> param_counts_;
+
+public:
+    std::vector<int32_t> qualified_;  // uses of `a.b(`, before resolution
+};
+
+}  // namespace
+
+void name_index_build(NameIndex* index, const SyntaxTree& tree) {
+    *index = NameIndex{};
+    index->text = tree.text;
+    IndexWalk walk(index, tree);
+    walk.run();
+    name_index_resolve(index, walk.qualified_);
+}
