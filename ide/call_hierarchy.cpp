@@ -1,6 +1,7 @@
 // Calls between the file's functions, modifiers, labels reached by `gosub`
 // and the bodies of routes, hooks and programs.
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "diag/ascii.h"
@@ -32,6 +33,7 @@ TextRange label_lines(const NameIndex& index, const NameDecl& label) {
             range.end = other.block.start;
         }
     }
+    while (range.end > range.start && std::strchr(" \t\r\n", index.text[range.end - 1]) != nullptr) --range.end;
     return range;
 }
 

@@ -146,6 +146,7 @@ enum IdeTokenModifier : uint32_t {
     IDE_MODIFIER_DECLARATOR = 16,  // keywords: those that declare a program, function, ...
     IDE_MODIFIER_DEPRECATED = 32,  // an unknown escape, kept as written with a warning
     IDE_MODIFIER_COUNT = 6,
+    IDE_MODIFIER_DECLARATION = 64, // the place that declares a name (announced only to clients that know it)
 };
 
 struct IdeHighlight {
@@ -155,8 +156,10 @@ struct IdeHighlight {
 };
 
 // Every token and comment with its role, in text order; a token over
-// several lines comes as one piece per line.
-std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis);
+// several lines comes as one piece per line. `with_names` reads the roles of
+// names off the name index (parameters, variables, fields and modules as
+// they resolve) and marks the places that declare them.
+std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis, bool with_names = false);
 
 // ---- Names: references, highlights, rename ---------------------------------
 

@@ -90,6 +90,12 @@ private:
         return {tree_.text + range.start, static_cast<size_t>(range.length())};
     }
 
+    // A block's range ends with its closing line's break; its text ends before.
+    TextRange without_line_break(TextRange range) const {
+        while (range.end > range.start && (tree_.text[range.end - 1] == '\n' || tree_.text[range.end - 1] == '\r')) --range.end;
+        return range;
+    }
+
     void children(uint32_t n, std::vector<uint32_t>* out) const {
         out->clear();
         for (uint32_t c = node(n).first_child; c != kNoSyntaxNode; c = node(c).next_sibling) out->push_back(c);
@@ -217,7 +223,7 @@ private:
         if (kids.size() >= 2 && is_name_token(kids[1])) {
             TextRange name = node(kids[1]).range;
             decl = add_decl(NAME_FUNCTION, std::string(text(name)), 0, name);
-            x_.decls[static_cast<size_t>(decl)].block = n.range;
+            x_.decls[static_cast<size_t>(decl)].block = without_line_break(n.range);
             x_.decls[static_cast<size_t>(decl)].detail = parenthesised(kids, 2);
             add_use(name, NAME_FUNCTION, ROLE_DECLARATION, e.scope, decl);
             (*marks)[1] = MARK_SKIP;
@@ -265,7 +271,7 @@ private:
             }
             if (!name.empty()) {
                 decl = add_decl(NAME_MODIFIER, name, 0, range);
-                x_.decls[static_cast<size_t>(decl)].block = n.range;
+                x_.decls[static_cast<size_t>(decl)].block = without_line_break(n.range);
                 x_.decls[static_cast<size_t>(decl)].detail = parameters != kNoSyntaxNode
                     ? "(" + std::string(text(node(parameters).range)) + ")" : "";
                 add_use(range, NAME_MODIFIER, ROLE_DECLARATION, e.scope, decl);

@@ -349,9 +349,42 @@ void add_brace_prefix(const Analysis* analysis, const Token& prefix, uint32_t st
 
 }  // namespace
 
-std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
+namespace {
+
+// What the name index adds: parameters, variables, fields and modules as
+// they resolve, and the places that declare them.
+std::vector<uint32_t> index_roles(Analysis* analysis, std::vector<uint32_t>* types) {
+    const Outline& o = analysis_outline(analysis);
+    const NameIndex& index = analysis_names(analysis);
+    std::vector<uint32_t> modifiers(o.tokens.size(), 0);
+    size_t use = 0;
+    for (size_t k = 0; k < o.tokens.size(); ++k) {
+        const Token& token = o.tokens[k];
+        if (token.kind == TOKEN_MODIFIER_PREFIX) continue;
+        uint32_t start = outline_token_offset(o, token);
+        uint32_t end = start + static_cast<uint32_t>(token.length);
+        while (use < index.uses.size() && index.uses[use].range.end <= start) ++use;
+        if (use == index.uses.size() || index.uses[use].range.start >= end) continue;
+        const NameUse& u = index.uses[use];
+        if (u.role == ROLE_DECLARATION) modifiers[k] = IDE_MODIFIER_DECLARATION;
+        if (u.range.start != start || ((*types)[k] != IDE_TOKEN_VARIABLE && (*types)[k] != IDE_TOKEN_PARAMETER)) continue;
+        switch (u.kind) {
+        case NAME_PARAMETER: (*types)[k] = IDE_TOKEN_PARAMETER; break;
+        case NAME_VARIABLE: (*types)[k] = IDE_TOKEN_VARIABLE; break;
+        case NAME_FIELD: (*types)[k] = IDE_TOKEN_PROPERTY; break;
+        case NAME_ALIAS: (*types)[k] = IDE_TOKEN_NAMESPACE; break;
+        default: break;
+        }
+    }
+    return modifiers;
+}
+
+}  // namespace
+
+std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis, bool with_names) {
     const Outline& o = analysis_outline(analysis);
     std::vector<uint32_t> types = RolePass(o).run();
+    std::vector<uint32_t> declared = with_names ? index_roles(analysis, &types) : std::vector<uint32_t>();
     Collector collector(analysis, o.tokens.size() + o.comments.size());
     size_t comment = 0;
     for (size_t k = 0; k <= o.tokens.size(); ++k) {
@@ -371,8 +404,9 @@ std::vector<IdeHighlight> ide_semantic_tokens(Analysis* analysis) {
             collector.add_string({start, start + static_cast<uint32_t>(token.length)});
         } else {
             // Every other token stands on one line.
+            uint32_t modifiers = types[k] == IDE_TOKEN_KEYWORD ? keyword_modifiers(o, k) : 0;
             collector.add_line({start, start + static_cast<uint32_t>(token.length)}, types[k],
-                               types[k] == IDE_TOKEN_KEYWORD ? keyword_modifiers(o, k) : 0);
+                               modifiers | (declared.empty() ? 0 : declared[k]));
         }
     }
     return collector.take();

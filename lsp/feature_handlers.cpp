@@ -162,5 +162,6 @@ void on_code_action(ServerState* state, const IncomingMessage& message, const Re
 void on_semantic_tokens(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
     Positions positions(state, target);
     send_semantic_tokens(message.id,
-                         encode_semantic_tokens(positions, target.analysis->text, ide_semantic_tokens(target.analysis)));
+                         encode_semantic_tokens(positions, target.analysis->text,
+                                                ide_semantic_tokens(target.analysis, state->features.declaration_tokens)));
 }
