@@ -71,6 +71,8 @@ public:
 
     void run() {
         x_.scopes.push_back({SCOPE_FILE, kNoName, {0, tree_.length}, kNoName});
+        x_.uses.reserve(tree_.nodes.size() / 8);
+        stack_.reserve(256);
         param_counts_.push_back(0);
         stack_.push_back({tree_.root, 0, MARK_WALK, kNoRange});
         while (!stack_.empty()) {
@@ -106,20 +108,26 @@ private:
                   const std::vector<TextRange>* extras = nullptr) {
         for (size_t i = kids.size(); i-- > 0;) {
             if (marks[i] == MARK_SKIP) continue;
+            // Tokens matter only when marked, or when they name modifiers.
+            const SyntaxNode& kid = node(kids[i]);
+            if (marks[i] == MARK_WALK && (kid.flags & SYNTAX_TOKEN) && kid.token != TOKEN_MODIFIER_PREFIX &&
+                kid.token != TOKEN_LENS_CONTENT) {
+                continue;
+            }
             stack_.push_back({kids[i], scope, marks[i], extras != nullptr ? (*extras)[i] : kNoRange});
         }
     }
 
     // The marks every node gets unless its handler says otherwise: a name
     // right after `.` is a field, other bare name tokens are not names.
-    std::vector<Mark> default_marks(const std::vector<uint32_t>& kids) const {
-        std::vector<Mark> marks(kids.size(), MARK_WALK);
+    void default_marks(const std::vector<uint32_t>& kids, std::vector<Mark>* out) const {
+        std::vector<Mark>& marks = *out;
+        marks.assign(kids.size(), MARK_WALK);
         for (size_t i = 0; i < kids.size(); ++i) {
             if (!(node(kids[i]).flags & SYNTAX_TOKEN)) continue;
             bool after_dot = i > 0 && is_token(kids[i - 1], TOKEN_DOT);
             if (is_name_token(kids[i])) marks[i] = after_dot ? MARK_FIELD : MARK_SKIP;
         }
-        return marks;
     }
 
     void visit(const Entry& e) {
@@ -133,9 +141,11 @@ private:
             if (n.token == TOKEN_MODIFIER_PREFIX || n.token == TOKEN_LENS_CONTENT) modifier_uses(n, e.scope);
             return;
         }
-        std::vector<uint32_t> kids;
+        // Scratch lists, reused: a handler never visits another node.
+        std::vector<uint32_t>& kids = kids_;
+        std::vector<Mark>& marks = marks_;
         children(e.node, &kids);
-        std::vector<Mark> marks = default_marks(kids);
+        default_marks(kids, &marks);
         int32_t scope = e.scope;
         int32_t s = n.symbol;
         if (n.flags & SYNTAX_ERROR) {
@@ -294,7 +304,8 @@ private:
     }
 
     void parameter_list(const std::vector<uint32_t>& kids, std::vector<Mark>* marks, int32_t scope) {
-        std::vector<TextRange> defaults(kids.size(), kNoRange);
+        std::vector<TextRange>& defaults = defaults_;
+        defaults.assign(kids.size(), kNoRange);
         for (size_t i = 0; i < kids.size(); ++i) {
             if (!is_token(kids[i], TOKEN_IDENT)) continue;
             (*marks)[i] = MARK_PARAMETER;
@@ -436,6 +447,9 @@ private:
     const NameSymbols& s_;
     std::vector<Entry> stack_;
     std::vector<int32_t> param_counts_;
+    std::vector<uint32_t> kids_;
+    std::vector<Mark> marks_;
+    std::vector<TextRange> defaults_;
 
 public:
     std::vector<int32_t> qualified_;  // uses of `a.b(`, before resolution
