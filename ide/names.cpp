@@ -22,9 +22,20 @@ struct NameSymbols {
     int32_t parameter_list, parameter_default, assignment, variable_name, dot_field_name, primary;
     int32_t ident_suffix, call_statement, unary_expression, for_each, label, go_to, go_sub, on_error;
     int32_t use, with_lock, record_field_list, field_policy, modifier_context;
+    std::vector<uint8_t> handled;  // per symbol: one of the above, read by a handler of its own
+
+    bool has_handler(int32_t symbol) const {
+        return symbol >= 0 && static_cast<size_t>(symbol) < handled.size() && handled[static_cast<size_t>(symbol)];
+    }
 
     static const NameSymbols& get() {
-        static const NameSymbols s = {
+        static const NameSymbols symbols = make();
+        return symbols;
+    }
+
+private:
+    static NameSymbols make() {
+        NameSymbols t = {
             syntax_symbol_named("function_statement"), syntax_symbol_named("modifier_statement"),
             syntax_symbol_named("program_statement"),  syntax_symbol_named("library_statement"),
             syntax_symbol_named("server_statement"),   syntax_symbol_named("server_item"),
@@ -37,8 +48,18 @@ struct NameSymbols {
             syntax_symbol_named("gosub_statement"),    syntax_symbol_named("on_error_statement"),
             syntax_symbol_named("use_statement"),      syntax_symbol_named("with_lock_statement"),
             syntax_symbol_named("record_field_list"),  syntax_symbol_named("field_policy"),
-            syntax_symbol_named("modifier_context")};
-        return s;
+            syntax_symbol_named("modifier_context"),   {}};
+        const int32_t all[] = {t.function, t.modifier, t.program, t.library, t.server, t.server_item,
+                               t.parameter_list, t.parameter_default, t.assignment, t.variable_name,
+                               t.dot_field_name, t.primary, t.ident_suffix, t.call_statement, t.unary_expression,
+                               t.for_each, t.label, t.go_to, t.go_sub, t.on_error, t.use, t.with_lock,
+                               t.record_field_list, t.field_policy, t.modifier_context};
+        for (int32_t symbol : all) {
+            if (symbol < 0) continue;
+            if (static_cast<size_t>(symbol) >= t.handled.size()) t.handled.resize(static_cast<size_t>(symbol) + 1, 0);
+            t.handled[static_cast<size_t>(symbol)] = 1;
+        }
+        return t;
     }
 };
 
@@ -60,7 +81,6 @@ struct Entry {
     uint32_t node;
     int32_t scope;
     Mark mark;
-    TextRange extra;  // parameters: their default, if any
 };
 
 constexpr TextRange kNoRange{0, 0};
@@ -72,9 +92,10 @@ public:
     void run() {
         x_.scopes.push_back({SCOPE_FILE, kNoName, {0, tree_.length}, kNoName});
         x_.uses.reserve(tree_.nodes.size() / 8);
-        stack_.reserve(256);
+        x_.values.reserve(tree_.nodes.size() / 32);
+        stack_.reserve(4096);
         param_counts_.push_back(0);
-        stack_.push_back({tree_.root, 0, MARK_WALK, kNoRange});
+        stack_.push_back({tree_.root, 0, MARK_WALK});
         while (!stack_.empty()) {
             Entry entry = stack_.back();
             stack_.pop_back();
@@ -104,8 +125,7 @@ private:
     }
 
     // Pushes the children so that they come off the stack in text order.
-    void push_all(const std::vector<uint32_t>& kids, const std::vector<Mark>& marks, int32_t scope,
-                  const std::vector<TextRange>* extras = nullptr) {
+    void push_all(const std::vector<uint32_t>& kids, const std::vector<Mark>& marks, int32_t scope) {
         for (size_t i = kids.size(); i-- > 0;) {
             if (marks[i] == MARK_SKIP) continue;
             // Tokens matter only when marked, or when they name modifiers.
@@ -114,8 +134,57 @@ private:
                 kid.token != TOKEN_LENS_CONTENT) {
                 continue;
             }
-            stack_.push_back({kids[i], scope, marks[i], extras != nullptr ? (*extras)[i] : kNoRange});
+            stack_.push_back({kids[i], scope, marks[i]});
         }
+    }
+
+    // `name(...)` or `a.b(...)`: a primary that calls.
+    bool is_call(const SyntaxNode& primary) const {
+        uint32_t first = primary.first_child;
+        if (first == kNoSyntaxNode) return false;
+        if (is_token(first, TOKEN_QUALIFIED_IDENT)) return true;
+        uint32_t suffix = node(first).next_sibling;
+        return node(first).symbol == s_.variable_name && suffix != kNoSyntaxNode && node(suffix).symbol == s_.ident_suffix &&
+               is_token(node(suffix).first_child, TOKEN_LPAREN);
+    }
+
+    // Most nodes (expressions, statements, lists) hold names only in the
+    // nodes below them: their children go on the stack as they are, but for
+    // a name right after `.`, a field, and tokens that name modifiers.
+    // Skipped tokens inside an ERROR node are not read as names.
+    void walk_children(uint32_t n, int32_t scope) {
+        // Gathered first, pushed last to first; nodes rarely have more than
+        // a handful of children, lists and ERROR nodes aside.
+        Entry gathered[16];
+        size_t count = 0;
+        size_t base = stack_.size();
+        bool after_dot = false;
+        for (uint32_t c = node(n).first_child; c != kNoSyntaxNode; c = node(c).next_sibling) {
+            const SyntaxNode& kid = node(c);
+            Mark mark = MARK_SKIP;
+            if (!(kid.flags & SYNTAX_TOKEN)) {
+                mark = MARK_WALK;
+            } else if (!(kid.flags & SYNTAX_MISSING)) {
+                if (after_dot && (kid.token == TOKEN_IDENT || kid.token == TOKEN_QUALIFIED_IDENT)) {
+                    mark = MARK_FIELD;
+                } else if (kid.token == TOKEN_MODIFIER_PREFIX || kid.token == TOKEN_LENS_CONTENT) {
+                    mark = MARK_WALK;
+                }
+            }
+            after_dot = (kid.flags & SYNTAX_TOKEN) && kid.token == TOKEN_DOT && !(kid.flags & SYNTAX_MISSING);
+            if (mark == MARK_SKIP) continue;
+            if (count == 16) {
+                stack_.insert(stack_.end(), gathered, gathered + count);
+                count = 0;
+            }
+            gathered[count++] = {c, scope, mark};
+        }
+        if (stack_.size() == base) {
+            for (size_t i = count; i-- > 0;) stack_.push_back(gathered[i]);
+            return;
+        }
+        stack_.insert(stack_.end(), gathered, gathered + count);
+        std::reverse(stack_.begin() + static_cast<ptrdiff_t>(base), stack_.end());
     }
 
     // The marks every node gets unless its handler says otherwise: a name
@@ -141,6 +210,18 @@ private:
             if (n.token == TOKEN_MODIFIER_PREFIX || n.token == TOKEN_LENS_CONTENT) modifier_uses(n, e.scope);
             return;
         }
+        if ((n.flags & SYNTAX_ERROR) || !s_.has_handler(n.symbol) || (n.symbol == s_.primary && !is_call(n))) {
+            walk_children(e.node, e.scope);
+            return;
+        }
+        // The commonest nodes, a name alone, without the lists below.
+        if (n.symbol == s_.variable_name || n.symbol == s_.dot_field_name) {
+            uint32_t leaf = n.first_child;
+            if (leaf != kNoSyntaxNode && (node(leaf).flags & SYNTAX_TOKEN) && !(node(leaf).flags & SYNTAX_MISSING)) {
+                add_use(node(leaf).range, n.symbol == s_.variable_name ? NAME_VARIABLE : NAME_FIELD, ROLE_READ, e.scope, kNoName);
+            }
+            return;
+        }
         // Scratch lists, reused: a handler never visits another node.
         std::vector<uint32_t>& kids = kids_;
         std::vector<Mark>& marks = marks_;
@@ -148,9 +229,7 @@ private:
         default_marks(kids, &marks);
         int32_t scope = e.scope;
         int32_t s = n.symbol;
-        if (n.flags & SYNTAX_ERROR) {
-            // Skipped tokens are not read as names; nodes kept inside are.
-        } else if (s == s_.function) {
+        if (s == s_.function) {
             scope = function_block(e, kids, &marks);
         } else if (s == s_.modifier) {
             scope = modifier_block(e, kids);
@@ -169,12 +248,6 @@ private:
             return;
         } else if (s == s_.assignment) {
             if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) marks[0] = MARK_WRITE;
-        } else if (s == s_.variable_name) {
-            read_name(kids, e.scope);
-            return;
-        } else if (s == s_.dot_field_name) {
-            if (!kids.empty()) add_use(node(kids[0]).range, NAME_FIELD, ROLE_READ, e.scope, kNoName);
-            return;
         } else if (s == s_.primary) {
             if (kids.size() >= 2 && node(kids[0]).symbol == s_.variable_name && node(kids[1]).symbol == s_.ident_suffix &&
                 is_token(node(kids[1]).first_child, TOKEN_LPAREN)) {
@@ -304,14 +377,11 @@ private:
     }
 
     void parameter_list(const std::vector<uint32_t>& kids, std::vector<Mark>* marks, int32_t scope) {
-        std::vector<TextRange>& defaults = defaults_;
-        defaults.assign(kids.size(), kNoRange);
         for (size_t i = 0; i < kids.size(); ++i) {
             if (!is_token(kids[i], TOKEN_IDENT)) continue;
             (*marks)[i] = MARK_PARAMETER;
-            if (i + 2 < kids.size() && is_token(kids[i + 1], TOKEN_OP_EQ)) defaults[i] = node(kids[i + 2]).range;
         }
-        push_all(kids, *marks, scope, &defaults);
+        push_all(kids, *marks, scope);
     }
 
     void use_statement(const std::vector<uint32_t>& kids, std::vector<Mark>* marks) {
@@ -333,6 +403,14 @@ private:
                    ? leaf : kNoSyntaxNode;
     }
 
+    // A parameter's default as written: after its `=`, the next sibling.
+    std::string default_of(uint32_t parameter) const {
+        uint32_t equals = node(parameter).next_sibling;
+        if (equals == kNoSyntaxNode || !is_token(equals, TOKEN_OP_EQ)) return "";
+        uint32_t value = node(equals).next_sibling;
+        return value == kNoSyntaxNode ? "" : std::string(text(node(value).range));
+    }
+
     void marked(const Entry& e) {
         uint32_t leaf = name_leaf(e.node);
         if (leaf == kNoSyntaxNode) return;
@@ -343,10 +421,10 @@ private:
         case MARK_PARAMETER: {
             int32_t decl = add_decl(NAME_PARAMETER, std::string(name), e.scope, range);
             NameDecl& d = x_.decls[static_cast<size_t>(decl)];
-            if (!e.extra.empty()) d.detail = std::string(text(e.extra));
+            d.detail = default_of(e.node);
             d.owner = x_.scopes[static_cast<size_t>(e.scope)].owner;
             d.position = param_counts_[static_cast<size_t>(e.scope)]++;
-            x_.values.emplace(ScopedName{e.scope, name}, decl);
+            x_.values.emplace(scoped_name(e.scope, name), decl);
             add_use(range, NAME_PARAMETER, ROLE_DECLARATION, e.scope, decl);
             break;
         }
@@ -356,25 +434,20 @@ private:
         case MARK_LABEL: {
             int32_t decl = add_decl(NAME_LABEL, std::string(name), e.scope, range);
             x_.decls[static_cast<size_t>(decl)].block = node(e.node).range;
-            x_.labels.emplace(ScopedName{e.scope, name}, decl);
+            x_.labels.emplace(scoped_name(e.scope, name), decl);
             add_use(range, NAME_LABEL, ROLE_DECLARATION, e.scope, decl);
             break;
         }
         case MARK_JUMP: add_use(range, NAME_LABEL, ROLE_CALL, e.scope, kNoName); break;
         case MARK_ALIAS: {
             int32_t decl = add_decl(NAME_ALIAS, std::string(name), e.scope, range);
-            x_.values.emplace(ScopedName{e.scope, name}, decl);
+            x_.values.emplace(scoped_name(e.scope, name), decl);
             add_use(range, NAME_ALIAS, ROLE_DECLARATION, e.scope, decl);
             break;
         }
         case MARK_WALK:
         case MARK_SKIP: break;
         }
-    }
-
-    void read_name(const std::vector<uint32_t>& kids, int32_t scope) {
-        if (kids.empty() || !(node(kids[0]).flags & SYNTAX_TOKEN) || (node(kids[0]).flags & SYNTAX_MISSING)) return;
-        add_use(node(kids[0]).range, NAME_VARIABLE, ROLE_READ, scope, kNoName);
     }
 
     // An assignment's or loop's variable: the one declared so far under its
@@ -387,7 +460,7 @@ private:
             return;
         }
         decl = add_decl(NAME_VARIABLE, std::string(name), scope, range);
-        x_.values.emplace(ScopedName{scope, name}, decl);
+        x_.values.emplace(scoped_name(scope, name), decl);
         add_use(range, NAME_VARIABLE, ROLE_DECLARATION, scope, decl);
     }
 
@@ -449,7 +522,6 @@ private:
     std::vector<int32_t> param_counts_;
     std::vector<uint32_t> kids_;
     std::vector<Mark> marks_;
-    std::vector<TextRange> defaults_;
 
 public:
     std::vector<int32_t> qualified_;  // uses of `a.b(`, before resolution

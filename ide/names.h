@@ -102,17 +102,22 @@ struct NameUse {
     int32_t base;   // members: the use of the module before the `.`, or kNoName
 };
 
-// A name as declared in one scope; the view points into the document's text.
+// A name as declared in one scope; the view points into the document's
+// text. The name's hash is computed once: a lookup tries it in every scope
+// outwards.
 struct ScopedName {
     int32_t scope;
     std::string_view name;
+    size_t name_hash;
     bool operator==(const ScopedName& other) const { return scope == other.scope && name == other.name; }
 };
 
+inline ScopedName scoped_name(int32_t scope, std::string_view name) {
+    return {scope, name, std::hash<std::string_view>()(name)};
+}
+
 struct ScopedNameHash {
-    size_t operator()(const ScopedName& key) const {
-        return std::hash<std::string_view>()(key.name) * 31u + static_cast<size_t>(key.scope);
-    }
+    size_t operator()(const ScopedName& key) const { return key.name_hash * 31u + static_cast<size_t>(key.scope); }
 };
 
 using NameMap = std::unordered_map<ScopedName, int32_t, ScopedNameHash>;

@@ -120,21 +120,28 @@ void group_by_declaration(NameIndex* index) {
 }  // namespace
 
 int32_t name_lookup_view(const NameIndex& index, const NameMap& map, int32_t scope, std::string_view name) {
+    ScopedName key = scoped_name(scope, name);
     for (int32_t s = scope; s != kNoName; s = index.scopes[static_cast<size_t>(s)].parent) {
-        auto found = map.find(ScopedName{s, name});
+        key.scope = s;
+        auto found = map.find(key);
         if (found != map.end()) return found->second;
     }
     return kNoName;
 }
 
 void name_index_resolve(NameIndex* index, const std::vector<int32_t>& qualified) {
+    // The walk records the uses in text order; the members split off
+    // dotted calls come after them and are merged in.
+    size_t walked = index->uses.size();
     for (int32_t use : qualified) split_qualified(index, use);
     for (NameUse& use : index->uses) {
         if (use.decl == kNoName) resolve_use(index, &use);
     }
-    std::stable_sort(index->uses.begin(), index->uses.end(), [](const NameUse& a, const NameUse& b) {
-        return a.range.start < b.range.start;
-    });
+    auto by_start = [](const NameUse& a, const NameUse& b) { return a.range.start < b.range.start; };
+    auto middle = index->uses.begin() + static_cast<ptrdiff_t>(walked);
+    if (!std::is_sorted(index->uses.begin(), middle, by_start)) std::stable_sort(index->uses.begin(), middle, by_start);
+    std::stable_sort(middle, index->uses.end(), by_start);
+    std::inplace_merge(index->uses.begin(), middle, index->uses.end(), by_start);
     find_members(index);
     group_by_declaration(index);
 }
