@@ -229,6 +229,36 @@ std::string check_semantic_tokens_in(const cJSON* data, const std::vector<int32_
     return "";
 }
 
+// A position inside the text: its line exists and the character is within it.
+bool position_inside(const cJSON* position, const std::vector<int32_t>& content) {
+    int32_t line = 0, character = 0;
+    return read_position(position, &line, &character) && static_cast<size_t>(line) < content.size() &&
+           character <= content[static_cast<size_t>(line)];
+}
+
+// Every range and position anywhere in an answer (references, rename edits,
+// call items, nested selection ranges, hints): inside the text, in order.
+std::string check_places(const cJSON* json, const std::vector<int32_t>& content) {
+    if (json == nullptr) return "";
+    for (const char* name : {"range", "selectionRange"}) {
+        const cJSON* range = cJSON_GetObjectItemCaseSensitive(json, name);
+        if (range == nullptr || !cJSON_IsObject(range) || cJSON_GetObjectItemCaseSensitive(range, "start") == nullptr) continue;
+        if (!ordered_range(range) || !position_inside(cJSON_GetObjectItemCaseSensitive(range, "start"), content) ||
+            !position_inside(cJSON_GetObjectItemCaseSensitive(range, "end"), content)) {
+            return std::string("a ") + name + " lies outside the text or is not ordered";
+        }
+    }
+    const cJSON* position = cJSON_GetObjectItemCaseSensitive(json, "position");
+    if (cJSON_IsObject(position) && !position_inside(position, content)) return "a position lies outside the text";
+    const cJSON* child = nullptr;
+    cJSON_ArrayForEach(child, json) {
+        if (!cJSON_IsObject(child) && !cJSON_IsArray(child)) continue;
+        std::string problem = check_places(child, content);
+        if (!problem.empty()) return problem;
+    }
+    return "";
+}
+
 // The answer of one feature request, by method.
 std::string check_answer(const std::string& method, const cJSON* result, const std::vector<int32_t>& content) {
     size_t lines = content.size();
@@ -246,6 +276,11 @@ std::string check_answer(const std::string& method, const cJSON* result, const s
     if ((method == "hover" || method == "definition") && cJSON_IsObject(result) &&
         !ordered_range(cJSON_GetObjectItemCaseSensitive(result, "range"))) {
         return "an answer's range is not ordered";
+    }
+    if (method == "references" || method == "documentHighlight" || method == "prepareRename" || method == "rename" ||
+        method == "prepareCallHierarchy" || method == "inlayHint" || method == "selectionRange" ||
+        method == "documentLink") {
+        return check_places(result, content);
     }
     return "";
 }
@@ -274,6 +309,12 @@ std::string check_features(ServerState* state, const char* text, size_t seed) {
         {"codeAction", range(last - 1, 1 << 20, 0, 0)},                   // reversed
         {"codeAction", range(line, static_cast<int64_t>(seed % 29), line, static_cast<int64_t>(seed % 31))},
         {"codeAction", range(last + 3, 0, last + 9, 4)},                  // past the end
+        {"references", at + ",\"context\":{\"includeDeclaration\":true}"},
+        {"documentHighlight", at}, {"prepareRename", at}, {"rename", at + ",\"newName\":\"fuzzed\""},
+        {"prepareCallHierarchy", at}, {"signatureHelp", at}, {"documentLink", ""},
+        {"inlayHint", ",\"range\":{\"start\":{\"line\":0,\"character\":0},\"end\":{\"line\":" +
+                          std::to_string(last) + ",\"character\":0}}"},
+        {"selectionRange", ",\"positions\":[" + at.substr(at.find('{')) + "]"},
     };
     for (const auto& [method, params] : methods) {
         JsonHolder json(cJSON_Parse(request(method, params.c_str()).c_str()));

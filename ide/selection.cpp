@@ -24,6 +24,21 @@ uint32_t child_at(const SyntaxTree& tree, uint32_t n, uint32_t offset) {
     return ending;
 }
 
+bool continues_sequence(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// Ends where an editor can put a cursor. A node that starts at the line
+// break of a CRLF line starts between its two bytes: it starts before the
+// `\r`, and an end there is taken past the `\n`. The lexer's error tokens
+// can split a character: the range takes all of it. Each change only
+// widens, so each range still holds the one inside it.
+TextRange cursor_places(const char* text, uint32_t length, TextRange range) {
+    while (range.start > 0 && continues_sequence(text[range.start])) --range.start;
+    while (range.end < length && continues_sequence(text[range.end])) ++range.end;
+    if (range.start > 0 && range.start < length && text[range.start] == '\n' && text[range.start - 1] == '\r') --range.start;
+    if (range.end > 0 && range.end < length && text[range.end] == '\n' && text[range.end - 1] == '\r') ++range.end;
+    return range;
+}
+
 }  // namespace
 
 std::vector<TextRange> ide_selection_ranges(Analysis* analysis, uint32_t offset) {
@@ -32,6 +47,7 @@ std::vector<TextRange> ide_selection_ranges(Analysis* analysis, uint32_t offset)
     for (uint32_t n = tree.root; n != kNoSyntaxNode; n = child_at(tree, n, offset)) {
         TextRange range = tree.nodes[n].range;
         if (range.empty()) continue;
+        range = cursor_places(tree.text, tree.length, range);
         if (path.empty() || path.back().start != range.start || path.back().end != range.end) path.push_back(range);
     }
     std::vector<TextRange> ranges;

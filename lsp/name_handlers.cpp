@@ -197,15 +197,14 @@ void on_selection_range(ServerState* state, const IncomingMessage& message, cons
     }
     std::vector<std::vector<ProtocolRange>> chains;
     for (ProtocolPosition position : positions) {
-        uint32_t offset = 0;
+        // Every position gets an answer: one past the text is held at its end.
+        uint32_t offset = line_index_clamped_offset(analysis_index(target.analysis), position, state->position_encoding);
         std::vector<ProtocolRange> chain;
-        if (to_offset(state, target.analysis, position, &offset)) {
-            for (TextRange range : ide_selection_ranges(target.analysis, offset)) {
-                chain.push_back(to_range(state, target.analysis, range));
-            }
+        for (TextRange range : ide_selection_ranges(target.analysis, offset)) {
+            chain.push_back(to_range(state, target.analysis, range));
         }
         // A place with no token still selects itself.
-        if (chain.empty()) chain.push_back({position, position});
+        if (chain.empty()) chain.push_back(to_range(state, target.analysis, {offset, offset}));
         chains.push_back(std::move(chain));
     }
     send_selection_ranges(message.id, chains);

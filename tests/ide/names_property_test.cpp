@@ -219,7 +219,9 @@ TEST(NameProperties, EveryAnswerLiesInsideTheText) {
             std::vector<TextRange> ranges = ide_selection_ranges(analysis, offset);
             for (size_t i = 0; i < ranges.size(); ++i) {
                 expect_inside(analysis, ranges[i], "selection");
-                if (i > 0) EXPECT_TRUE(ranges[i].start <= ranges[i - 1].start && ranges[i - 1].end <= ranges[i].end);
+                if (i > 0) {
+                    EXPECT_TRUE(ranges[i].start <= ranges[i - 1].start && ranges[i - 1].end <= ranges[i].end);
+                }
             }
         }
         for (const IdeInlayHint& hint : ide_inlay_hints(analysis, {0, analysis->length})) EXPECT_LE(hint.offset, analysis->length);
