@@ -163,7 +163,8 @@ bool name_hover(Analysis* analysis, uint32_t offset, IdeHover* hover) {
 // covers the token.
 bool ide_hover(Analysis* analysis, uint32_t offset, IdeHover* hover) {
     size_t token = analysis_token_at(analysis, offset);
-    if (token == kNoToken) return false;
+    // Inside a brace prefix no token starts: its modifier's words are a name.
+    if (token == kNoToken) return name_hover(analysis, offset, hover);
     const Outline& o = analysis_outline(analysis);
     const Token& t = o.tokens[token];
     hover->range = analysis_token_range(analysis, token);

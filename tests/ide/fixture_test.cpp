@@ -1,8 +1,9 @@
 // The editor features on source fixtures, as data: every
 // tests/ide/fixtures/NAME.tov is a Tovel text with cursors marked `$$`; the
-// features' answers on it (the outline, folds and highlighting of the whole
-// text, and at every cursor the definition, hover, completion and quick
-// fixes) are rendered as text and compared with NAME.golden beside it.
+// features' answers on it (the outline, folds, highlighting, inlay hints and
+// links of the whole text, and at every cursor the definition, hover,
+// completion, references, signature, calls and quick fixes) are rendered as
+// text and compared with NAME.golden beside it.
 // TOVEL_UPDATE=1 rewrites the goldens. Places print as line:column, both
 // from 1, columns in bytes, with the text they cover.
 
@@ -130,6 +131,29 @@ void render_cursor(Analysis* analysis, const Renderer& r, uint32_t cursor, std::
         }
     }
     *out += "completion: " + std::to_string(keywords) + " keywords;" + others + "\n";
+    std::vector<IdeReference> references;
+    if (ide_references(analysis, cursor, true, &references)) {
+        *out += "references:";
+        for (const IdeReference& ref : references) {
+            *out += " " + r.place(ref.range.start) + (ref.declaration ? " declaration" : ref.write ? " write" : "");
+        }
+        *out += "\n";
+    }
+    IdeSignature signature;
+    if (ide_signature_help(analysis, cursor, &signature)) {
+        *out += "signature " + signature.label + ", parameter " + std::to_string(signature.active) + "\n";
+    }
+    IdeCallItem item;
+    if (ide_call_item_at(analysis, cursor, &item)) {
+        *out += "calls of " + item.name + ":";
+        for (const IdeCall& call : ide_incoming_calls(analysis, item.selection.start)) {
+            *out += " from " + call.item.name + " x" + std::to_string(call.from.size());
+        }
+        for (const IdeCall& call : ide_outgoing_calls(analysis, item.selection.start)) {
+            *out += " to " + call.item.name + " x" + std::to_string(call.from.size());
+        }
+        *out += "\n";
+    }
     for (const IdeQuickFix& fix : ide_quick_fixes(analysis, {cursor, cursor})) {
         *out += "fix \"" + fix.title + "\" for finding " + std::to_string(fix.diagnostic) + ":";
         for (const IdeTextEdit& edit : fix.edits) *out += " " + r.range(edit.range) + " -> \"" + edit.new_text + "\"";
@@ -157,6 +181,12 @@ std::string render_features(const std::string& text, const std::vector<uint32_t>
     for (const IdeHighlight& h : ide_semantic_tokens(analysis)) {
         out += r.range(h.range) + " " + token_type(h.type) + modifiers(h.modifiers) + "\n";
     }
+    std::string hints;
+    for (const IdeInlayHint& hint : ide_inlay_hints(analysis, {0, analysis->length})) {
+        hints += r.place(hint.offset) + " " + hint.label + (hint.parameter ? " (parameter)" : "") + "\n";
+    }
+    for (const IdeLink& link : ide_document_links(analysis)) hints += "link " + r.range(link.range) + " to " + link.path + "\n";
+    if (!hints.empty()) out += "\n# inlay hints and links\n" + hints;
     for (uint32_t cursor : cursors) render_cursor(analysis, r, cursor, &out);
     analysis_destroy(analysis);
     ast_region_release(&region);
