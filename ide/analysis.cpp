@@ -127,7 +127,7 @@ size_t analysis_weight(const Analysis* analysis) {
     if (const NameIndex* x = analysis->names) {
         weight += sizeof(NameIndex) + x->scopes.capacity() * sizeof(NameScope) + x->decls.capacity() * sizeof(NameDecl) +
                   x->uses.capacity() * sizeof(NameUse) + (x->first_use.capacity() + x->by_decl.capacity()) * 4 +
-                  (x->values.size() + x->labels.size() + x->functions.size() + x->modifiers.size()) * 64;
+                  x->values.weight() + x->labels.weight() + (x->functions.size() + x->modifiers.size()) * 64;
     }
     return weight;
 }

@@ -99,7 +99,9 @@ public:
         while (!stack_.empty()) {
             Entry entry = stack_.back();
             stack_.pop_back();
-            visit(entry);
+            // A plain node's first child comes next: it is taken on at once.
+            while (visit(entry, &entry)) {
+            }
         }
     }
 
@@ -199,21 +201,31 @@ private:
         }
     }
 
-    void visit(const Entry& e) {
+    // True with `next` set when the node's first child is to be visited
+    // next (its other children are on the stack).
+    bool visit(const Entry& e, Entry* next) {
         const SyntaxNode& n = node(e.node);
-        if (n.flags & SYNTAX_MISSING) return;
+        if (n.flags & SYNTAX_MISSING) return false;
         if (e.mark != MARK_WALK) {
             marked(e);
-            return;
+            return false;
         }
         if (n.flags & SYNTAX_TOKEN) {
             if (n.token == TOKEN_MODIFIER_PREFIX || n.token == TOKEN_LENS_CONTENT) modifier_uses(n, e.scope);
-            return;
+            return false;
         }
         if ((n.flags & SYNTAX_ERROR) || !s_.has_handler(n.symbol) || (n.symbol == s_.primary && !is_call(n))) {
             walk_children(e.node, e.scope);
-            return;
+            if (stack_.empty()) return false;
+            *next = stack_.back();
+            stack_.pop_back();
+            return true;
         }
+        handled_node(e, n);
+        return false;
+    }
+
+    void handled_node(const Entry& e, const SyntaxNode& n) {
         // The commonest nodes, a name alone, without the lists below.
         if (n.symbol == s_.variable_name || n.symbol == s_.dot_field_name) {
             uint32_t leaf = n.first_child;
@@ -424,7 +436,7 @@ private:
             d.detail = default_of(e.node);
             d.owner = x_.scopes[static_cast<size_t>(e.scope)].owner;
             d.position = param_counts_[static_cast<size_t>(e.scope)]++;
-            x_.values.emplace(scoped_name(e.scope, name), decl);
+            x_.values.insert(scoped_name(e.scope, name), decl);
             add_use(range, NAME_PARAMETER, ROLE_DECLARATION, e.scope, decl);
             break;
         }
@@ -434,14 +446,14 @@ private:
         case MARK_LABEL: {
             int32_t decl = add_decl(NAME_LABEL, std::string(name), e.scope, range);
             x_.decls[static_cast<size_t>(decl)].block = node(e.node).range;
-            x_.labels.emplace(scoped_name(e.scope, name), decl);
+            x_.labels.insert(scoped_name(e.scope, name), decl);
             add_use(range, NAME_LABEL, ROLE_DECLARATION, e.scope, decl);
             break;
         }
         case MARK_JUMP: add_use(range, NAME_LABEL, ROLE_CALL, e.scope, kNoName); break;
         case MARK_ALIAS: {
             int32_t decl = add_decl(NAME_ALIAS, std::string(name), e.scope, range);
-            x_.values.emplace(scoped_name(e.scope, name), decl);
+            x_.values.insert(scoped_name(e.scope, name), decl);
             add_use(range, NAME_ALIAS, ROLE_DECLARATION, e.scope, decl);
             break;
         }
@@ -460,7 +472,7 @@ private:
             return;
         }
         decl = add_decl(NAME_VARIABLE, std::string(name), scope, range);
-        x_.values.emplace(scoped_name(scope, name), decl);
+        x_.values.insert(scoped_name(scope, name), decl);
         add_use(range, NAME_VARIABLE, ROLE_DECLARATION, scope, decl);
     }
 

@@ -116,11 +116,34 @@ inline ScopedName scoped_name(int32_t scope, std::string_view name) {
     return {scope, name, std::hash<std::string_view>()(name)};
 }
 
-struct ScopedNameHash {
-    size_t operator()(const ScopedName& key) const { return key.name_hash * 31u + static_cast<size_t>(key.scope); }
-};
+// The names declared in each scope, the first declaration under each
+// (scope, name) kept: open addressing over a power-of-two table of plain
+// slots, since the index asks it once for every name it meets.
+class NameMap {
+public:
+    void reserve(size_t count);
+    // Keeps `decl` under `key` unless something is declared there already.
+    void insert(const ScopedName& key, int32_t decl);
+    // The declaration under `key`, or -1.
+    int32_t find(const ScopedName& key) const;
+    size_t size() const { return count_; }
+    size_t weight() const { return slots_.capacity() * sizeof(Slot); }
 
-using NameMap = std::unordered_map<ScopedName, int32_t, ScopedNameHash>;
+private:
+    struct Slot {
+        std::string_view name;
+        size_t hash;
+        int32_t scope;
+        int32_t decl;  // -1: empty
+    };
+    static size_t slot_hash(const ScopedName& key) {
+        return key.name_hash ^ (static_cast<size_t>(key.scope) * 0x9E3779B97F4A7C15ull);
+    }
+    void grow();
+
+    std::vector<Slot> slots_;
+    size_t count_ = 0;
+};
 
 struct NameIndex {
     const char* text;  // borrowed: the text the tree was made of

@@ -119,12 +119,51 @@ void group_by_declaration(NameIndex* index) {
 
 }  // namespace
 
+void NameMap::reserve(size_t count) {
+    size_t capacity = 16;
+    while (capacity < count * 2) capacity *= 2;
+    if (capacity > slots_.size()) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(capacity, Slot{{}, 0, 0, kNoName});
+        count_ = 0;
+        for (const Slot& slot : old) {
+            if (slot.decl != kNoName) insert({slot.scope, slot.name, slot.hash}, slot.decl);
+        }
+    }
+}
+
+void NameMap::grow() { reserve(slots_.empty() ? 8 : slots_.size()); }
+
+void NameMap::insert(const ScopedName& key, int32_t decl) {
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    size_t mask = slots_.size() - 1;
+    for (size_t at = slot_hash(key) & mask;; at = (at + 1) & mask) {
+        Slot& slot = slots_[at];
+        if (slot.decl == kNoName) {
+            slot = {key.name, key.name_hash, key.scope, decl};
+            ++count_;
+            return;
+        }
+        if (slot.scope == key.scope && slot.hash == key.name_hash && slot.name == key.name) return;
+    }
+}
+
+int32_t NameMap::find(const ScopedName& key) const {
+    if (slots_.empty()) return kNoName;
+    size_t mask = slots_.size() - 1;
+    for (size_t at = slot_hash(key) & mask;; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.decl == kNoName) return kNoName;
+        if (slot.scope == key.scope && slot.hash == key.name_hash && slot.name == key.name) return slot.decl;
+    }
+}
+
 int32_t name_lookup_view(const NameIndex& index, const NameMap& map, int32_t scope, std::string_view name) {
     ScopedName key = scoped_name(scope, name);
     for (int32_t s = scope; s != kNoName; s = index.scopes[static_cast<size_t>(s)].parent) {
         key.scope = s;
-        auto found = map.find(key);
-        if (found != map.end()) return found->second;
+        int32_t found = map.find(key);
+        if (found != kNoName) return found;
     }
     return kNoName;
 }
