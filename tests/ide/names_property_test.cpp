@@ -187,6 +187,7 @@ TEST(NameProperties, EveryAnswerLiesInsideTheText) {
     std::vector<std::string> texts = sources();
     texts.push_back("function f(a, b = 2\n  f(1, \nx = {about 2\ngoto\nload m from \"");
     texts.push_back("\xEF\xBB\xBFx = 1\r\nprint x\r\n");
+    size_t checked = 0;
     for (const std::string& text : texts) {
         Analysed a(text);
         Analysis* analysis = a.analysis;
@@ -226,6 +227,83 @@ TEST(NameProperties, EveryAnswerLiesInsideTheText) {
         }
         for (const IdeInlayHint& hint : ide_inlay_hints(analysis, {0, analysis->length})) EXPECT_LE(hint.offset, analysis->length);
         for (const IdeLink& link : ide_document_links(analysis)) expect_inside(analysis, link.range, "link");
+        checked += analysis->length;
+    }
+    EXPECT_GT(checked, 5000u);  // the sources were found
+}
+
+// On the examples and fixtures, references agree with definition: the
+// references of a declaration are exactly the uses whose definition it is.
+TEST(NameProperties, ReferencesAgreeWithDefinitionOnTheSources) {
+    for (const std::string& text : sources()) {
+        Analysed a(text);
+        const NameIndex& index = analysis_names(a.analysis);
+        std::map<uint32_t, std::vector<uint32_t>> uses_of;  // declaration's start -> uses' starts
+        for (const NameUse& use : index.uses) {
+            TextRange target;
+            if (ide_definition(a.analysis, use.range.start, &target)) uses_of[target.start].push_back(use.range.start);
+        }
+        for (const NameDecl& d : index.decls) {
+            std::vector<IdeReference> references;
+            ASSERT_TRUE(ide_references(a.analysis, d.range.start, true, &references));
+            std::vector<uint32_t> found;
+            for (const IdeReference& r : references) found.push_back(r.range.start);
+            EXPECT_EQ(found, uses_of[d.range.start]) << d.name;
+        }
+    }
+}
+
+// Completion never offers `dim`, which the language rejects, nor a keyword
+// after `goto`.
+TEST(NameProperties, CompletionOffersNoRejectedWord) {
+    std::vector<std::string> texts = sources();
+    texts.push_back("d");
+    texts.push_back("x = 1\ngoto \nlabel:\n");
+    for (const std::string& text : texts) {
+        Analysed a(text);
+        for (uint32_t offset = 0; offset <= a.analysis->length; ++offset) {
+            for (const IdeCompletion& item : ide_completion(a.analysis, offset)) {
+                EXPECT_NE(item.label, "dim");
+                EXPECT_NE(item.label, "DIM");
+            }
+        }
+    }
+    Analysed jump("x = 1\ngoto \nlabel:\n");
+    std::vector<IdeCompletion> items = ide_completion(jump.analysis, 11);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].label, "label");
+}
+
+struct CallCase {
+    const char* text;
+    uint32_t at;            // a place naming the unit
+    const char* incoming;   // callers with how often they call, as rendered
+    const char* outgoing;
+};
+
+std::string rendered_calls(const std::vector<IdeCall>& calls) {
+    std::string out;
+    for (const IdeCall& call : calls) out += call.item.name + " x" + std::to_string(call.from.size()) + ";";
+    return out;
+}
+
+TEST(NameProperties, CallsBetweenFunctionsModifiersLabelsAndHandlers) {
+    const char* server =
+        "function f(a)\n  return {near 1} a\nend function\n"       // f at 9
+        "modifier near(t) for number\n  return f(t)\nend modifier\n"  // near at 56
+        "server s(port: 80)\n  get \"/a\" (req)\n    f(1)\n    return f(2)\n  end get\nend server\n"
+        "program p()\n  gosub tally\n  gosub tally\n  return\ntally:\n  f(3)\n  return\nend program\n";
+    const CallCase cases[] = {
+        {server, 9, "near x1;get /a x2;tally x1;", "near x1;"},
+        {server, 56, "f x1;", "f x1;"},
+        {server, 234, "p x2;", "f x1;"},
+    };
+    for (const CallCase& c : cases) {
+        Analysed a(c.text);
+        IdeCallItem item;
+        ASSERT_TRUE(ide_call_item_at(a.analysis, c.at, &item)) << c.at;
+        EXPECT_EQ(rendered_calls(ide_incoming_calls(a.analysis, item.selection.start)), c.incoming) << item.name;
+        EXPECT_EQ(rendered_calls(ide_outgoing_calls(a.analysis, item.selection.start)), c.outgoing) << item.name;
     }
 }
 
