@@ -21,7 +21,7 @@ struct NameSymbols {
     int32_t function, modifier, program, library, server, server_item;
     int32_t parameter_list, parameter_default, assignment, variable_name, dot_field_name, primary;
     int32_t ident_suffix, call_statement, unary_expression, for_each, label, go_to, go_sub, on_error;
-    int32_t use, with_lock, record_field_list, field_policy, modifier_context;
+    int32_t use, record_field_list, modifier_context;
     std::vector<uint8_t> handled;  // per symbol: one of the above, read by a handler of its own
 
     bool has_handler(int32_t symbol) const {
@@ -46,14 +46,13 @@ private:
             syntax_symbol_named("unary_expression"),   syntax_symbol_named("for_each_statement"),
             syntax_symbol_named("label_statement"),    syntax_symbol_named("goto_statement"),
             syntax_symbol_named("gosub_statement"),    syntax_symbol_named("on_error_statement"),
-            syntax_symbol_named("use_statement"),      syntax_symbol_named("with_lock_statement"),
-            syntax_symbol_named("record_field_list"),  syntax_symbol_named("field_policy"),
+            syntax_symbol_named("use_statement"),      syntax_symbol_named("record_field_list"),
             syntax_symbol_named("modifier_context"),   {}};
         const int32_t all[] = {t.function, t.modifier, t.program, t.library, t.server, t.server_item,
                                t.parameter_list, t.parameter_default, t.assignment, t.variable_name,
                                t.dot_field_name, t.primary, t.ident_suffix, t.call_statement, t.unary_expression,
-                               t.for_each, t.label, t.go_to, t.go_sub, t.on_error, t.use, t.with_lock,
-                               t.record_field_list, t.field_policy, t.modifier_context};
+                               t.for_each, t.label, t.go_to, t.go_sub, t.on_error, t.use,
+                               t.record_field_list, t.modifier_context};
         for (int32_t symbol : all) {
             if (symbol < 0) continue;
             if (static_cast<size_t>(symbol) >= t.handled.size()) t.handled.resize(static_cast<size_t>(symbol) + 1, 0);
@@ -82,8 +81,6 @@ struct Entry {
     int32_t scope;
     Mark mark;
 };
-
-constexpr TextRange kNoRange{0, 0};
 
 class IndexWalk {
 public:
@@ -258,38 +255,46 @@ private:
             return;
         } else if (s == s_.parameter_default || s == s_.modifier_context) {
             return;
-        } else if (s == s_.assignment) {
-            if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) marks[0] = MARK_WRITE;
+        } else {
+            mark_names(s, kids, &marks);
+        }
+        push_all(kids, marks, scope);
+    }
+
+    // Statements and expressions that say what the names among their
+    // children are.
+    void mark_names(int32_t s, const std::vector<uint32_t>& kids, std::vector<Mark>* marks) const {
+        if (s == s_.assignment) {
+            if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) (*marks)[0] = MARK_WRITE;
         } else if (s == s_.primary) {
             if (kids.size() >= 2 && node(kids[0]).symbol == s_.variable_name && node(kids[1]).symbol == s_.ident_suffix &&
                 is_token(node(kids[1]).first_child, TOKEN_LPAREN)) {
-                marks[0] = MARK_CALL;
+                (*marks)[0] = MARK_CALL;
             } else if (!kids.empty() && is_token(kids[0], TOKEN_QUALIFIED_IDENT)) {
-                marks[0] = MARK_QUALIFIED;
+                (*marks)[0] = MARK_QUALIFIED;
             }
         } else if (s == s_.call_statement) {
-            if (!kids.empty() && is_token(kids[0], TOKEN_IDENT)) marks[0] = MARK_CALL;
-            if (!kids.empty() && is_token(kids[0], TOKEN_QUALIFIED_IDENT)) marks[0] = MARK_QUALIFIED;
+            if (!kids.empty() && is_token(kids[0], TOKEN_IDENT)) (*marks)[0] = MARK_CALL;
+            if (!kids.empty() && is_token(kids[0], TOKEN_QUALIFIED_IDENT)) (*marks)[0] = MARK_QUALIFIED;
         } else if (s == s_.unary_expression) {
-            if (kids.size() >= 2 && is_token(kids[0], TOKEN_SPAWN) && is_token(kids[1], TOKEN_IDENT)) marks[1] = MARK_CALL;
+            if (kids.size() >= 2 && is_token(kids[0], TOKEN_SPAWN) && is_token(kids[1], TOKEN_IDENT)) (*marks)[1] = MARK_CALL;
         } else if (s == s_.for_each) {
             for (size_t i = 0; i < kids.size(); ++i) {
-                if (is_token(kids[i], TOKEN_IDENT)) marks[i] = MARK_WRITE;
+                if (is_token(kids[i], TOKEN_IDENT)) (*marks)[i] = MARK_WRITE;
             }
         } else if (s == s_.label) {
-            if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) marks[0] = MARK_LABEL;
+            if (!kids.empty() && node(kids[0]).symbol == s_.variable_name) (*marks)[0] = MARK_LABEL;
         } else if (s == s_.go_to || s == s_.go_sub) {
-            if (kids.size() >= 2 && node(kids[1]).symbol == s_.variable_name) marks[1] = MARK_JUMP;
+            if (kids.size() >= 2 && node(kids[1]).symbol == s_.variable_name) (*marks)[1] = MARK_JUMP;
         } else if (s == s_.on_error) {
-            if (kids.size() == 4 && is_token(kids[1], TOKEN_ERROR_VALUE) && is_token(kids[3], TOKEN_IDENT)) marks[3] = MARK_JUMP;
+            if (kids.size() == 4 && is_token(kids[1], TOKEN_ERROR_VALUE) && is_token(kids[3], TOKEN_IDENT)) (*marks)[3] = MARK_JUMP;
         } else if (s == s_.use) {
-            use_statement(kids, &marks);
+            use_statement(kids, marks);
         } else if (s == s_.record_field_list) {
             for (size_t i = 0; i + 1 < kids.size(); ++i) {
-                if (is_token(kids[i], TOKEN_IDENT) && is_token(kids[i + 1], TOKEN_LPAREN)) marks[i] = MARK_FIELD;
+                if (is_token(kids[i], TOKEN_IDENT) && is_token(kids[i + 1], TOKEN_LPAREN)) (*marks)[i] = MARK_FIELD;
             }
         }
-        push_all(kids, marks, scope);
     }
 
     // ---- Blocks ---------------------------------------------------------------
@@ -396,7 +401,7 @@ private:
         push_all(kids, *marks, scope);
     }
 
-    void use_statement(const std::vector<uint32_t>& kids, std::vector<Mark>* marks) {
+    void use_statement(const std::vector<uint32_t>& kids, std::vector<Mark>* marks) const {
         size_t declared = kids.size();
         for (size_t i = 1; i < kids.size(); ++i) {
             if (is_token(kids[i], TOKEN_AS) && i + 1 < kids.size() && is_token(kids[i + 1], TOKEN_IDENT)) declared = i + 1;
