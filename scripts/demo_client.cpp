@@ -7,8 +7,9 @@
 // files are given, a third opens each one and shows the published
 // diagnostics, then (with --fix) replaces one document by its corrected
 // text, closes it and shuts down. With --editor a last session declares the
-// editor features: the outline of a program, a hover on a call, and the
-// quick fix of a mistake, applied and sent back as a range edit.
+// editor features: the outline of a program, a hover on a call, its
+// references and rename, and the quick fix of a mistake, applied and sent
+// back as a range edit.
 
 #include <algorithm>
 #include <cstdio>
@@ -292,15 +293,31 @@ void apply_edit(std::vector<std::string>* lines, const cJSON* edit) {
     text.replace(from, to - from, cJSON_GetObjectItemCaseSensitive(edit, "newText")->valuestring);
 }
 
+// Where the name at a place is used, and what renaming it would edit.
+void show_references_and_rename(Session* session, const std::string& place) {
+    printf("\n-- the references of restock, and its rename to replenish\n");
+    cJSON* references = ask(session, "textDocument/references", place + ",\"context\":{\"includeDeclaration\":true}}", true);
+    printf("  <-- %d place(s), on line(s)", cJSON_GetArraySize(references));
+    const cJSON* reference = nullptr;
+    cJSON_ArrayForEach(reference, references) printf(" %d", number_at(cJSON_GetObjectItemCaseSensitive(reference, "range"), "start", "line") + 1);
+    printf("\n");
+    cJSON_Delete(references);
+    cJSON* rename = ask(session, "textDocument/rename", place + ",\"newName\":\"replenish\"}", true);
+    const cJSON* changes = cJSON_GetObjectItemCaseSensitive(rename, "changes");
+    printf("  <-- %d edit(s) to replenish\n", changes != nullptr && changes->child != nullptr ? cJSON_GetArraySize(changes->child) : 0);
+    cJSON_Delete(rename);
+}
+
 // What an editor with the features asks: the outline of a program, a hover
 // on a call, and the quick fix of a mistake, applied as a range edit.
 void editor_session(const char* server, const char* program, const char* mistakes) {
-    printf("\n== Session: an editor with the features: outline, hover, a quick fix\n");
+    printf("\n== Session: an editor with the features: outline, hover, references, rename, a quick fix\n");
     Session session;
     if (!start(&session, server)) return;
     exchange(&session, request(&session, "initialize",
                                "{\"capabilities\":{\"textDocument\":{\"documentSymbol\":{},\"hover\":{},"
-                               "\"codeAction\":{},\"synchronization\":{}}}}"), 1);
+                               "\"codeAction\":{},\"synchronization\":{},\"references\":{},\"rename\":{}}}}"),
+             1);
     std::string program_uri = uri_of(program);
     std::string text = read_file_bytes(program);
     exchange(&session, notification("textDocument/didOpen", open_params(program_uri, text)), 1);
@@ -316,6 +333,7 @@ void editor_session(const char* server, const char* program, const char* mistake
         int character = static_cast<int>(call - (text.rfind('\n', call) + 1)) + 2;
         printf("\n-- hover on the call of restock\n");
         cJSON_Delete(ask(&session, "textDocument/hover", document + ",\"position\":" + position(line, character) + "}", false));
+        show_references_and_rename(&session, document + ",\"position\":" + position(line, character));
     }
 
     std::string uri = uri_of(mistakes);
