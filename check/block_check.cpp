@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "check/route_table.h"
+#include "check/subject.h"
 #include "diag/diagnostic.h"
 #include "diag/memory.h"
 
@@ -58,39 +60,52 @@ const OptionSpec* find_spec(const OptionSpec* specs, size_t spec_count, const ch
     return nullptr;
 }
 
-bool named_earlier(RecordFieldList options, size_t index) {
+// The first option before `index` under the same name, or -1.
+int32_t named_earlier(RecordFieldList options, size_t index) {
     for (size_t i = 0; i < index; ++i) {
         if (same_text(options.items[i].name, options.items[index].name)) {
-            return true;
+            return static_cast<int32_t>(i);
         }
     }
-    return false;
+    return -1;
+}
+
+DiagPart part_of(const ServerItem* item, DiagSubjectKind kind) {
+    return diag_part(kind, item->line, item->column);
 }
 
 void check_directive(DiagReporter* reporter, const char* label, const ServerItem* item,
-                     bool is_server, bool* root_seen) {
+                     bool is_server, const ServerItem** root_seen) {
     const char* word = text_or_empty(item->word);
     if (std::strcmp(word, kDirectiveRoot) == 0) {
         if (item->values.count != 1) {
             diag_reportf(reporter, item->line, item->column, "%s: root takes exactly one directory",
                          label);
+            diag_about(reporter, part_of(item, item->values.count == 0 ? DIAG_SUBJECT_DIRECTIVE_WORD
+                                                                       : DIAG_SUBJECT_DIRECTIVE_ARGUMENTS));
         }
-        if (*root_seen) {
+        if (*root_seen != nullptr) {
             diag_reportf(reporter, item->line, item->column, "%s: root declared twice", label);
+            diag_about(reporter, part_of(item, DIAG_SUBJECT_DIRECTIVE_WORD),
+                       part_of(*root_seen, DIAG_SUBJECT_DIRECTIVE_WORD));
+        } else {
+            *root_seen = item;
         }
-        *root_seen = true;
     } else if (std::strcmp(word, kDirectiveTrustProxy) == 0) {
         if (!is_server) {
             diag_reportf(reporter, item->line, item->column,
                          "trust_proxy belongs to the server, not to a site: the direct peer is a "
                          "fact of the listener");
+            diag_about(reporter, part_of(item, DIAG_SUBJECT_DIRECTIVE_WORD));
         } else if (item->values.count == 0) {
             diag_reportf(reporter, item->line, item->column,
                          "trust_proxy needs at least one proxy address");
+            diag_about(reporter, part_of(item, DIAG_SUBJECT_DIRECTIVE_WORD));
         }
     } else {
         diag_reportf(reporter, item->line, item->column,
                      "%s: unknown directive '%s' (root, trust_proxy)", label, word);
+        diag_about(reporter, part_of(item, DIAG_SUBJECT_DIRECTIVE_WORD));
     }
 }
 
@@ -99,9 +114,11 @@ void check_hook(DiagReporter* reporter, const ServerItem* item, bool is_server) 
     if (!is_server) {
         diag_reportf(reporter, item->line, item->column,
                      "an 'on %s' hook belongs to the server, not to a site", word);
+        diag_about(reporter, part_of(item, DIAG_SUBJECT_HOOK_NAME));
     } else if (std::strcmp(word, kServerHookDrain) != 0) {
         diag_reportf(reporter, item->line, item->column,
                      "unknown hook 'on %s' (only 'on drain' exists)", word);
+        diag_about(reporter, part_of(item, DIAG_SUBJECT_HOOK_NAME));
     }
 }
 
@@ -119,18 +136,23 @@ void check_block_options(DiagReporter* reporter, RecordFieldList options, const 
                          size_t spec_count, const char* label, const char* hint, int32_t line,
                          int32_t column) {
     const bool use_set = options.count > kOptionScanLimit;
-    std::unordered_set<std::string_view> seen;
+    std::unordered_map<std::string_view, int32_t> first_named;
     for (size_t i = 0; i < options.count; ++i) {
         const RecordField& option = options.items[i];
         const char* name = text_or_empty(option.name);
-        bool repeated = use_set ? !seen.insert(name).second : named_earlier(options, i);
+        int32_t at = static_cast<int32_t>(i);
+        int32_t earlier = use_set ? first_named.try_emplace(name, at).first->second : named_earlier(options, i);
+        if (earlier == at) earlier = -1;
         const OptionSpec* spec = find_spec(specs, spec_count, name);
         if (spec == nullptr) {
             diag_reportf(reporter, line, column, "%s: unknown option '%s'", label, name);
+            diag_about(reporter, diag_part(DIAG_SUBJECT_OPTION_NAME, line, column, at));
             continue;
         }
-        if (repeated) {
+        if (earlier >= 0) {
             diag_reportf(reporter, line, column, "%s: option '%s' given twice", label, name);
+            diag_about(reporter, diag_part(DIAG_SUBJECT_OPTION_NAME, line, column, at),
+                       diag_part(DIAG_SUBJECT_OPTION_NAME, line, column, earlier));
         }
         ExprKind kind = option.value ? option.value->kind : EXPR_NOTHING;
         if (kind != spec->kind) {
@@ -138,13 +160,14 @@ void check_block_options(DiagReporter* reporter, RecordFieldList options, const 
                          "%s: option '%s' must be %s -- the block is registered before anything "
                          "runs, so an option here has nowhere to evaluate an expression; %s",
                          label, name, kind_phrase(spec->kind), hint);
+            diag_about(reporter, diag_part(DIAG_SUBJECT_OPTION_VALUE, line, column, at));
         }
     }
 }
 
 void check_block_items(DiagReporter* reporter, const char* label, ServerItemList items,
                        int32_t is_server) {
-    bool root_seen = false;
+    const ServerItem* root_seen = nullptr;
     RouteTable routes;
     route_table_init(&routes, items.count);
     for (size_t i = 0; i < items.count; ++i) {
@@ -164,6 +187,7 @@ void check_block_items(DiagReporter* reporter, const char* label, ServerItemList
             if (!is_server) {
                 diag_reportf(reporter, item->line, item->column,
                              "a web block cannot contain another web block");
+                diag_about(reporter, part_of(item, DIAG_SUBJECT_BLOCK_WORD));
             }
             break;
         case ITEM_HOOK:

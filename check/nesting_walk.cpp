@@ -4,6 +4,7 @@
 
 #include "ast/ast.h"
 #include "check/report_limit.h"
+#include "check/subject.h"
 #include "check/server_check.h"
 #include "diag/diagnostic.h"
 
@@ -117,9 +118,12 @@ struct Walk {
         const char* name = stmt->server.name ? stmt->server.name : "";
         int32_t& seen = names->counts[name];
         int32_t times = seen < CHECK_REPEAT_REPORT_LIMIT ? seen : CHECK_REPEAT_REPORT_LIMIT;
+        auto first = names->first.try_emplace(name, stmt->span.start_line, stmt->span.start_column).first->second;
         for (int32_t i = 0; i < times; ++i) {
             diag_reportf(reporter, stmt->span.start_line, stmt->span.start_column,
                          "server '%s' declared twice", name);
+            diag_about(reporter, diag_part(DIAG_SUBJECT_BLOCK_NAME, stmt->span.start_line, stmt->span.start_column),
+                       diag_part(DIAG_SUBJECT_BLOCK_NAME, first.first, first.second));
         }
         ++seen;
         check_server(reporter, stmt);
@@ -191,6 +195,7 @@ struct Walk {
         if (stmt->kind == STMT_SERVER) {
             diag_reportf(reporter, stmt->span.start_line, stmt->span.start_column,
                          "a server block cannot be declared inside %s", context);
+            diag_about(reporter, diag_part(DIAG_SUBJECT_BLOCK_WORD, stmt->span.start_line, stmt->span.start_column));
             return;
         }
         const char* own = own_context(stmt->kind);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "ast/lists.h"
 
@@ -15,6 +16,8 @@ struct DiagReporter;
 // included), with how often each was met. Keys borrow the tree's strings.
 struct ServerNames {
     std::unordered_map<std::string_view, int32_t> counts;
+    // Where each name was first met (line, column), for a repeat to point at.
+    std::unordered_map<std::string_view, std::pair<int32_t, int32_t>> first;
 };
 
 // The walk at program level and inside program blocks.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ast/ast.h"
+#include "check/subject.h"
 #include "diag/ascii.h"
 #include "diag/diagnostic.h"
 
@@ -22,8 +23,11 @@ bool same_bytes(const char* a, int32_t a_length, const char* b, int32_t b_length
 // Reports one problem with the path at the handler; the verb and the path
 // lead every message.
 #define REPORT_PATH(reporter, handler, path, format, ...)                                          \
-    diag_reportf((reporter), (handler)->line, (handler)->column, "%s \"%s\": " format,             \
-                 (handler)->word ? (handler)->word : "", (path)__VA_OPT__(, ) __VA_ARGS__)
+    do {                                                                                           \
+        diag_reportf((reporter), (handler)->line, (handler)->column, "%s \"%s\": " format,         \
+                     (handler)->word ? (handler)->word : "", (path)__VA_OPT__(, ) __VA_ARGS__);   \
+        diag_about((reporter), diag_part(DIAG_SUBJECT_ROUTE_PATH, (handler)->line, (handler)->column)); \
+    } while (0)
 
 // Validates one capture segment "{...}" at index `index`; `names` holds the
 // captures seen so far in this path.

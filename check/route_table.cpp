@@ -5,6 +5,7 @@
 #include "ast/ast.h"
 #include "check/report_limit.h"
 #include "check/route_pattern.h"
+#include "check/subject.h"
 #include "diag/diagnostic.h"
 #include "diag/memory.h"
 
@@ -51,6 +52,8 @@ void report_conflicts(DiagReporter* reporter, const char* block_label, RouteTabl
                          "guess",
                          block_label, text_or_empty(earlier->word), earlier_path, verb, path);
         }
+        diag_about(reporter, diag_part(DIAG_SUBJECT_ROUTE, handler->line, handler->column),
+                   diag_part(DIAG_SUBJECT_ROUTE, earlier->line, earlier->column));
     }
     table->entries[group->last].next_in_group = index;
     group->last = index;
@@ -71,16 +74,19 @@ void check_handler(DiagReporter* reporter, const char* block_label, const Server
         diag_reportf(reporter, handler->line, handler->column,
                      "unknown verb '%s' (get, post, put, delete, patch, head, options, stream)",
                      text_or_empty(verb));
+        diag_about(reporter, diag_part(DIAG_SUBJECT_ROUTE_VERB, handler->line, handler->column));
         return;
     }
     const char* path = text_or_empty(handler->path);
     if (handler->end_word != nullptr && std::strcmp(handler->end_word, verb) != 0) {
         diag_reportf(reporter, handler->line, handler->column, "%s \"%s\" is closed by 'end %s'",
                      verb, path, handler->end_word);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_END_WORD, handler->line, handler->column));
     }
     if (handler->params.count != 1) {
         diag_reportf(reporter, handler->line, handler->column,
                      "%s \"%s\": a handler takes exactly (req)", verb, path);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_ROUTE_PARAMETERS, handler->line, handler->column));
     }
     RoutePattern pattern;
     if (!check_route_path(reporter, handler, &pattern)) {

@@ -8,6 +8,7 @@
 #include "ast/ast.h"
 #include "check/block_check.h"
 #include "check/report_limit.h"
+#include "check/subject.h"
 #include "diag/diagnostic.h"
 #include "diag/memory.h"
 #include "diag/messages.h"
@@ -30,7 +31,17 @@ struct SiteIndex {
     std::vector<int32_t> next_same_host;
     std::unordered_map<std::string_view, Chain> hosts;
     std::unordered_map<std::string_view, int32_t> name_counts;
+    std::unordered_map<std::string_view, const ServerItem*> first_named;
 };
+
+// The place of option `name` among `options` (the last one given), or 0.
+int32_t option_index(RecordFieldList options, const char* name) {
+    int32_t found = 0;
+    for (size_t i = 0; i < options.count; ++i) {
+        if (options.items[i].name != nullptr && std::strcmp(options.items[i].name, name) == 0) found = static_cast<int32_t>(i);
+    }
+    return found;
+}
 
 void report_repeated_host(DiagReporter* reporter, const SiteIndex& index, const ServerItem* site,
                           const char* host) {
@@ -42,9 +53,14 @@ void report_repeated_host(DiagReporter* reporter, const SiteIndex& index, const 
     for (int32_t earlier = found->second.first;
          earlier >= 0 && reported < CHECK_REPEAT_REPORT_LIMIT;
          earlier = index.next_same_host[earlier], ++reported) {
+        const ServerItem* first = index.sites[earlier];
         diag_reportf(reporter, site->line, site->column,
                      "web '%s' repeats host \"%s\" (web '%s' already answers it)",
-                     text_or_empty(site->name), host, text_or_empty(index.sites[earlier]->name));
+                     text_or_empty(site->name), host, text_or_empty(first->name));
+        int32_t host_option = option_index(site->options, "host");
+        diag_about(reporter, diag_part(DIAG_SUBJECT_OPTION_VALUE, site->line, site->column, host_option),
+                   diag_part(DIAG_SUBJECT_OPTION_VALUE, first->line, first->column,
+                             option_index(first->options, "host")));
     }
 }
 
@@ -55,9 +71,12 @@ void report_repeated_name(DiagReporter* reporter, const SiteIndex& index, const 
     }
     int32_t times =
         found->second < CHECK_REPEAT_REPORT_LIMIT ? found->second : CHECK_REPEAT_REPORT_LIMIT;
+    const ServerItem* first = index.first_named.at(text_or_empty(site->name));
     for (int32_t i = 0; i < times; ++i) {
         diag_reportf(reporter, site->line, site->column, "web '%s' declared twice",
                      text_or_empty(site->name));
+        diag_about(reporter, diag_part(DIAG_SUBJECT_BLOCK_NAME, site->line, site->column),
+                   diag_part(DIAG_SUBJECT_BLOCK_NAME, first->line, first->column));
     }
 }
 
@@ -74,6 +93,7 @@ void remember_site(SiteIndex* index, const ServerItem* site, const char* host) {
         }
     }
     ++index->name_counts[text_or_empty(site->name)];
+    index->first_named.try_emplace(text_or_empty(site->name), site);
 }
 
 void check_site(DiagReporter* reporter, const Stmt* server, const ServerItem* site,
@@ -84,11 +104,13 @@ void check_site(DiagReporter* reporter, const Stmt* server, const ServerItem* si
         diag_reportf(reporter, site->line, site->column,
                      "unknown block '%s' inside server '%s' (only 'web' exists)",
                      text_or_empty(site->word), server_name);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_BLOCK_WORD, site->line, site->column));
         return;
     }
     if (differs(site->end_word, "web")) {
         diag_reportf(reporter, site->line, site->column, "web '%s' is closed by 'end %s'",
                      site_name, site->end_word);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_END_WORD, site->line, site->column));
     }
     char label[BLOCK_LABEL_SIZE];
     format_site_label(label, site->name);
@@ -99,6 +121,7 @@ void check_site(DiagReporter* reporter, const Stmt* server, const ServerItem* si
                      "web '%s' needs a host: a named site exists to be told apart from its "
                      "siblings by name",
                      site_name);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_BLOCK_NAME, site->line, site->column));
     } else {
         report_repeated_host(reporter, index, site, host);
     }
@@ -116,11 +139,13 @@ void check_server(DiagReporter* reporter, const Stmt* server) {
         char message[UNKNOWN_BLOCK_MESSAGE_SIZE];
         format_unknown_block_message(message, sizeof message, block.keyword);
         diag_reportf(reporter, line, column, "%s", message);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_BLOCK_WORD, line, column));
         return;
     }
     if (differs(block.end_word, "server")) {
         diag_reportf(reporter, line, column, "server '%s' is closed by 'end %s'",
                      text_or_empty(block.name), block.end_word);
+        diag_about(reporter, diag_part(DIAG_SUBJECT_END_WORD, line, column));
     }
     char label[BLOCK_LABEL_SIZE];
     format_server_label(label, block.name);

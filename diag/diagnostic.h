@@ -48,6 +48,38 @@ struct DiagFix {
     uint32_t length;
 };
 
+// What a server-block finding is about, named by the checker as it
+// reports: the item's part an editor should underline, and the earlier
+// item a repeat or conflict refers to. The finding's span stays the item's
+// first token, as every client is sent it; an editor that asks gets these.
+enum DiagSubjectKind : int32_t {
+    DIAG_SUBJECT_NONE = 0,
+    DIAG_SUBJECT_BLOCK_WORD,         // the word opening a block (`server`, `web`)
+    DIAG_SUBJECT_BLOCK_NAME,         // a server's or site's name
+    DIAG_SUBJECT_END_WORD,           // the word after `end`
+    DIAG_SUBJECT_OPTION_NAME,        // option `index` of a block's header
+    DIAG_SUBJECT_OPTION_VALUE,
+    DIAG_SUBJECT_DIRECTIVE_WORD,
+    DIAG_SUBJECT_DIRECTIVE_ARGUMENTS,
+    DIAG_SUBJECT_HOOK_NAME,
+    DIAG_SUBJECT_ROUTE,              // a route's verb and path
+    DIAG_SUBJECT_ROUTE_VERB,
+    DIAG_SUBJECT_ROUTE_PATH,
+    DIAG_SUBJECT_ROUTE_PARAMETERS,
+};
+
+struct DiagPart {
+    DiagSubjectKind kind;
+    int32_t index;   // options: which, from 0
+    int32_t line;    // the item's first token, 1-based; 0 for none
+    int32_t column;
+};
+
+struct DiagSubject {
+    DiagPart focus;    // on the finding's own item
+    DiagPart related;  // on an earlier item; line 0 when there is none
+};
+
 struct Diagnostic {
     Severity severity;
     DiagnosticKind kind;
@@ -56,6 +88,7 @@ struct Diagnostic {
     SourceSpan span;
     char* message;    // owned, never null
     DiagFix fix;      // DIAG_FIX_NONE unless a stage named its mistake
+    DiagSubject subject;  // DIAG_SUBJECT_NONE unless the checker named it
 };
 
 // Grows 0 -> 8 -> 16 -> ... ; owns every record's path and message.
@@ -82,6 +115,8 @@ size_t diag_list_count(const DiagnosticList* list);
 // Names the mistake of the record added last; nothing without a list or a
 // record.
 void diag_list_mark_fix(DiagnosticList* list, DiagFix fix);
+// Names what the last record is about.
+void diag_list_mark_subject(DiagnosticList* list, DiagSubject subject);
 // Null when index is not below the count.
 const Diagnostic* diag_list_at(const DiagnosticList* list, size_t index);
 

@@ -43,6 +43,7 @@ void diag_list_push(DiagnosticList* list, Severity severity, DiagnosticKind kind
     record->span = span;
     record->message = copy_string_or_abort(message != nullptr ? message : "");
     record->fix = DiagFix{DIAG_FIX_NONE, 0, 0};
+    record->subject = DiagSubject{};
     list->count += 1;
 }
 
@@ -51,6 +52,13 @@ void diag_list_mark_fix(DiagnosticList* list, DiagFix fix) {
         return;
     }
     list->items[list->count - 1].fix = fix;
+}
+
+void diag_list_mark_subject(DiagnosticList* list, DiagSubject subject) {
+    if (list == nullptr || list->count == 0) {
+        return;
+    }
+    list->items[list->count - 1].subject = subject;
 }
 
 size_t diag_list_count(const DiagnosticList* list) {

@@ -23,7 +23,7 @@ void diag_add_error(DiagnosticList* list, DiagnosticKind kind, int32_t subcode, 
     Diagnostic record = {SEVERITY_ERROR, kind,
                          subcode,        const_cast<char*>(path),
                          span,           const_cast<char*>(message != nullptr ? message : ""),
-                         DiagFix{DIAG_FIX_NONE, 0, 0}};
+                         DiagFix{DIAG_FIX_NONE, 0, 0}, DiagSubject{}};
     diag_render_text(stderr, &record);
 }
 

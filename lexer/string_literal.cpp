@@ -58,7 +58,8 @@ void add_span_warning(const StringReport* context, DiagnosticKind kind, const So
     // Without a list a warning is written like an error would be: one text
     // line on standard error. The record only borrows its strings here.
     Diagnostic diagnostic{SEVERITY_WARNING, kind, 0, const_cast<char*>(context_path(context)),
-                          span, const_cast<char*>(message ? message : ""), DiagFix{DIAG_FIX_NONE, 0, 0}};
+                          span, const_cast<char*>(message ? message : ""), DiagFix{DIAG_FIX_NONE, 0, 0},
+                          DiagSubject{}};
     diag_render_text(stderr, &diagnostic);
 }
 

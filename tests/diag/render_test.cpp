@@ -9,7 +9,7 @@ namespace {
 
 Diagnostic make(Severity severity, DiagnosticKind kind, const char* path, const char* message) {
     return Diagnostic{severity, kind, 0, const_cast<char*>(path), SourceSpan{3, 7, 4, 2},
-                      const_cast<char*>(message), DiagFix{DIAG_FIX_NONE, 0, 0}};
+                      const_cast<char*>(message), DiagFix{DIAG_FIX_NONE, 0, 0}, DiagSubject{}};
 }
 
 TEST(DiagnosticRender, TextLines) {
