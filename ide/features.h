@@ -250,3 +250,19 @@ std::vector<IdeLink> ide_document_links(Analysis* analysis);
 
 // The comment lines right above line `line` (0-based), without their `'`.
 std::string ide_comment_above(Analysis* analysis, uint32_t line);
+
+// ---- Diagnostics as an editor shows them -------------------------------------
+
+struct IdeDiagnosticPlace {
+    bool refined;                  // `range` names the words; otherwise the finding's own span stands
+    TextRange range;               // what the finding is about
+    bool has_related;
+    TextRange related;             // the earlier place a repeat or conflict refers to
+    std::string related_message;
+};
+
+// Per finding of the analysis, in order: the part of its item the checker
+// named (an option's name or value, a directive's arguments, a route's verb
+// and path, a hook's name...), or an unknown escape's own bytes, found in
+// the syntax tree; the finding's own span otherwise.
+std::vector<IdeDiagnosticPlace> ide_diagnostic_places(Analysis* analysis);

@@ -97,6 +97,9 @@ ClientFeatures protocol_client_features(const cJSON* params) {
     features.selection_range = declared(text_document, "selectionRange");
     features.document_link = declared(text_document, "documentLink");
     features.declaration_tokens = features.semantic_tokens && lists(json_member(json_member(text_document, "semanticTokens"), "tokenModifiers"), "declaration");
+    features.refined_diagnostics = declared(text_document, "publishDiagnostics");
+    features.related_information =
+        cJSON_IsTrue(json_member(json_member(text_document, "publishDiagnostics"), "relatedInformation"));
     return features;
 }
 

@@ -33,6 +33,8 @@ struct ClientFeatures {
     bool selection_range;
     bool document_link;
     bool declaration_tokens;    // "declaration" among semanticTokens.tokenModifiers
+    bool refined_diagnostics;   // publishDiagnostics declared: ranges on what each finding is about
+    bool related_information;   // publishDiagnostics.relatedInformation true: the earlier place of a repeat
 };
 
 // Which of capabilities.textDocument.{documentSymbol, foldingRange,

@@ -1,11 +1,23 @@
 #include "lsp/publish.h"
 
+#include <vector>
+
 #include "diag/diagnostic.h"
 #include "ide/analysis.h"
+#include "ide/features.h"
 #include "lsp/analysis_cache.h"
+#include "lsp/json_io.h"
 #include "lsp/protocol.h"
+#include "text/utf8.h"
 
 namespace {
+
+struct DiagnosticView {
+    LineIndex* index;
+    PositionEncoding encoding;
+    const char* uri;
+    bool related;
+};
 
 void append_converted_diagnostic(std::string* out, const Diagnostic* record, LineIndex* index,
                                  PositionEncoding encoding) {
@@ -37,6 +49,36 @@ void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, c
     line_index_build(&index, text);
     append_diagnostics_with_index(out, list, &index, encoding);
     line_index_free(&index);
+}
+
+// One finding as an editor that declared publishDiagnostics gets it: its
+// range on the words it is about, and the earlier place of a repeat when
+// the editor takes related information.
+void append_placed_diagnostic(std::string* out, const Diagnostic* record, const IdeDiagnosticPlace& place,
+                              const DiagnosticView& view) {
+    ProtocolRange range = place.refined ? line_index_range(view.index, place.range, view.encoding)
+                                        : protocol_range(view.index, record->span, view.encoding);
+    append_protocol_diagnostic(out, range.start, range.end, lsp_severity(record->severity),
+                               diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
+    if (!view.related || !place.has_related) return;
+    out->pop_back();
+    *out += ",\"relatedInformation\":[{\"location\":{\"uri\":";
+    append_json_string(out, view.uri);
+    *out += ",\"range\":";
+    append_range(out, line_index_range(view.index, place.related, view.encoding));
+    *out += "},\"message\":";
+    append_json_string(out, place.related_message.c_str());
+    *out += "}]}";
+}
+
+void append_placed_diagnostics(std::string* out, Analysis* analysis, const DiagnosticView& view) {
+    std::vector<IdeDiagnosticPlace> places = ide_diagnostic_places(analysis);
+    *out += '[';
+    for (size_t i = 0; i < places.size(); ++i) {
+        if (i > 0) *out += ',';
+        append_placed_diagnostic(out, &analysis->diagnostics.items[i], places[i], view);
+    }
+    *out += ']';
 }
 
 }  // namespace
@@ -84,6 +126,10 @@ void publish_document(ServerState* state, Document* document) {
     std::string message = publish_notification_start(document->uri);
     if (analysis->diagnostics.count == 0) {
         message += "[]";  // no line index needed
+    } else if (state->features.refined_diagnostics) {
+        DiagnosticView view{analysis_index(analysis), state->position_encoding, document->uri,
+                            state->features.related_information};
+        append_placed_diagnostics(&message, analysis, view);
     } else {
         append_diagnostics_with_index(&message, &analysis->diagnostics, analysis_index(analysis),
                                       state->position_encoding);
