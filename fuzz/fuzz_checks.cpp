@@ -343,6 +343,7 @@ std::string check_fixes_edit_their_mistakes(const char* text) {
     std::string problem;
     for (const IdeQuickFix& fix : ide_quick_fixes(analysis, {0, analysis->length})) {
         const DiagFix& mistake = analysis->diagnostics.items[fix.diagnostic].fix;
+        if (mistake.kind == DIAG_FIX_NONE) continue;  // a syntax error's fix: checked below
         for (const IdeTextEdit& edit : fix.edits) {
             bool inside = edit.range.start <= edit.range.end && edit.range.end <= analysis->length;
             bool insertion = mistake.kind == DIAG_FIX_UNKNOWN_ESCAPE && edit.range.empty();
@@ -351,6 +352,48 @@ std::string check_fixes_edit_their_mistakes(const char* text) {
                 problem = "a fix does not edit the mistake it names: " + fix.title;
             }
         }
+    }
+    analysis_destroy(analysis);
+    ast_region_release(&region);
+    return problem;
+}
+
+// The findings that start before `offset`, as text.
+std::vector<std::string> findings_before(Analysis* analysis, uint32_t offset) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
+        const Diagnostic& d = analysis->diagnostics.items[i];
+        TextRange range = analysis_span_range(analysis, d.span);
+        if (range.start < offset) out.push_back(std::to_string(range.start) + " " + d.message);
+    }
+    return out;
+}
+
+// Applying any fix offered makes nothing worse: the fixed text has no
+// finding before the fixed place that the text did not have.
+std::string check_fixes_make_nothing_worse(const char* text) {
+    AstRegion region;
+    ast_region_init(&region);
+    Analysis* analysis = analysis_create(text, kUri, &region);
+    std::string problem;
+    for (const IdeQuickFix& fix : ide_quick_fixes(analysis, {0, analysis->length})) {
+        if (fix.edits.empty() || !problem.empty()) continue;
+        std::string fixed(text);
+        std::vector<IdeTextEdit> edits = fix.edits;
+        std::sort(edits.begin(), edits.end(), [](const IdeTextEdit& a, const IdeTextEdit& b) { return a.range.start > b.range.start; });
+        for (const IdeTextEdit& edit : edits) fixed.replace(edit.range.start, edit.range.length(), edit.new_text);
+        uint32_t place = edits.back().range.start;
+        AstRegion other_region;
+        ast_region_init(&other_region);
+        Analysis* after = analysis_create(fixed.c_str(), kUri, &other_region);
+        std::vector<std::string> before = findings_before(analysis, place);
+        for (const std::string& finding : findings_before(after, place)) {
+            if (std::find(before.begin(), before.end(), finding) == before.end()) {
+                problem = "the fix \"" + fix.title + "\" adds a finding before its place: " + finding;
+            }
+        }
+        analysis_destroy(after);
+        ast_region_release(&other_region);
     }
     analysis_destroy(analysis);
     ast_region_release(&region);
@@ -453,6 +496,7 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
     }
     if (problem.empty()) problem = check_features(&state, text, seed);
     if (problem.empty()) problem = check_fixes_edit_their_mistakes(text);
+    if (problem.empty()) problem = check_fixes_make_nothing_worse(text);
     if (problem.empty()) problem = check_outline_of_tree(text);
     server_state_destroy(&state);
     return problem;

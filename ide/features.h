@@ -105,13 +105,23 @@ struct IdeQuickFix {
     std::string title;
     size_t diagnostic;  // the finding it repairs: an index into analysis->diagnostics
     std::vector<IdeTextEdit> edits;
+    bool preferred;     // the only fix offered for its finding
 };
 
 // The fixes of the analysis's own findings whose mistake, or whose reported
-// range, touches `range`, in the order of the findings. Only mistakes the
-// front end named when reporting them are fixed, each by an edit of exactly
-// its bytes.
+// range, touches `range`, in the order of the findings. Mistakes the front
+// end named when reporting them are fixed by an edit of exactly their bytes;
+// a syntax error by what the error-tolerant parse had to insert there (a
+// missing `then`, bracket or closing line) or by the keyword a misspelled
+// first word of its line stands for.
 std::vector<IdeQuickFix> ide_quick_fixes(Analysis* analysis, TextRange range);
+
+// Every preferred fix of the document, none overlapping another, in text
+// order: what "fix all" applies.
+std::vector<IdeTextEdit> ide_fix_all(Analysis* analysis);
+
+// The fixes of a syntax error (finding `diagnostic`), appended to `fixes`.
+void ide_syntax_error_fixes(Analysis* analysis, size_t diagnostic, std::vector<IdeQuickFix>* fixes);
 
 // ---- Semantic highlighting ---------------------------------------------------
 

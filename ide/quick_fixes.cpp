@@ -4,6 +4,7 @@
 // edit (pow(a, b), mod(a, b), money modifiers, the operator words of other
 // languages) gets none. The bytes are checked again before an edit is
 // offered, so a fix never edits anything but the mistake it names.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -105,17 +106,66 @@ bool make_fix(const Analysis* analysis, const DiagFix& named, IdeQuickFix* fix) 
 
 }  // namespace
 
+namespace {
+
+bool edits_touch(const IdeQuickFix& fix, TextRange range) {
+    for (const IdeTextEdit& edit : fix.edits) {
+        if (range.touches(edit.range)) return true;
+    }
+    return false;
+}
+
+// A fix is preferred when it is the only one offered for its finding.
+void mark_preferred(std::vector<IdeQuickFix>* fixes) {
+    for (size_t i = 0; i < fixes->size(); ++i) {
+        size_t same = 0;
+        for (const IdeQuickFix& other : *fixes) same += other.diagnostic == (*fixes)[i].diagnostic;
+        (*fixes)[i].preferred = same == 1;
+    }
+}
+
+}  // namespace
+
 std::vector<IdeQuickFix> ide_quick_fixes(Analysis* analysis, TextRange range) {
     std::vector<IdeQuickFix> fixes;
     const DiagnosticList& list = analysis->diagnostics;
     for (size_t i = 0; i < list.count; ++i) {
         const Diagnostic& finding = list.items[i];
+        bool touched = range.touches(analysis_span_range(analysis, finding.span));
+        // A syntax error whose mistake the parser named has that fix alone.
+        if (finding.kind == TV_DIAG_PARSE_ERROR && finding.fix.kind == DIAG_FIX_NONE) {
+            std::vector<IdeQuickFix> syntax;
+            ide_syntax_error_fixes(analysis, i, &syntax);
+            for (IdeQuickFix& fix : syntax) {
+                if (touched || edits_touch(fix, range)) fixes.push_back(std::move(fix));
+            }
+            continue;
+        }
         TextRange mistake{};
         if (finding.fix.kind == DIAG_FIX_NONE || !mistake_bytes(analysis, finding.fix, &mistake)) continue;
-        if (!range.touches(mistake) && !range.touches(analysis_span_range(analysis, finding.span))) continue;
-        IdeQuickFix fix;
-        fix.diagnostic = i;
+        if (!range.touches(mistake) && !touched) continue;
+        IdeQuickFix fix{"", i, {}, false};
         if (make_fix(analysis, finding.fix, &fix)) fixes.push_back(std::move(fix));
     }
+    mark_preferred(&fixes);
     return fixes;
+}
+
+std::vector<IdeTextEdit> ide_fix_all(Analysis* analysis) {
+    std::vector<IdeTextEdit> edits;
+    for (IdeQuickFix& fix : ide_quick_fixes(analysis, {0, analysis->length})) {
+        if (!fix.preferred) continue;
+        for (IdeTextEdit& edit : fix.edits) edits.push_back(std::move(edit));
+    }
+    std::stable_sort(edits.begin(), edits.end(), [](const IdeTextEdit& a, const IdeTextEdit& b) {
+        return a.range.start < b.range.start;
+    });
+    // Two edits of the same bytes, or two insertions at one place, cannot
+    // both be applied: the first stays.
+    std::vector<IdeTextEdit> kept;
+    for (IdeTextEdit& edit : edits) {
+        if (!kept.empty() && (edit.range.start < kept.back().range.end || edit.range.start == kept.back().range.start)) continue;
+        kept.push_back(std::move(edit));
+    }
+    return kept;
 }
