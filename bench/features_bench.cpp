@@ -31,7 +31,7 @@ void BM_Feature(benchmark::State& state, std::string request) {
     transport_use_streams(stdin, quiet);
     ServerState server;
     server_state_init(&server);
-    server.features = ClientFeatures{true, true, true, true, true, true, true, false, true, true, true, true, true, true, true, true, true, true, true, true, true};
+    server.features = protocol_every_feature();
     document_store_put(&server.documents, kUri, text.c_str());
     JsonHolder message(cJSON_Parse(request.c_str()));
     int exit_code = 0;

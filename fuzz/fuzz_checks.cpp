@@ -476,7 +476,7 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
     ServerState state;
     server_state_init(&state);
     state.position_encoding = encoding;
-    state.features = ClientFeatures{true, true, true, true, true, true, true, false, true, true, true, true, true, true, true, true, true, true, true, true, true};
+    state.features = protocol_every_feature();
     document_store_put(&state.documents, kUri, text);
     std::string first = captured([&] { analyze_and_publish(&state, kUri, text); });
     std::string second = captured([&] { analyze_and_publish(&state, kUri, text); });

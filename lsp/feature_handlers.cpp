@@ -148,13 +148,20 @@ void on_code_action(ServerState* state, const IncomingMessage& message, const Re
         return;
     }
     if (range.end < range.start) range = {range.end, range.start};
-    for (const IdeQuickFix& fix : ide_quick_fixes(target.analysis, range)) {
-        QuickFix item{fix.title,
-                      protocol_diagnostic_json(&target.analysis->diagnostics.items[fix.diagnostic], positions.index(),
-                                               positions.encoding()),
-                      {}};
-        for (const IdeTextEdit& edit : fix.edits) item.edits.push_back({positions.range(edit.range), edit.new_text});
-        fixes.push_back(std::move(item));
+    if (request.wants_quick_fixes) {
+        for (const IdeQuickFix& fix : ide_quick_fixes(target.analysis, range)) {
+            QuickFix item{fix.title,
+                          protocol_diagnostic_json(&target.analysis->diagnostics.items[fix.diagnostic], positions.index(),
+                                                   positions.encoding()),
+                          {}, fix.preferred && state->features.preferred_fixes, false};
+            for (const IdeTextEdit& edit : fix.edits) item.edits.push_back({positions.range(edit.range), edit.new_text});
+            fixes.push_back(std::move(item));
+        }
+    }
+    if (state->features.fix_all && request.wants_fix_all) {
+        QuickFix all{"Fix all Tovel problems", "", {}, false, true};
+        for (const IdeTextEdit& edit : ide_fix_all(target.analysis)) all.edits.push_back({positions.range(edit.range), edit.new_text});
+        if (!all.edits.empty()) fixes.push_back(std::move(all));
     }
     send_code_actions(message.id, target.document->uri, fixes);
 }

@@ -97,10 +97,24 @@ ClientFeatures protocol_client_features(const cJSON* params) {
     features.selection_range = declared(text_document, "selectionRange");
     features.document_link = declared(text_document, "documentLink");
     features.declaration_tokens = features.semantic_tokens && lists(json_member(json_member(text_document, "semanticTokens"), "tokenModifiers"), "declaration");
+    const cJSON* code_action = json_member(text_document, "codeAction");
+    features.preferred_fixes = features.code_action && cJSON_IsTrue(json_member(code_action, "isPreferredSupport"));
+    const cJSON* kinds = json_member(json_member(json_member(code_action, "codeActionLiteralSupport"), "codeActionKind"), "valueSet");
+    features.fix_all = features.code_action && (lists(kinds, "source.fixAll") || lists(kinds, "source"));
     features.refined_diagnostics = declared(text_document, "publishDiagnostics");
     features.related_information =
         cJSON_IsTrue(json_member(json_member(text_document, "publishDiagnostics"), "relatedInformation"));
     return features;
+}
+
+ClientFeatures protocol_every_feature() {
+    ClientFeatures f{};
+    f.document_symbol = f.folding_range = f.definition = f.hover = f.completion = f.code_action = true;
+    f.semantic_tokens = f.references = f.document_highlight = f.rename = f.prepare_rename = true;
+    f.call_hierarchy = f.workspace_symbol = f.signature_help = f.inlay_hint = f.selection_range = true;
+    f.document_link = f.declaration_tokens = f.refined_diagnostics = f.related_information = true;
+    f.preferred_fixes = f.fix_all = true;
+    return f;
 }
 
 void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) {
@@ -113,6 +127,7 @@ void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) 
         cJSON* provider = cJSON_AddObjectToObject(capabilities, "codeActionProvider");
         cJSON* kinds = cJSON_AddArrayToObject(provider, "codeActionKinds");
         cJSON_AddItemToArray(kinds, cJSON_CreateString("quickfix"));
+        if (features.fix_all) cJSON_AddItemToArray(kinds, cJSON_CreateString("source.fixAll.tovel"));
     }
     if (features.semantic_tokens) {
         cJSON* provider = cJSON_AddObjectToObject(capabilities, "semanticTokensProvider");
@@ -150,9 +165,33 @@ PositionRequest protocol_position_params(const cJSON* params) {
     return request;
 }
 
+namespace {
+
+// Whether a kind the client asks for (`only`) covers `kind`: the same, or a
+// kind above it (`source` covers `source.fixAll.tovel`).
+bool covers(const char* asked, const char* kind) {
+    size_t length = std::strlen(asked);
+    return std::strncmp(asked, kind, length) == 0 && (kind[length] == '\0' || kind[length] == '.');
+}
+
+bool only_covers(const cJSON* only, const char* kind) {
+    const cJSON* element = nullptr;
+    cJSON_ArrayForEach(element, only) {
+        if (cJSON_IsString(element) && covers(element->valuestring, kind)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 CodeActionRequest protocol_code_action_params(const cJSON* params) {
-    CodeActionRequest request{text_document_uri(params), {{0, 0}, {0, 0}}, false};
+    CodeActionRequest request{text_document_uri(params), {{0, 0}, {0, 0}}, false, true, false};
     request.valid = request.uri != nullptr && read_range(json_member(params, "range"), &request.range);
+    const cJSON* only = json_member(json_member(params, "context"), "only");
+    if (cJSON_IsArray(only)) {
+        request.wants_quick_fixes = only_covers(only, "quickfix");
+        request.wants_fix_all = only_covers(only, "source.fixAll.tovel");
+    }
     return request;
 }
 
@@ -218,7 +257,13 @@ void send_code_actions(const cJSON* id, const char* uri, const std::vector<Quick
         if (i > 0) result += ',';
         result += "{\"title\":";
         append_json_string(&result, fix.title.c_str());
-        result += ",\"kind\":\"quickfix\",\"diagnostics\":[" + fix.diagnostic + "],\"edit\":{\"changes\":{\"";
+        if (fix.fix_all) {
+            result += ",\"kind\":\"source.fixAll.tovel\",\"edit\":{\"changes\":{\"";
+        } else {
+            result += ",\"kind\":\"quickfix\",\"diagnostics\":[" + fix.diagnostic + "]";
+            if (fix.preferred) result += ",\"isPreferred\":true";
+            result += ",\"edit\":{\"changes\":{\"";
+        }
         json_append_escaped(&result, uri, std::strlen(uri));
         result += "\":[";
         for (size_t e = 0; e < fix.edits.size(); ++e) {

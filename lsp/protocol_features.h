@@ -35,6 +35,8 @@ struct ClientFeatures {
     bool declaration_tokens;    // "declaration" among semanticTokens.tokenModifiers
     bool refined_diagnostics;   // publishDiagnostics declared: ranges on what each finding is about
     bool related_information;   // publishDiagnostics.relatedInformation true: the earlier place of a repeat
+    bool preferred_fixes;       // codeAction.isPreferredSupport: fixes marked isPreferred
+    bool fix_all;               // codeAction kinds include source.fixAll (or source): "source.fixAll.tovel"
 };
 
 // Which of capabilities.textDocument.{documentSymbol, foldingRange,
@@ -43,6 +45,10 @@ struct ClientFeatures {
 // signatureHelp, inlayHint, selectionRange, documentLink} and
 // capabilities.workspace.symbol are objects.
 ClientFeatures protocol_client_features(const cJSON* params);
+
+// Every feature declared, as by a client that asks for all of them with
+// full-text synchronisation (the benchmarks' and fuzzers' client).
+ClientFeatures protocol_every_feature();
 
 // Adds the providers of the declared features to initialize's capabilities.
 void add_feature_providers(cJSON* capabilities, const ClientFeatures& features);
@@ -64,6 +70,8 @@ struct CodeActionRequest {
     const char* uri;
     ProtocolRange range;
     bool valid;
+    bool wants_quick_fixes;  // context.only missing, or naming quickfix
+    bool wants_fix_all;      // context.only naming source.fixAll.tovel or a kind above it
 };
 
 CodeActionRequest protocol_code_action_params(const cJSON* params);
@@ -122,8 +130,10 @@ struct TextEditItem {
 
 struct QuickFix {
     std::string title;
-    std::string diagnostic;  // the finding it repairs, as publication writes it
+    std::string diagnostic;  // the finding it repairs, as publication writes it; none for fix-all
     std::vector<TextEditItem> edits;
+    bool preferred;          // written only when true
+    bool fix_all;            // kind source.fixAll.tovel rather than quickfix
 };
 
 void send_document_symbols(const cJSON* id, const std::vector<DocumentSymbolItem>& symbols);
