@@ -5,9 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+
 #include "cli/check_source.h"
+#include "cli/fix_file.h"
 #include "cli/options.h"
 #include "cli/source_file.h"
+#include "text/unified_diff.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -26,6 +30,34 @@ const char* display_name(const char* name) {
     return strcmp(name, "-") == 0 ? "<stdin>" : name;
 }
 
+// --fix and --diff: the fixed text (true when it differs), written over
+// the file or shown as a diff. A file holding a zero byte is not fixed:
+// the front end reads only up to it, and rewriting would drop the rest.
+bool fix_source(const char* name, const SourceText& source, bool diff_only, std::string* fixed, bool* trouble) {
+    if (std::strlen(source.bytes) != source.length) {
+        fflush(stdout);
+        fprintf(stderr, "tovel-check: %s: holds a zero byte; not fixed\n", display_name(name));
+        *trouble = true;
+        return false;
+    }
+    int rounds = 0;
+    *fixed = fix_text(source.bytes, &rounds);
+    if (rounds == 0) return false;
+    if (diff_only) {
+        std::string diff = unified_diff(source.bytes, *fixed, display_name(name), display_name(name));
+        fwrite(diff.data(), 1, diff.size(), stdout);
+        return true;
+    }
+    char reason[512];
+    if (!replace_file_atomically(name, *fixed, reason, sizeof reason)) {
+        fflush(stdout);
+        fprintf(stderr, "tovel-check: %s: %s\n", display_name(name), reason);
+        *trouble = true;
+        return false;
+    }
+    return true;
+}
+
 // Checks every file in argument order; a file that cannot be read is
 // reported and skipped so the others still get checked.
 int check_files(const CheckOptions* options) {
@@ -42,7 +74,10 @@ int check_files(const CheckOptions* options) {
             trouble = true;
             continue;
         }
-        if (check_source(source.bytes, display_name(name), options, stdout)) {
+        std::string fixed;
+        const char* text = source.bytes;
+        if (options->fix && fix_source(name, source, options->diff != 0, &fixed, &trouble)) text = fixed.c_str();
+        if (check_source(text, display_name(name), options, stdout)) {
             errors_found = true;
         }
         source_free(&source);

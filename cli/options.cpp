@@ -33,7 +33,7 @@ OptionsResult usage_problem(char* problem, size_t size, const char* format, cons
 
 OptionsResult parse_check_options(int argc, char** argv, CheckOptions* options, char* problem,
                                   size_t problem_size) {
-    *options = CheckOptions{OUTPUT_TEXT, 0, 0, 0, 0, nullptr, 0};
+    *options = CheckOptions{OUTPUT_TEXT, 0, 0, 0, 0, 0, 0, nullptr, 0};
     if (problem_size > 0) {
         problem[0] = '\0';
     }
@@ -56,6 +56,11 @@ OptionsResult parse_check_options(int argc, char** argv, CheckOptions* options, 
             options->dump = 1;
         } else if (strcmp(arg, "--tree") == 0) {
             options->tree = 1;
+        } else if (strcmp(arg, "--fix") == 0) {
+            options->fix = 1;
+        } else if (strcmp(arg, "--diff") == 0) {
+            options->fix = 1;
+            options->diff = 1;
         } else if (starts_with(arg, "--format=")) {
             const char* name = arg + strlen("--format=");
             if (!parse_format_name(name, &options->format)) {
@@ -79,6 +84,11 @@ OptionsResult parse_check_options(int argc, char** argv, CheckOptions* options, 
     if (options->file_count == 0 && !options->show_help && !options->show_version) {
         return usage_problem(problem, problem_size, "%s", "no input files (use - for standard input)");
     }
+    for (size_t i = 0; i < options->file_count; ++i) {
+        if (options->fix && !options->diff && strcmp(options->files[i], "-") == 0) {
+            return usage_problem(problem, problem_size, "%s", "--fix cannot rewrite standard input (use --diff)");
+        }
+    }
     return OPTIONS_OK;
 }
 
@@ -101,6 +111,12 @@ void print_usage(FILE* stream) {
           "  --tree          after a file's diagnostics, print its concrete syntax\n"
           "                  tree, byte ranges, ERROR and MISSING nodes marked\n"
           "                  (any file, also one with mistakes)\n"
+          "  --fix           apply the fixes the editor would prefer, again until\n"
+          "                  none is left, then report what remains; each file\n"
+          "                  is replaced whole (written beside it, then renamed)\n"
+          "                  and left untouched when nothing applies\n"
+          "  --diff          with or instead of --fix: print the change as a\n"
+          "                  unified diff and write nothing\n"
           "  --help, -h      show this help and exit\n"
           "  --version       show the version and exit\n"
           "  --              treat every later argument as a file name\n"

@@ -14,6 +14,8 @@ struct CheckOptions {
     OutputFormat format;
     int32_t dump;          // print the syntax tree after a file's diagnostics
     int32_t tree;          // print the concrete syntax tree (any text) after them
+    int32_t fix;           // apply the preferred fixes to the files first
+    int32_t diff;          // with fix: print the change instead of writing it
     int32_t show_help;
     int32_t show_version;
     const char** files;    // owned array of borrowed names; "-" is standard input

@@ -550,7 +550,7 @@ std::string check_cli_file(const uint8_t* data, size_t size) {
     }
     for (OutputFormat format : {OUTPUT_TEXT, OUTPUT_JSON}) {
         if (!problem.empty()) break;
-        CheckOptions options{format, 1, 1, 0, 0, nullptr, 0};
+        CheckOptions options{format, 1, 1, 0, 0, 0, 0, nullptr, 0};
         std::string runs[2];
         for (std::string& run : runs) {
             char* buffer = nullptr;

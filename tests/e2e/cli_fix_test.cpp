@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "tests/e2e/cli_run.h"
+
+// `tovel-check --fix` and `--diff` through the real binary: files are
+// fixed in place whole, left alone when nothing applies, refused when the
+// front end cannot see them whole; --fix is idempotent; every example
+// whose findings all have a preferred fix is left without findings.
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kBroken[] = "x = 1\nif x > 1\n  print x\nend if\nfunction f()\n  prnt 1\n";
+const char kFixed[] = "x = 1\nif x > 1 then\n  print x\nend if\nfunction f()\n  print 1\nend function\n";
+
+ino_t inode_of(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info.st_ino;
+}
+
+TEST(CliFix, FixesInPlaceRoundAfterRoundThenNothingMore) {
+    ScratchDir scratch;
+    const std::string file = scratch.write("broken.tov", kBroken);
+    chmod(file.c_str(), 0640);
+    CheckRun run = run_check({"--fix", file});
+    EXPECT_EQ(run.status, 0) << run.error;
+    EXPECT_EQ(run.output, "");  // nothing remains
+    EXPECT_EQ(read_file_bytes(file), kFixed);
+    struct stat info {};
+    stat(file.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the replacement keeps the permissions
+    // Idempotent: nothing applies the second time, and the file is not even replaced.
+    ino_t before = inode_of(file);
+    run = run_check({"--fix", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(read_file_bytes(file), kFixed);
+    EXPECT_EQ(inode_of(file), before);
+    for (const auto& entry : fs::directory_iterator(scratch.path())) {
+        EXPECT_EQ(entry.path().filename(), "broken.tov") << "a temporary file was left behind";
+    }
+}
+
+TEST(CliFix, DiffShowsTheChangeAndWritesNothing) {
+    ScratchDir scratch;
+    const std::string file = scratch.write("broken.tov", kBroken);
+    CheckRun run = run_check({"--diff", file});
+    EXPECT_EQ(run.status, 0) << run.error;
+    EXPECT_EQ(read_file_bytes(file), kBroken);
+    EXPECT_EQ(run.output, "--- " + file + "\n+++ " + file +
+                              "\n@@ -1,6 +1,7 @@\n x = 1\n-if x > 1\n+if x > 1 then\n   print x\n end if\n function f()\n"
+                              "-  prnt 1\n+  print 1\n+end function\n");
+    // Standard input can be shown fixed, never rewritten.
+    run = run_check({"--diff", "-"}, kBroken);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("+end function\n"), std::string::npos);
+    run = run_check({"--fix", "-"}, kBroken);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.error.find("--fix cannot rewrite standard input"), std::string::npos);
+}
+
+TEST(CliFix, WhatRemainsIsReportedAndAFileWithAZeroByteIsLeftAlone) {
+    ScratchDir scratch;
+    // A finding without a fix stays, and decides the exit status.
+    const std::string rest = scratch.write("rest.tov", "server s(port: \"80\")\nend server\nif 1 > 0\n  print 1\nend if\n");
+    CheckRun run = run_check({"--fix", rest});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("option 'port' must be"), std::string::npos) << run.output;
+    EXPECT_NE(read_file_bytes(rest).find("if 1 > 0 then"), std::string::npos);
+    const std::string zero = scratch.write("zero.tov", std::string("if 1 > 0\n  print 1\nend if\n\0tail", 28));
+    run = run_check({"--fix", zero});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.error.find("zero byte; not fixed"), std::string::npos) << run.error;
+    EXPECT_EQ(read_file_bytes(zero).size(), 28u);
+}
+
+TEST(CliFix, ExamplesWithOnlyFixableFindingsEndClean) {
+    ScratchDir scratch;
+    size_t clean = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(TOVEL_SOURCE_DIR) / "examples" / "mistakes")) {
+        const std::string file = scratch.write(entry.path().filename().string(), read_file_bytes(entry.path().string()));
+        CheckRun first = run_check({"--fix", file});
+        std::string once = read_file_bytes(file);
+        CheckRun second = run_check({"--fix", file});
+        EXPECT_EQ(read_file_bytes(file), once) << "--fix is not idempotent on " << file;
+        EXPECT_EQ(second.output, first.output) << file;
+        clean += first.output.empty();
+    }
+    // string_escapes, lexer_habits and parser_dim have a preferred fix for every finding.
+    EXPECT_GE(clean, 3u);
+}
+
+}  // namespace
