@@ -14,6 +14,7 @@ VSCODE_DIR     = editors/vscode
 VSCODE_DEPS    = $(VSCODE_DIR)/node_modules/.package-lock.json
 # VS Code's browser build and the driver its end-to-end test runs.
 VSCODE_TEST    = $(BUILD_DIR)/vscode-test/.installed
+SARIF_TEST     = $(BUILD_DIR)/sarif-test/node_modules/.package-lock.json
 
 .PHONY: all build setup setup-test test test-normal test-asan build-asan build-fuzz fuzz demo bench package clean
 
@@ -61,7 +62,13 @@ $(VSCODE_TEST): tests/vscode/package-lock.json tests/vscode/install.sh | setup-t
 
 # Configured again: tools the test setup installed after a demo's build are
 # found by the tests that drive them.
-test-normal: build setup-test $(VSCODE_DEPS) $(VSCODE_TEST)
+# The SARIF schema and its validator, as tests/sarif/package-lock.json pins them.
+$(SARIF_TEST): tests/sarif/package.json tests/sarif/package-lock.json | setup-test
+	mkdir -p $(BUILD_DIR)/sarif-test
+	cp tests/sarif/package.json tests/sarif/package-lock.json $(BUILD_DIR)/sarif-test/
+	cd $(BUILD_DIR)/sarif-test && npm_config_cache=$$PWD/.npm npm ci --ignore-scripts --no-audit --no-fund
+
+test-normal: build setup-test $(VSCODE_DEPS) $(VSCODE_TEST) $(SARIF_TEST)
 	cmake -S . -B $(BUILD_DIR) >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

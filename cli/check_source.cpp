@@ -6,6 +6,7 @@
 #include "ast/dump.h"
 #include "ast/region.h"
 #include "check/analysis.h"
+#include "cli/report_formats.h"
 #include "diag/diagnostic.h"
 #include "diag/render.h"
 #include "syntax/syntax_tree.h"
@@ -18,7 +19,7 @@ bool print_diagnostics(const DiagnosticList* list, OutputFormat format, FILE* ou
         const Diagnostic* diagnostic = diag_list_at(list, i);
         if (format == OUTPUT_JSON) {
             diag_render_json(out, diagnostic);
-        } else {
+        } else if (format == OUTPUT_TEXT) {
             diag_render_text(out, diagnostic);
         }
         if (diagnostic->severity == SEVERITY_ERROR) {
@@ -30,7 +31,7 @@ bool print_diagnostics(const DiagnosticList* list, OutputFormat format, FILE* ou
 
 }  // namespace
 
-bool check_source(const char* text, const char* path, const CheckOptions* options, FILE* out) {
+bool check_source(const char* text, const char* path, const CheckOptions* options, FILE* out, SarifLog* sarif) {
     DiagnosticList list;
     diag_list_init(&list);
     // One region per file: the tree is dropped in one step once printed.
@@ -40,6 +41,8 @@ bool check_source(const char* text, const char* path, const CheckOptions* option
     Program program = {nullptr, 0};
     int32_t result = analyze_document(text, path, &list, &program);
     bool any_error = print_diagnostics(&list, options->format, out);
+    if (options->format == OUTPUT_GITHUB) write_github_annotations(out, list, text, path);
+    if (options->format == OUTPUT_SARIF && sarif != nullptr) sarif->add(list, text, path);
     // The holder is filled only by a clean parse, but an empty program looks
     // the same as an unfilled holder. An empty program has no server blocks,
     // so the checker cannot complain about it and the result is 0: a zero

@@ -9,6 +9,7 @@
 
 #include "cli/check_source.h"
 #include "cli/fix_file.h"
+#include "cli/report_formats.h"
 #include "cli/options.h"
 #include "cli/source_file.h"
 #include "text/unified_diff.h"
@@ -63,6 +64,7 @@ bool fix_source(const char* name, const SourceText& source, bool diff_only, std:
 int check_files(const CheckOptions* options) {
     bool errors_found = false;
     bool trouble = false;
+    SarifLog sarif;
     for (size_t i = 0; i < options->file_count; ++i) {
         const char* name = options->files[i];
         SourceText source;
@@ -77,11 +79,12 @@ int check_files(const CheckOptions* options) {
         std::string fixed;
         const char* text = source.bytes;
         if (options->fix && fix_source(name, source, options->diff != 0, &fixed, &trouble)) text = fixed.c_str();
-        if (check_source(text, display_name(name), options, stdout)) {
+        if (check_source(text, display_name(name), options, stdout, &sarif)) {
             errors_found = true;
         }
         source_free(&source);
     }
+    if (options->format == OUTPUT_SARIF) sarif.write(stdout);
     if (fflush(stdout) != 0 || ferror(stdout)) {
         fprintf(stderr, "tovel-check: cannot write the results to standard output\n");
         return kExitTrouble;

@@ -17,6 +17,14 @@ bool parse_format_name(const char* name, OutputFormat* format) {
         *format = OUTPUT_JSON;
         return true;
     }
+    if (strcmp(name, "sarif") == 0) {
+        *format = OUTPUT_SARIF;
+        return true;
+    }
+    if (strcmp(name, "github") == 0) {
+        *format = OUTPUT_GITHUB;
+        return true;
+    }
     return false;
 }
 
@@ -65,16 +73,16 @@ OptionsResult parse_check_options(int argc, char** argv, CheckOptions* options, 
             const char* name = arg + strlen("--format=");
             if (!parse_format_name(name, &options->format)) {
                 return usage_problem(problem, problem_size,
-                                     "unknown format '%s' (use text or json)", name);
+                                     "unknown format '%s' (use text, json, sarif or github)", name);
             }
         } else if (strcmp(arg, "--format") == 0) {
             if (i + 1 >= argc) {
-                return usage_problem(problem, problem_size, "%s needs a value (text or json)", arg);
+                return usage_problem(problem, problem_size, "%s needs a value (text, json, sarif or github)", arg);
             }
             const char* name = argv[++i];
             if (!parse_format_name(name, &options->format)) {
                 return usage_problem(problem, problem_size,
-                                     "unknown format '%s' (use text or json)", name);
+                                     "unknown format '%s' (use text, json, sarif or github)", name);
             }
         } else {
             return usage_problem(problem, problem_size, "unknown option '%s'", arg);
@@ -106,6 +114,8 @@ void print_usage(FILE* stream) {
           "options:\n"
           "  --format=text   diagnostic lines for people (default)\n"
           "  --format=json   one JSON object per line for tools\n"
+          "  --format=sarif  one SARIF 2.1.0 log of every file, for code scanning\n"
+          "  --format=github GitHub Actions annotation lines (::error file=...)\n"
           "  --dump          after a file's diagnostics, print its syntax tree\n"
           "                  (only when the file parsed)\n"
           "  --tree          after a file's diagnostics, print its concrete syntax\n"

@@ -8,6 +8,8 @@
 enum OutputFormat : int32_t {
     OUTPUT_TEXT = 0,
     OUTPUT_JSON = 1,
+    OUTPUT_SARIF = 2,   // one SARIF 2.1.0 log of every file, at the end
+    OUTPUT_GITHUB = 3,  // GitHub workflow annotation lines
 };
 
 struct CheckOptions {

@@ -96,3 +96,24 @@ TEST(CliFix, ExamplesWithOnlyFixableFindingsEndClean) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliFormats, GithubAnnotationsOnePerFinding) {
+    ScratchDir scratch;
+    // The file name's comma and colon are escaped as GitHub requires; the
+    // column counts UTF-16 units after é.
+    const std::string file = scratch.write("a,b:c.tov", "s = \"é\\q\"\nx = 1 <> 2\n");
+    CheckRun run = run_check({"--format=github", file});
+    EXPECT_EQ(run.status, 1);
+    std::string escaped = file;
+    for (size_t at; (at = escaped.find(',')) != std::string::npos;) escaped.replace(at, 1, "%2C");
+    for (size_t at; (at = escaped.find(':')) != std::string::npos;) escaped.replace(at, 1, "%3A");
+    EXPECT_EQ(run.output,
+              "::warning file=" + escaped + ",line=1,col=5,endColumn=10,title=TV_DIAG_STRING_LITERAL::unknown escape \\q kept "
+              "as the two characters; write \\\\q to say so\n"
+              "::error file=" + escaped + ",line=2,col=7,endColumn=9,title=TV_DIAG_LEX_DETAIL::'<>' is not an operator; "
+              "not-equal is != -- a != b\n");
+}
+
+}  // namespace
