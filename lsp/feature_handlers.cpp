@@ -149,11 +149,12 @@ void on_code_action(ServerState* state, const IncomingMessage& message, const Re
     }
     if (range.end < range.start) range = {range.end, range.start};
     if (request.wants_quick_fixes) {
-        for (const IdeQuickFix& fix : ide_quick_fixes(target.analysis, range)) {
-            QuickFix item{fix.title,
-                          protocol_diagnostic_json(&target.analysis->diagnostics.items[fix.diagnostic], positions.index(),
-                                                   positions.encoding()),
-                          {}, fix.preferred && state->features.preferred_fixes, false};
+        std::vector<IdeQuickFix> found = ide_quick_fixes(target.analysis, range);
+        std::vector<IdeDiagnosticPlace> places;
+        if (state->features.refined_diagnostics && !found.empty()) places = ide_diagnostic_places(target.analysis);
+        for (const IdeQuickFix& fix : found) {
+            QuickFix item{fix.title, published_diagnostic_json(state, target.document, fix.diagnostic, places), {},
+                          fix.preferred && state->features.preferred_fixes, false};
             for (const IdeTextEdit& edit : fix.edits) item.edits.push_back({positions.range(edit.range), edit.new_text});
             fixes.push_back(std::move(item));
         }

@@ -118,6 +118,20 @@ std::string protocol_diagnostic_json(const Diagnostic* record, LineIndex* index,
     return out;
 }
 
+std::string published_diagnostic_json(ServerState* state, Document* document, size_t index,
+                                      const std::vector<IdeDiagnosticPlace>& places) {
+    Analysis* analysis = document_analysis(state, document);
+    const Diagnostic* record = &analysis->diagnostics.items[index];
+    if (!state->features.refined_diagnostics) {
+        return protocol_diagnostic_json(record, analysis_index(analysis), state->position_encoding);
+    }
+    DiagnosticView view{analysis_index(analysis), state->position_encoding, document->uri,
+                        state->features.related_information};
+    std::string out;
+    append_placed_diagnostic(&out, record, places[index], view);
+    return out;
+}
+
 void publish_document(ServerState* state, Document* document) {
     Analysis* analysis = document_analysis(state, document);
     // The array is written straight into the notification: a tree of cJSON

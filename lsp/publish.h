@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "diag/source_span.h"
-#include "text/line_index.h"
+#include "ide/features.h"
 #include "lsp/protocol_features.h"
 #include "lsp/server_state.h"
+#include "text/line_index.h"
 
 struct Diagnostic;
 struct DiagnosticList;
@@ -23,6 +25,12 @@ void publish_document(ServerState* state, Document* document);
 // One finding as an element of the protocol's diagnostics array, exactly as
 // publication writes it.
 std::string protocol_diagnostic_json(const Diagnostic* record, LineIndex* index, PositionEncoding encoding);
+
+// Finding `index` of the document's analysis exactly as it was published to
+// this client: refined, for a client that declared publishDiagnostics, by
+// `places` (ide_diagnostic_places of the analysis, computed once by the caller).
+std::string published_diagnostic_json(ServerState* state, Document* document, size_t index,
+                                      const std::vector<IdeDiagnosticPlace>& places);
 
 // Sends the notification for `uri` with `diagnostics`, the protocol's
 // array as JSON text. The notification is written directly, byte for byte
