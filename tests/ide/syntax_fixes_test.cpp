@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "ide/analysis.h"
 #include "ide/features.h"
+#include "tests/test_files.h"
 
 namespace {
 
@@ -53,6 +56,52 @@ TEST(SyntaxFixes, InsertWhatTheRecoveryInsertedOrTheNearestKeyword) {
         analysis_destroy(analysis);
         ast_region_release(&region);
     }
+}
+
+// The findings that start before `place`.
+std::vector<std::string> findings_before(Analysis* analysis, uint32_t place) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
+        TextRange range = analysis_span_range(analysis, analysis->diagnostics.items[i].span);
+        if (range.start < place) out.push_back(std::to_string(range.start) + analysis->diagnostics.items[i].message);
+    }
+    return out;
+}
+
+// On every source with findings: applying any fix offered adds no finding
+// before the place it fixes.
+TEST(SyntaxFixes, NoFixMakesTheTextWorseBeforeItsPlace) {
+    namespace fs = std::filesystem;
+    fs::path root(TOVEL_SOURCE_DIR);
+    size_t tried = 0;
+    for (const fs::path& dir : {root / "examples", root / "tests" / "diagnostics", root / "tests" / "ide" / "fixtures"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            if (entry.path().extension() != ".tov") continue;
+            std::string text = read_file_bytes(entry.path().string());
+            for (size_t at; (at = text.find("$$")) != std::string::npos;) text.erase(at, 2);
+            AstRegion region;
+            ast_region_init(&region);
+            Analysis* analysis = analysis_create(text.c_str(), "x.tov", &region);
+            for (const IdeQuickFix& fix : ide_quick_fixes(analysis, {0, analysis->length})) {
+                ++tried;
+                std::string fixed = applied(text, fix.edits);
+                uint32_t place = fix.edits.front().range.start;
+                AstRegion other;
+                ast_region_init(&other);
+                Analysis* after = analysis_create(fixed.c_str(), "x.tov", &other);
+                std::vector<std::string> old_findings = findings_before(analysis, place);
+                for (const std::string& finding : findings_before(after, place)) {
+                    EXPECT_NE(std::find(old_findings.begin(), old_findings.end(), finding), old_findings.end())
+                        << entry.path() << ": " << fix.title << " adds " << finding;
+                }
+                analysis_destroy(after);
+                ast_region_release(&other);
+            }
+            analysis_destroy(analysis);
+            ast_region_release(&region);
+        }
+    }
+    EXPECT_GT(tried, 10u);
 }
 
 }  // namespace
