@@ -4,6 +4,7 @@
 
 #include "diag/render.h"
 #include "text/line_index.h"
+#include "text/percent_encoding.h"
 #include "text/utf8.h"
 
 namespace {
@@ -43,26 +44,6 @@ void append_string(std::string* out, const char* text) {
     std::string valid = valid_utf8(text);
     json_append_escaped(out, valid.data(), valid.size());
     *out += '"';
-}
-
-// A file name as a relative URI reference: bytes outside the unreserved
-// set and `/` percent-encoded.
-std::string uri_reference(const char* path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p != 0; ++p) {
-        unsigned char c = *p;
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                     std::strchr("-._~/", c) != nullptr;
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
 }
 
 // A finding's line (from 1) and column (UTF-16 units, from 1).
@@ -109,7 +90,7 @@ void SarifLog::add(const DiagnosticList& list, const char* text, const char* pat
         results_ += ",\"level\":\"" + std::string(sarif_level(d.severity)) + "\",\"message\":{\"text\":";
         append_string(&results_, d.message);
         results_ += "},\"locations\":[{\"physicalLocation\":{\"artifactLocation\":{\"uri\":";
-        append_string(&results_, uri_reference(path).c_str());
+        append_string(&results_, percent_encoded(path).c_str());
         results_ += "},\"region\":{\"startLine\":" + std::to_string(start.line) + ",\"startColumn\":" +
                     std::to_string(start.column) + ",\"endLine\":" + std::to_string(end.line) +
                     ",\"endColumn\":" + std::to_string(end.column) + "}}}]}";

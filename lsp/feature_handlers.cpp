@@ -5,26 +5,11 @@
 
 #include "ide/features.h"
 #include "lsp/features.h"
+#include "lsp/positions.h"
 #include "lsp/protocol_features.h"
 #include "lsp/publish.h"
 
 namespace {
-
-// Converts byte offsets of one analysis into protocol positions.
-class Positions {
-public:
-    Positions(ServerState* state, const RequestTarget& target)
-        : index_(analysis_index(target.analysis)), encoding_(state->position_encoding) {}
-
-    ProtocolPosition at(uint32_t offset) const { return line_index_position(index_, offset, encoding_); }
-    ProtocolRange range(TextRange range) const { return line_index_range(index_, range, encoding_); }
-    LineIndex* index() const { return index_; }
-    PositionEncoding encoding() const { return encoding_; }
-
-private:
-    LineIndex* index_;
-    PositionEncoding encoding_;
-};
 
 CompletionKind protocol_completion_kind(IdeCompletionKind kind) {
     switch (kind) {

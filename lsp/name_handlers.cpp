@@ -4,22 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "diag/ascii.h"
 #include "ide/features.h"
 #include "lsp/analysis_cache.h"
 #include "lsp/features.h"
+#include "lsp/positions.h"
 #include "lsp/protocol_names.h"
 #include "lsp/uri.h"
-#include "diag/ascii.h"
 
 namespace {
-
-ProtocolRange to_range(ServerState* state, Analysis* analysis, TextRange range) {
-    return line_index_range(analysis_index(analysis), range, state->position_encoding);
-}
-
-bool to_offset(ServerState* state, Analysis* analysis, ProtocolPosition position, uint32_t* offset) {
-    return line_index_offset_at(analysis_index(analysis), position, state->position_encoding, offset);
-}
 
 SymbolKind call_symbol_kind(IdeSymbolKind kind) {
     switch (kind) {
@@ -32,9 +25,9 @@ SymbolKind call_symbol_kind(IdeSymbolKind kind) {
     }
 }
 
-CallItem call_item(ServerState* state, const RequestTarget& target, const IdeCallItem& item) {
-    return {item.name, item.detail, call_symbol_kind(item.kind), target.document->uri,
-            to_range(state, target.analysis, item.range), to_range(state, target.analysis, item.selection)};
+CallItem call_item(const Positions& positions, const RequestTarget& target, const IdeCallItem& item) {
+    return {item.name, item.detail, call_symbol_kind(item.kind), target.document->uri, positions.range(item.range),
+            positions.range(item.selection)};
 }
 
 // The document and offset a call hierarchy item names.
@@ -45,7 +38,7 @@ bool call_item_target(ServerState* state, const IncomingMessage& message, Reques
     target->document = document_store_find(&state->documents, uri);
     if (target->document == nullptr) return false;
     target->analysis = document_analysis(state, target->document);
-    return to_offset(state, target->analysis, start, &target->offset);
+    return Positions(state, target->analysis).offset(start, &target->offset);
 }
 
 void send_calls_of(ServerState* state, const IncomingMessage& message, bool incoming) {
@@ -54,11 +47,12 @@ void send_calls_of(ServerState* state, const IncomingMessage& message, bool inco
         send_null_result(message.id);
         return;
     }
+    Positions positions(state, target);
     std::vector<CallEntry> calls;
     for (const IdeCall& call : incoming ? ide_incoming_calls(target.analysis, target.offset)
                                         : ide_outgoing_calls(target.analysis, target.offset)) {
-        CallEntry entry{call_item(state, target, call.item), {}};
-        for (TextRange range : call.from) entry.from.push_back(to_range(state, target.analysis, range));
+        CallEntry entry{call_item(positions, target, call.item), {}};
+        for (TextRange range : call.from) entry.from.push_back(positions.range(range));
         calls.push_back(std::move(entry));
     }
     send_calls(message.id, calls, incoming);
@@ -78,7 +72,7 @@ void add_workspace_symbols(ServerState* state, Document* document, const std::ve
     for (const IdeSymbol& symbol : symbols) {
         if (matches_query(symbol.name, query)) {
             out->push_back({symbol.name, protocol_symbol_kind(symbol.kind), document->uri,
-                            to_range(state, document->analysis, symbol.selection), container});
+                            Positions(state, document->analysis).range(symbol.selection), container});
         }
         add_workspace_symbols(state, document, symbol.children, symbol.name, query, out);
     }
@@ -89,22 +83,20 @@ void add_workspace_symbols(ServerState* state, Document* document, const std::ve
 void on_references(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
     std::vector<IdeReference> references;
     ide_references(target.analysis, target.offset, protocol_include_declaration(message.params), &references);
+    Positions positions(state, target);
     std::vector<LocationItem> locations;
     locations.reserve(references.size());
-    for (const IdeReference& reference : references) {
-        locations.push_back({target.document->uri, to_range(state, target.analysis, reference.range)});
-    }
+    for (const IdeReference& reference : references) locations.push_back({target.document->uri, positions.range(reference.range)});
     send_locations(message.id, locations);
 }
 
 void on_document_highlight(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
     std::vector<IdeReference> references;
     ide_references(target.analysis, target.offset, true, &references);
+    Positions positions(state, target);
     std::vector<HighlightItem> highlights;
     highlights.reserve(references.size());
-    for (const IdeReference& reference : references) {
-        highlights.push_back({to_range(state, target.analysis, reference.range), reference.write});
-    }
+    for (const IdeReference& reference : references) highlights.push_back({positions.range(reference.range), reference.write});
     send_highlights(message.id, highlights);
 }
 
@@ -115,7 +107,7 @@ void on_prepare_rename(ServerState* state, const IncomingMessage& message, const
         send_request_failed(message.id, refusal);
         return;
     }
-    send_prepare_rename(message.id, to_range(state, target.analysis, name.range), name.placeholder);
+    send_prepare_rename(message.id, Positions(state, target).range(name.range), name.placeholder);
 }
 
 void on_rename(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
@@ -130,9 +122,10 @@ void on_rename(ServerState* state, const IncomingMessage& message, const Request
         send_request_failed(message.id, refusal);
         return;
     }
+    Positions positions(state, target);
     std::vector<TextEditItem> items;
     items.reserve(edits.size());
-    for (const IdeTextEdit& edit : edits) items.push_back({to_range(state, target.analysis, edit.range), edit.new_text});
+    for (const IdeTextEdit& edit : edits) items.push_back({positions.range(edit.range), edit.new_text});
     send_rename_edits(message.id, target.document->uri, items);
 }
 
@@ -142,7 +135,7 @@ void on_prepare_call_hierarchy(ServerState* state, const IncomingMessage& messag
         send_null_result(message.id);
         return;
     }
-    send_call_items(message.id, {call_item(state, target, item)});
+    send_call_items(message.id, {call_item(Positions(state, target), target, item)});
 }
 
 void on_incoming_calls(ServerState* state, const IncomingMessage& message, const RequestTarget&) {
@@ -174,17 +167,17 @@ void on_signature_help(ServerState*, const IncomingMessage& message, const Reque
 }
 
 void on_inlay_hint(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
+    Positions positions(state, target);
     ProtocolRange range;
     TextRange bytes{0, target.analysis->length};
-    if (!protocol_range_param(message.params, &range) || !to_offset(state, target.analysis, range.start, &bytes.start) ||
-        !to_offset(state, target.analysis, range.end, &bytes.end)) {
+    if (!protocol_range_param(message.params, &range) || !positions.offset(range.start, &bytes.start) ||
+        !positions.offset(range.end, &bytes.end)) {
         send_null_result(message.id);
         return;
     }
     std::vector<InlayHintItem> hints;
     for (IdeInlayHint& hint : ide_inlay_hints(target.analysis, bytes)) {
-        hints.push_back({line_index_position(analysis_index(target.analysis), hint.offset, state->position_encoding),
-                         std::move(hint.label), hint.parameter, std::move(hint.tooltip)});
+        hints.push_back({positions.at(hint.offset), std::move(hint.label), hint.parameter, std::move(hint.tooltip)});
     }
     send_inlay_hints(message.id, hints);
 }
@@ -195,28 +188,26 @@ void on_selection_range(ServerState* state, const IncomingMessage& message, cons
         send_null_result(message.id);
         return;
     }
+    Positions convert(state, target);
     std::vector<std::vector<ProtocolRange>> chains;
     for (ProtocolPosition position : positions) {
         // Every position gets an answer: one past the text is held at its end.
-        uint32_t offset = line_index_clamped_offset(analysis_index(target.analysis), position, state->position_encoding);
+        uint32_t offset = line_index_clamped_offset(convert.index(), position, convert.encoding());
         std::vector<ProtocolRange> chain;
-        for (TextRange range : ide_selection_ranges(target.analysis, offset)) {
-            chain.push_back(to_range(state, target.analysis, range));
-        }
+        for (TextRange range : ide_selection_ranges(target.analysis, offset)) chain.push_back(convert.range(range));
         // A place with no token still selects itself.
-        if (chain.empty()) chain.push_back(to_range(state, target.analysis, {offset, offset}));
+        if (chain.empty()) chain.push_back(convert.range({offset, offset}));
         chains.push_back(std::move(chain));
     }
     send_selection_ranges(message.id, chains);
 }
 
 void on_document_link(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
+    Positions positions(state, target);
     std::vector<LinkItem> links;
     for (const IdeLink& link : ide_document_links(target.analysis)) {
         std::string resolved;
-        if (uri_resolve(target.document->uri, link.path, &resolved)) {
-            links.push_back({to_range(state, target.analysis, link.range), std::move(resolved)});
-        }
+        if (uri_resolve(target.document->uri, link.path, &resolved)) links.push_back({positions.range(link.range), std::move(resolved)});
     }
     send_document_links(message.id, links);
 }

@@ -3,27 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "text/percent_encoding.h"
+
 namespace {
-
-bool unreserved(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~' || c == '/';
-}
-
-std::string percent_encoded(const std::string& path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : path) {
-        if (unreserved(c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
-}
 
 // "/a/./b/../c" -> "/a/c"; `..` never climbs above the root.
 std::string without_dot_segments(const std::string& path) {
