@@ -127,20 +127,13 @@ void add_keywords(std::vector<IdeCompletion>* items, const TokenKind* kinds, siz
     }
 }
 
-bool in_chain(const NameIndex& index, int32_t scope, int32_t outer) {
-    for (int32_t s = scope; s != kNoName; s = index.scopes[static_cast<size_t>(s)].parent) {
-        if (s == outer) return true;
-    }
-    return false;
-}
-
 // The variables, parameters and modules visible at `offset`, then the
 // file's functions.
 void add_names(const NameIndex& index, uint32_t offset, std::vector<IdeCompletion>* items) {
     int32_t scope = name_scope_at(index, offset);
     for (const NameDecl& d : index.decls) {
         bool value = d.kind == NAME_VARIABLE || d.kind == NAME_PARAMETER || d.kind == NAME_ALIAS;
-        if (!value || !in_chain(index, scope, d.scope)) continue;
+        if (!value || !name_scope_within(index, scope, d.scope)) continue;
         IdeCompletionKind kind = d.kind == NAME_ALIAS ? IDE_COMPLETION_MODULE : IDE_COMPLETION_VARIABLE;
         items->push_back({d.name, kind, d.kind == NAME_PARAMETER && !d.detail.empty() ? "parameter = " + d.detail : name_kind_word(d.kind)});
     }
@@ -154,7 +147,7 @@ void add_names(const NameIndex& index, uint32_t offset, std::vector<IdeCompletio
 void add_labels(const NameIndex& index, uint32_t offset, std::vector<IdeCompletion>* items) {
     int32_t scope = name_scope_at(index, offset);
     for (const NameDecl& d : index.decls) {
-        if (d.kind == NAME_LABEL && in_chain(index, scope, d.scope)) items->push_back({d.name, IDE_COMPLETION_LABEL, "label"});
+        if (d.kind == NAME_LABEL && name_scope_within(index, scope, d.scope)) items->push_back({d.name, IDE_COMPLETION_LABEL, "label"});
     }
 }
 

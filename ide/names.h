@@ -177,6 +177,9 @@ inline const uint32_t* name_uses_end(const NameIndex& index, int32_t decl) {
 // The innermost scope holding `offset`.
 int32_t name_scope_at(const NameIndex& index, uint32_t offset);
 
+// Whether scope `inner` is `outer` or lies inside it.
+bool name_scope_within(const NameIndex& index, int32_t inner, int32_t outer);
+
 // The variable, parameter or alias `name` resolves to at scope `scope`, or
 // kNoName; `label` looks among labels instead.
 int32_t name_lookup(const NameIndex& index, int32_t scope, const std::string& name, bool label);

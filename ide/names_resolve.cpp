@@ -203,6 +203,13 @@ int32_t name_scope_at(const NameIndex& index, uint32_t offset) {
     return found;
 }
 
+bool name_scope_within(const NameIndex& index, int32_t inner, int32_t outer) {
+    for (int32_t s = inner; s != kNoName; s = index.scopes[static_cast<size_t>(s)].parent) {
+        if (s == outer) return true;
+    }
+    return false;
+}
+
 int32_t name_lookup(const NameIndex& index, int32_t scope, const std::string& name, bool label) {
     return name_lookup_view(index, label ? index.labels : index.values, scope, name);
 }

@@ -65,13 +65,6 @@ bool valid_name(const std::string& name, NameKind kind) {
     return valid_word(name, false);
 }
 
-bool scope_within(const NameIndex& index, int32_t inner, int32_t outer) {
-    for (int32_t s = inner; s != kNoName; s = index.scopes[static_cast<size_t>(s)].parent) {
-        if (s == outer) return true;
-    }
-    return false;
-}
-
 bool value_kind(NameKind kind) { return kind == NAME_VARIABLE || kind == NAME_PARAMETER || kind == NAME_ALIAS; }
 
 // A declaration under `new_name` that the renamed one would meet: one that
@@ -85,7 +78,7 @@ int32_t collision(const NameIndex& index, int32_t decl, const std::string& new_n
                           (other.kind == NAME_FUNCTION && value_kind(d.kind)) || (d.kind == NAME_FUNCTION && value_kind(other.kind));
         if (!same_space) continue;
         if (d.kind == NAME_FUNCTION || d.kind == NAME_MODIFIER || other.kind == NAME_FUNCTION) return static_cast<int32_t>(i);
-        if (scope_within(index, other.scope, d.scope) || scope_within(index, d.scope, other.scope)) return static_cast<int32_t>(i);
+        if (name_scope_within(index, other.scope, d.scope) || name_scope_within(index, d.scope, other.scope)) return static_cast<int32_t>(i);
     }
     return kNoName;
 }
