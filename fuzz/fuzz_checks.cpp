@@ -13,6 +13,8 @@
 #include <cjson/cJSON.h>
 
 #include "cli/check_source.h"
+#include "cli/fix_file.h"
+#include "cli/report_formats.h"
 #include "cli/source_file.h"
 #include "ide/analysis.h"
 #include "ide/features.h"
@@ -40,6 +42,20 @@ bool is_valid_utf8(const std::string& text) {
         i += length;
     }
     return true;
+}
+
+// Everything `write` writes to the stream it is given.
+template <typename Write>
+std::string captured_file(Write write) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    if (out == nullptr) std::abort();
+    write(out);
+    fclose(out);
+    std::string bytes(buffer != nullptr ? buffer : "", size);
+    free(buffer);
+    return bytes;
 }
 
 // Everything the transport writes while `run` runs.
@@ -535,6 +551,43 @@ std::string check_session(const uint8_t* data, size_t size) {
     return framed_json(output, is_valid_utf8(input), &bodies);
 }
 
+// The SARIF log of a file parses, holds one result per finding, and every
+// region starts at line and column 1 or later and ends no earlier.
+std::string check_sarif_log(const char* text) {
+    CheckOptions options{OUTPUT_SARIF, 0, 0, 0, 0, 0, 0, nullptr, 0};
+    SarifLog log;
+    std::string printed = captured_file([&](FILE* out) {
+        check_source(text, "f.tov", &options, out, &log);
+        log.write(out);
+    });
+    JsonHolder json(cJSON_Parse(printed.c_str()));
+    if (!json) return "the SARIF log does not parse";
+    const cJSON* run = cJSON_GetArrayItem(cJSON_GetObjectItemCaseSensitive(json.get(), "runs"), 0);
+    const cJSON* result = nullptr;
+    cJSON_ArrayForEach(result, cJSON_GetObjectItemCaseSensitive(run, "results")) {
+        const cJSON* region = cJSON_GetObjectItemCaseSensitive(
+            cJSON_GetObjectItemCaseSensitive(cJSON_GetArrayItem(cJSON_GetObjectItemCaseSensitive(result, "locations"), 0),
+                                             "physicalLocation"),
+            "region");
+        auto number = [region](const char* name) { return cJSON_GetNumberValue(cJSON_GetObjectItemCaseSensitive(region, name)); };
+        if (!(number("startLine") >= 1 && number("startColumn") >= 1) ||
+            std::make_pair(number("endLine"), number("endColumn")) < std::make_pair(number("startLine"), number("startColumn"))) {
+            return "a SARIF region is out of order";
+        }
+    }
+    return "";
+}
+
+// --fix converges and is idempotent: fixing a fixed text changes nothing.
+std::string check_fix_is_idempotent(const char* text) {
+    int rounds = 0;
+    std::string fixed = fix_text(text, &rounds);
+    if (rounds >= kMaxFixRounds) return "";  // stopped by the bound, not settled
+    int again = 0;
+    std::string twice = fix_text(fixed.c_str(), &again);
+    return twice == fixed ? "" : "fixing the fixed text changed it again";
+}
+
 std::string check_cli_file(const uint8_t* data, size_t size) {
     int fd = memfd_create("fuzz.tov", 0);
     if (fd < 0) std::abort();
@@ -593,6 +646,9 @@ std::string check_cli_file(const uint8_t* data, size_t size) {
             if (!problem.empty()) break;
         }
     }
+    // The text as the front end sees it, up to a zero byte.
+    if (problem.empty()) problem = check_sarif_log(source.bytes);
+    if (problem.empty()) problem = check_fix_is_idempotent(source.bytes);
     source_free(&source);
     close(fd);
     return problem;
