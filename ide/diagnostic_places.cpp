@@ -129,8 +129,9 @@ private:
     // nests to the left, so its parts in text order are those of the
     // innermost level first; commas part the fields.
     const std::vector<std::pair<uint32_t, uint32_t>>& fields_of(uint32_t list) const {
-        auto [entry, added] = fields_.try_emplace(list);
-        if (!added) return entry->second;
+        auto emplaced = fields_.try_emplace(list);
+        std::vector<std::pair<uint32_t, uint32_t>>& fields = emplaced.first->second;
+        if (!emplaced.second) return fields;
         std::vector<uint32_t> levels;
         for (uint32_t n = list; n != kNoSyntaxNode && tree_.nodes[n].symbol == s_.record_field_list;
              n = tree_.nodes[n].first_child) {
@@ -139,7 +140,7 @@ private:
         uint32_t first = kNoSyntaxNode;
         uint32_t last = kNoSyntaxNode;
         auto close_field = [&] {
-            if (first != kNoSyntaxNode) entry->second.emplace_back(first, last);
+            if (first != kNoSyntaxNode) fields.emplace_back(first, last);
             first = last = kNoSyntaxNode;
         };
         for (size_t level = levels.size(); level-- > 0;) {
@@ -155,7 +156,7 @@ private:
             }
         }
         close_field();
-        return entry->second;
+        return fields;
     }
 
     const SyntaxTree& tree_;
