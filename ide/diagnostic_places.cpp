@@ -190,8 +190,11 @@ std::vector<IdeDiagnosticPlace> ide_diagnostic_places(Analysis* analysis) {
     for (size_t i = 0; i < list.count; ++i) {
         const Diagnostic& d = list.items[i];
         places[i].range = analysis_span_range(analysis, d.span);
-        if (d.fix.kind == DIAG_FIX_UNKNOWN_ESCAPE) {
-            places[i].range = {d.fix.offset, d.fix.offset + d.fix.length};
+        if (d.fix.kind == DIAG_FIX_UNKNOWN_ESCAPE && d.fix.offset + d.fix.length <= analysis->length) {
+            // The escaped character whole, when it takes more than one byte (`\é`).
+            uint32_t end = d.fix.offset + d.fix.length;
+            while (end < analysis->length && (static_cast<unsigned char>(analysis->text[end]) & 0xC0) == 0x80) ++end;
+            places[i].range = {d.fix.offset, end};
             places[i].refined = true;
         }
         any_subject |= d.subject.focus.kind != DIAG_SUBJECT_NONE;

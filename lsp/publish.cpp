@@ -1,5 +1,6 @@
 #include "lsp/publish.h"
 
+#include <cstring>
 #include <vector>
 
 #include "diag/diagnostic.h"
@@ -17,6 +18,7 @@ struct DiagnosticView {
     PositionEncoding encoding;
     const char* uri;
     bool related;
+    const char* text;
 };
 
 void append_converted_diagnostic(std::string* out, const Diagnostic* record, LineIndex* index,
@@ -51,12 +53,28 @@ void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, c
     line_index_free(&index);
 }
 
+// A byte offset as publication converts a finding's place: through its
+// line and byte column, as the front end counts them (on line 1 after a
+// byte-order mark), so that a refined range is counted exactly as every
+// other published range, also on text that is not UTF-8.
+ProtocolPosition published_position(const DiagnosticView& view, const char* text, uint32_t offset) {
+    uint32_t line = line_index_line_of(view.index, offset);
+    uint32_t start = line_index_line(view.index, line).start;
+    if (line == 0 && offset >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) start = 3;
+    return position_in_index(view.index, static_cast<int32_t>(line) + 1, static_cast<int32_t>(offset - start) + 1,
+                             view.encoding);
+}
+
+ProtocolRange published_range(const DiagnosticView& view, const char* text, TextRange range) {
+    return ordered_range(published_position(view, text, range.start), published_position(view, text, range.end));
+}
+
 // One finding as an editor that declared publishDiagnostics gets it: its
 // range on the words it is about, and the earlier place of a repeat when
 // the editor takes related information.
 void append_placed_diagnostic(std::string* out, const Diagnostic* record, const IdeDiagnosticPlace& place,
                               const DiagnosticView& view) {
-    ProtocolRange range = place.refined ? line_index_range(view.index, place.range, view.encoding)
+    ProtocolRange range = place.refined ? published_range(view, view.text, place.range)
                                         : protocol_range(view.index, record->span, view.encoding);
     append_protocol_diagnostic(out, range.start, range.end, lsp_severity(record->severity),
                                diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
@@ -65,7 +83,7 @@ void append_placed_diagnostic(std::string* out, const Diagnostic* record, const 
     *out += ",\"relatedInformation\":[{\"location\":{\"uri\":";
     append_json_string(out, view.uri);
     *out += ",\"range\":";
-    append_range(out, line_index_range(view.index, place.related, view.encoding));
+    append_range(out, published_range(view, view.text, place.related));
     *out += "},\"message\":";
     append_json_string(out, place.related_message.c_str());
     *out += "}]}";
@@ -126,7 +144,7 @@ std::string published_diagnostic_json(ServerState* state, Document* document, si
         return protocol_diagnostic_json(record, analysis_index(analysis), state->position_encoding);
     }
     DiagnosticView view{analysis_index(analysis), state->position_encoding, document->uri,
-                        state->features.related_information};
+                        state->features.related_information, analysis->text};
     std::string out;
     append_placed_diagnostic(&out, record, places[index], view);
     return out;
@@ -142,7 +160,7 @@ void publish_document(ServerState* state, Document* document) {
         message += "[]";  // no line index needed
     } else if (state->features.refined_diagnostics) {
         DiagnosticView view{analysis_index(analysis), state->position_encoding, document->uri,
-                            state->features.related_information};
+                            state->features.related_information, analysis->text};
         append_placed_diagnostics(&message, analysis, view);
     } else {
         append_diagnostics_with_index(&message, &analysis->diagnostics, analysis_index(analysis),
