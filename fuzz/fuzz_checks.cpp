@@ -380,7 +380,9 @@ std::vector<std::string> findings_before(Analysis* analysis, uint32_t offset) {
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
         const Diagnostic& d = analysis->diagnostics.items[i];
         TextRange range = analysis_span_range(analysis, d.span);
-        if (range.start < offset) out.push_back(std::to_string(range.start) + " " + d.message);
+        // A finding is its place and kind: a syntax error's wording may change
+        // when a hint about a later line no longer applies.
+        if (range.start < offset) out.push_back(std::to_string(range.start) + " " + diag_kind_name(d.kind));
     }
     return out;
 }

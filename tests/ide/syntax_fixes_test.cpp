@@ -63,7 +63,9 @@ std::vector<std::string> findings_before(Analysis* analysis, uint32_t place) {
     std::vector<std::string> out;
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
         TextRange range = analysis_span_range(analysis, analysis->diagnostics.items[i].span);
-        if (range.start < place) out.push_back(std::to_string(range.start) + analysis->diagnostics.items[i].message);
+        // A finding is its place and kind: a syntax error's wording may change
+        // when a hint about a later line no longer applies.
+        if (range.start < place) out.push_back(std::to_string(range.start) + diag_kind_name(analysis->diagnostics.items[i].kind));
     }
     return out;
 }
