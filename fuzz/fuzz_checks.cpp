@@ -374,14 +374,24 @@ std::string check_fixes_edit_their_mistakes(const char* text) {
     return problem;
 }
 
-// The findings that start before `offset`, as text.
-std::vector<std::string> findings_before(Analysis* analysis, uint32_t offset) {
+bool has_syntax_error(const Analysis* analysis) {
+    for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
+        if (analysis->diagnostics.items[i].kind == TV_DIAG_PARSE_ERROR) return true;
+    }
+    return false;
+}
+
+// The findings that start before `offset`, as their place and kind: a
+// syntax error's wording may change once a hint about a later line no
+// longer applies. Without server-block findings when `unchecked`: the
+// checker reads only a text that parses, so fixing a syntax error shows
+// what it had no chance to find before.
+std::vector<std::string> findings_before(Analysis* analysis, uint32_t offset, bool unchecked) {
     std::vector<std::string> out;
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
         const Diagnostic& d = analysis->diagnostics.items[i];
+        if (unchecked && d.kind == TV_DIAG_SERVER_BLOCK) continue;
         TextRange range = analysis_span_range(analysis, d.span);
-        // A finding is its place and kind: a syntax error's wording may change
-        // when a hint about a later line no longer applies.
         if (range.start < offset) out.push_back(std::to_string(range.start) + " " + diag_kind_name(d.kind));
     }
     return out;
@@ -404,8 +414,9 @@ std::string check_fixes_make_nothing_worse(const char* text) {
         AstRegion other_region;
         ast_region_init(&other_region);
         Analysis* after = analysis_create(fixed.c_str(), kUri, &other_region);
-        std::vector<std::string> before = findings_before(analysis, place);
-        for (const std::string& finding : findings_before(after, place)) {
+        bool unchecked = has_syntax_error(analysis);
+        std::vector<std::string> before = findings_before(analysis, place, unchecked);
+        for (const std::string& finding : findings_before(after, place, unchecked)) {
             if (std::find(before.begin(), before.end(), finding) == before.end()) {
                 problem = "the fix \"" + fix.title + "\" adds a finding before its place: " + finding;
             }
