@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "diag/ascii.h"
 #include "ide/features.h"
@@ -23,16 +24,25 @@ bool after_gosub(const Analysis* analysis, TextRange range) {
            (at == 5 || !is_ascii_letter(analysis->text[at - 6]));
 }
 
-// A label reached by `gosub` runs from its line to the next label of its
-// scope, or to the scope's end.
-TextRange label_lines(const NameIndex& index, const NameDecl& label) {
-    TextRange range{label.block.start, index.scopes[static_cast<size_t>(label.scope)].range.end};
-    for (const NameDecl& other : index.decls) {
-        if (other.kind == NAME_LABEL && other.scope == label.scope && other.range.start > label.range.start &&
-            other.range.start < range.end) {
-            range.end = other.block.start;
-        }
+// Where each label's lines end: at the next label of its scope, or at the
+// scope's end. Labels are declared in text order, so one backward sweep
+// finds each one's successor.
+std::vector<uint32_t> label_ends(const NameIndex& index) {
+    std::vector<uint32_t> ends(index.decls.size(), 0);
+    std::unordered_map<int32_t, uint32_t> next_in_scope;
+    for (size_t i = index.decls.size(); i-- > 0;) {
+        const NameDecl& label = index.decls[i];
+        if (label.kind != NAME_LABEL) continue;
+        auto next = next_in_scope.find(label.scope);
+        ends[i] = next != next_in_scope.end() ? next->second : index.scopes[static_cast<size_t>(label.scope)].range.end;
+        next_in_scope[label.scope] = label.block.start;
     }
+    return ends;
+}
+
+// A label reached by `gosub` runs from its line to `end`, blanks left out.
+TextRange label_lines(const NameIndex& index, const NameDecl& label, uint32_t end) {
+    TextRange range{label.block.start, std::max(end, label.block.start)};
     while (range.end > range.start && std::strchr(" \t\r\n", index.text[range.end - 1]) != nullptr) --range.end;
     return range;
 }
@@ -46,13 +56,14 @@ std::vector<CallUnit> call_units(Analysis* analysis) {
             reached[static_cast<size_t>(use.decl)] = true;
         }
     }
+    std::vector<uint32_t> ends = label_ends(index);
     for (size_t i = 0; i < index.decls.size(); ++i) {
         const NameDecl& d = index.decls[i];
         int32_t decl = static_cast<int32_t>(i);
         if (d.kind == NAME_FUNCTION) units.push_back({{d.name, d.detail, IDE_SYMBOL_FUNCTION, d.block, d.range}, decl});
         if (d.kind == NAME_MODIFIER) units.push_back({{d.name, d.detail, IDE_SYMBOL_MODIFIER, d.block, d.range}, decl});
         if (d.kind == NAME_LABEL && reached[i]) {
-            units.push_back({{d.name, "", IDE_SYMBOL_LABEL, label_lines(index, d), d.range}, decl});
+            units.push_back({{d.name, "", IDE_SYMBOL_LABEL, label_lines(index, d, ends[i]), d.range}, decl});
         }
     }
     const Outline& o = analysis_outline(analysis);
