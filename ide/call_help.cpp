@@ -126,11 +126,23 @@ bool literal_argument(const Outline& o, size_t first, size_t end) {
     return duration_run_at(o, first, &run) && run.first == first && run.last + 1 == end;
 }
 
-void parameter_hints(Analysis* analysis, const NameUse& call, std::vector<IdeInlayHint>* hints) {
+// Every function's and modifier's parameters in their order, in one pass:
+// a document's hints ask for many calls' parameters at once.
+std::vector<std::vector<int32_t>> parameters_by_owner(const NameIndex& index) {
+    std::vector<std::vector<int32_t>> by_owner(index.decls.size());
+    for (size_t i = 0; i < index.decls.size(); ++i) {
+        const NameDecl& d = index.decls[i];
+        if (d.kind == NAME_PARAMETER && d.owner != kNoName) by_owner[static_cast<size_t>(d.owner)].push_back(static_cast<int32_t>(i));
+    }
+    // Declared in the order written, so already in their order.
+    return by_owner;
+}
+
+void parameter_hints(Analysis* analysis, const NameUse& call, const std::vector<int32_t>& parameters,
+                     std::vector<IdeInlayHint>* hints) {
     const Outline& o = analysis_outline(analysis);
     size_t name = tokens_before(o, call.range.start);
     if (name + 1 >= o.tokens.size() || o.tokens[name + 1].kind != TOKEN_LPAREN) return;
-    std::vector<int32_t> parameters = parameters_of(analysis_names(analysis), call.decl);
     const NameIndex& index = analysis_names(analysis);
     size_t argument = 0;
     size_t first = name + 2;
@@ -161,12 +173,15 @@ std::vector<IdeInlayHint> ide_inlay_hints(Analysis* analysis, TextRange range) {
     const NameIndex& index = analysis_names(analysis);
     auto use = std::lower_bound(index.uses.begin(), index.uses.end(), range.start,
                                 [](const NameUse& u, uint32_t at) { return u.range.start < at; });
+    std::vector<std::vector<int32_t>> parameters = parameters_by_owner(index);
     for (size_t k = tokens_before(o, range.start); k < o.tokens.size(); ++k) {
         uint32_t at = outline_token_offset(o, o.tokens[k]);
         if (at >= range.end) break;
         // The calls starting before this token, in text order with the durations.
         for (; use != index.uses.end() && use->range.start <= at; ++use) {
-            if (use->role == ROLE_CALL && use->kind == NAME_FUNCTION && use->decl != kNoName) parameter_hints(analysis, *use, &hints);
+            if (use->role == ROLE_CALL && use->kind == NAME_FUNCTION && use->decl != kNoName) {
+                parameter_hints(analysis, *use, parameters[static_cast<size_t>(use->decl)], &hints);
+            }
         }
         DurationRun run;
         if (!duration_run_starts(o, k) || !duration_run_at(o, k, &run)) continue;
