@@ -258,7 +258,9 @@ public:
     // as the decoder takes them.
     void add_string(TextRange literal) {
         uint32_t from = literal.start;
-        uint32_t last = literal.end > literal.start ? literal.end - 1 : literal.start;  // the closing quote
+        // The closing quote; a string never closed (cut at its line's end) has none.
+        bool closed = literal.end > literal.start + 1 && text_[literal.end - 1] == '"';
+        uint32_t last = closed ? literal.end - 1 : literal.end;
         for (uint32_t i = literal.start + 1; i < last; ++i) {
             if (text_[i] != '\\') continue;
             uint32_t end = escape_end(i, last);
