@@ -11,16 +11,16 @@ namespace {
 
 constexpr size_t kMaxTokensBack = 4096;  // how far a call's `(` is looked for, or its arguments read
 
-// The parameters of each function and modifier, in their order.
-std::vector<int32_t> parameters_of(const NameIndex& index, int32_t owner) {
-    std::vector<int32_t> parameters;
+// Every function's and modifier's parameters in their order, in one pass:
+// a document's hints ask for many calls' parameters at once.
+std::vector<std::vector<int32_t>> parameters_by_owner(const NameIndex& index) {
+    std::vector<std::vector<int32_t>> by_owner(index.decls.size());
     for (size_t i = 0; i < index.decls.size(); ++i) {
-        if (index.decls[i].kind == NAME_PARAMETER && index.decls[i].owner == owner) parameters.push_back(static_cast<int32_t>(i));
+        const NameDecl& d = index.decls[i];
+        if (d.kind == NAME_PARAMETER && d.owner != kNoName) by_owner[static_cast<size_t>(d.owner)].push_back(static_cast<int32_t>(i));
     }
-    std::sort(parameters.begin(), parameters.end(), [&index](int32_t a, int32_t b) {
-        return index.decls[static_cast<size_t>(a)].position < index.decls[static_cast<size_t>(b)].position;
-    });
-    return parameters;
+    // Declared in the order written, so already in their order.
+    return by_owner;
 }
 
 void describe(Analysis* analysis, int32_t callable, uint32_t active, IdeSignature* signature) {
@@ -28,7 +28,8 @@ void describe(Analysis* analysis, int32_t callable, uint32_t active, IdeSignatur
     const NameDecl& d = index.decls[static_cast<size_t>(callable)];
     signature->label = d.name + "(";
     signature->parameters.clear();
-    for (int32_t p : parameters_of(index, callable)) {
+    std::vector<std::vector<int32_t>> parameters = parameters_by_owner(index);
+    for (int32_t p : parameters[static_cast<size_t>(callable)]) {
         const NameDecl& parameter = index.decls[static_cast<size_t>(p)];
         std::string label = parameter.name + (parameter.detail.empty() ? "" : " = " + parameter.detail);
         if (!signature->parameters.empty()) signature->label += ", ";
@@ -124,18 +125,6 @@ bool literal_argument(const Outline& o, size_t first, size_t end) {
     if (end == first + 2 && o.tokens[first].kind == TOKEN_MINUS && o.tokens[first + 1].kind == TOKEN_NUMBER) return true;
     DurationRun run;
     return duration_run_at(o, first, &run) && run.first == first && run.last + 1 == end;
-}
-
-// Every function's and modifier's parameters in their order, in one pass:
-// a document's hints ask for many calls' parameters at once.
-std::vector<std::vector<int32_t>> parameters_by_owner(const NameIndex& index) {
-    std::vector<std::vector<int32_t>> by_owner(index.decls.size());
-    for (size_t i = 0; i < index.decls.size(); ++i) {
-        const NameDecl& d = index.decls[i];
-        if (d.kind == NAME_PARAMETER && d.owner != kNoName) by_owner[static_cast<size_t>(d.owner)].push_back(static_cast<int32_t>(i));
-    }
-    // Declared in the order written, so already in their order.
-    return by_owner;
 }
 
 void parameter_hints(Analysis* analysis, const NameUse& call, const std::vector<int32_t>& parameters,
