@@ -60,6 +60,13 @@ bool fix_dim(const Analysis* analysis, TextRange word, IdeQuickFix* fix) {
     return true;
 }
 
+bool is_word_byte(char c) { return is_ascii_letter(c) || is_ascii_digit(c) || c == '_' || (c & 0x80) != 0; }
+
+bool parts_words(const Analysis* analysis, TextRange at) {
+    return at.start > 0 && at.end < analysis->length && is_word_byte(analysis->text[at.start - 1]) &&
+           is_word_byte(analysis->text[at.end]);
+}
+
 bool make_fix(const Analysis* analysis, const DiagFix& named, IdeQuickFix* fix) {
     TextRange at{};
     if (!mistake_bytes(analysis, named, &at)) return false;
@@ -78,7 +85,8 @@ bool make_fix(const Analysis* analysis, const DiagFix& named, IdeQuickFix* fix) 
     case DIAG_FIX_TYPE_SIGIL:
         if (at.length() != 1 || std::strchr("!#$%&", text[at.start]) == nullptr) return false;
         fix->title = std::string("Remove the sigil ") + text[at.start];
-        fix->edits.push_back({at, ""});
+        // Between two words (`then!gosub`) the sigil is all that parts them.
+        fix->edits.push_back({at, parts_words(analysis, at) ? " " : ""});
         return true;
     case DIAG_FIX_LET:
         if (!word_at(analysis, at, "let")) return false;
