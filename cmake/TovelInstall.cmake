@@ -2,8 +2,9 @@
 # `make package` turns the same layout into a Debian package with CPack.
 include(GNUInstallDirs)
 
-install(TARGETS tovel-lsp tovel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tovel-lsp tovel-check tovel-fmt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/lsp/tovel-lsp.1 ${PROJECT_SOURCE_DIR}/cli/tovel-check.1
+  ${PROJECT_SOURCE_DIR}/cli/tovel-fmt.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(tovel_share ${CMAKE_INSTALL_DATADIR}/tovel)
