@@ -46,6 +46,11 @@ constexpr MethodRow kMethods[] = {
     {"textDocument/selectionRange", METHOD_REQUEST, &ClientFeatures::selection_range, TARGET_DOCUMENT,
      on_selection_range},
     {"textDocument/documentLink", METHOD_REQUEST, &ClientFeatures::document_link, TARGET_DOCUMENT, on_document_link},
+    {"textDocument/formatting", METHOD_REQUEST, &ClientFeatures::formatting, TARGET_DOCUMENT, on_formatting},
+    {"textDocument/rangeFormatting", METHOD_REQUEST, &ClientFeatures::range_formatting, TARGET_DOCUMENT,
+     on_range_formatting},
+    {"textDocument/onTypeFormatting", METHOD_REQUEST, &ClientFeatures::on_type_formatting, TARGET_POSITION,
+     on_type_formatting},
 };
 
 const MethodRow* find_method(const char* name) {

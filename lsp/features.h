@@ -36,3 +36,8 @@ void on_document_link(ServerState* state, const IncomingMessage& message, const 
 
 // The protocol's symbol kind of an outline symbol.
 SymbolKind protocol_symbol_kind(IdeSymbolKind kind);
+
+// Formatting (format_handlers.cpp).
+void on_formatting(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_range_formatting(ServerState* state, const IncomingMessage& message, const RequestTarget& target);
+void on_type_formatting(ServerState* state, const IncomingMessage& message, const RequestTarget& target);

@@ -10,6 +10,7 @@
 #include "diag/render.h"
 #include "ide/features.h"
 #include "lsp/json_io.h"
+#include "lsp/protocol_format.h"
 #include "text/utf8.h"
 
 namespace {
@@ -101,6 +102,9 @@ ClientFeatures protocol_client_features(const cJSON* params) {
     features.preferred_fixes = features.code_action && cJSON_IsTrue(json_member(code_action, "isPreferredSupport"));
     const cJSON* kinds = json_member(json_member(json_member(code_action, "codeActionLiteralSupport"), "codeActionKind"), "valueSet");
     features.fix_all = features.code_action && (lists(kinds, "source.fixAll") || lists(kinds, "source"));
+    features.formatting = declared(text_document, "formatting");
+    features.range_formatting = declared(text_document, "rangeFormatting");
+    features.on_type_formatting = declared(text_document, "onTypeFormatting");
     features.refined_diagnostics = declared(text_document, "publishDiagnostics");
     features.related_information =
         cJSON_IsTrue(json_member(json_member(text_document, "publishDiagnostics"), "relatedInformation"));
@@ -114,6 +118,7 @@ ClientFeatures protocol_every_feature() {
     f.call_hierarchy = f.workspace_symbol = f.signature_help = f.inlay_hint = f.selection_range = true;
     f.document_link = f.declaration_tokens = f.refined_diagnostics = f.related_information = true;
     f.preferred_fixes = f.fix_all = true;
+    f.formatting = f.range_formatting = f.on_type_formatting = true;
     return f;
 }
 
@@ -157,6 +162,14 @@ void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) 
     if (features.inlay_hint) cJSON_AddTrueToObject(capabilities, "inlayHintProvider");
     if (features.selection_range) cJSON_AddTrueToObject(capabilities, "selectionRangeProvider");
     if (features.document_link) cJSON_AddObjectToObject(capabilities, "documentLinkProvider");
+    if (features.formatting) cJSON_AddTrueToObject(capabilities, "documentFormattingProvider");
+    if (features.range_formatting) cJSON_AddTrueToObject(capabilities, "documentRangeFormattingProvider");
+    if (features.on_type_formatting) {
+        cJSON* provider = cJSON_AddObjectToObject(capabilities, "documentOnTypeFormattingProvider");
+        cJSON_AddStringToObject(provider, "firstTriggerCharacter", kOnTypeTriggers[0]);
+        cJSON* more = cJSON_AddArrayToObject(provider, "moreTriggerCharacter");
+        for (size_t i = 1; i < kOnTypeTriggerCount; ++i) cJSON_AddItemToArray(more, cJSON_CreateString(kOnTypeTriggers[i]));
+    }
 }
 
 PositionRequest protocol_position_params(const cJSON* params) {

@@ -37,12 +37,16 @@ struct ClientFeatures {
     bool related_information;   // publishDiagnostics.relatedInformation true: the earlier place of a repeat
     bool preferred_fixes;       // codeAction.isPreferredSupport: fixes marked isPreferred
     bool fix_all;               // codeAction kinds include source.fixAll (or source): "source.fixAll.tovel"
+    bool formatting;
+    bool range_formatting;
+    bool on_type_formatting;
 };
 
 // Which of capabilities.textDocument.{documentSymbol, foldingRange,
 // definition, hover, completion, codeAction, semanticTokens,
 // synchronization, references, documentHighlight, rename, callHierarchy,
-// signatureHelp, inlayHint, selectionRange, documentLink} and
+// signatureHelp, inlayHint, selectionRange, documentLink, formatting,
+// rangeFormatting, onTypeFormatting} and
 // capabilities.workspace.symbol are objects.
 ClientFeatures protocol_client_features(const cJSON* params);
 
