@@ -62,9 +62,23 @@ bool fix_dim(const Analysis* analysis, TextRange word, IdeQuickFix* fix) {
 
 bool is_word_byte(char c) { return is_ascii_letter(c) || is_ascii_digit(c) || c == '_' || (c & 0x80) != 0; }
 
+bool is_reserved(const char* from, const char* to) {
+    return to > from && keyword_lookup(from, static_cast<size_t>(to - from)) != TOKEN_IDENT;
+}
+
+// A sigil standing between a keyword and another word (`then!gosub`,
+// `if!a`) is all that parts them; inside a name (`star#t`) it is a slip.
 bool parts_words(const Analysis* analysis, TextRange at) {
-    return at.start > 0 && at.end < analysis->length && is_word_byte(analysis->text[at.start - 1]) &&
-           is_word_byte(analysis->text[at.end]);
+    const char* text = analysis->text;
+    if (at.start == 0 || at.end >= analysis->length || !is_word_byte(text[at.start - 1]) ||
+        !is_word_byte(text[at.end])) {
+        return false;
+    }
+    const char* before = text + at.start;
+    while (before > text && is_word_byte(before[-1])) --before;
+    const char* after = text + at.end;
+    while (is_word_byte(*after)) ++after;
+    return is_reserved(before, text + at.start) || is_reserved(text + at.end, after);
 }
 
 bool make_fix(const Analysis* analysis, const DiagFix& named, IdeQuickFix* fix) {
@@ -85,7 +99,6 @@ bool make_fix(const Analysis* analysis, const DiagFix& named, IdeQuickFix* fix) 
     case DIAG_FIX_TYPE_SIGIL:
         if (at.length() != 1 || std::strchr("!#$%&", text[at.start]) == nullptr) return false;
         fix->title = std::string("Remove the sigil ") + text[at.start];
-        // Between two words (`then!gosub`) the sigil is all that parts them.
         fix->edits.push_back({at, parts_words(analysis, at) ? " " : ""});
         return true;
     case DIAG_FIX_LET:
