@@ -142,6 +142,15 @@ private:
         }
         kept_ = to;
         if (!with.empty()) wrote_any_ = true;
+        column_ = column_after(with);
+    }
+
+    // The lexer's column (bytes from the line's start, from 1) just after
+    // `written` follows what is written so far.
+    int32_t column_after(std::string_view written) const {
+        size_t feed = written.rfind('\n');
+        if (feed == std::string_view::npos) return column_ + static_cast<int32_t>(written.size());
+        return static_cast<int32_t>(written.size() - feed);
     }
 
     std::string indent(int32_t depth) const {
@@ -156,18 +165,43 @@ private:
         const SyntaxNode& n = node(i);
         uint32_t trivia = std::max(n.trivia_start, kept_);
         bool line_start = i == 0 || node(i - 1).token == TOKEN_NEWLINE;
+        std::string gap;
         if (line_start) {
-            if (!write_line_start(i, trivia)) return;
+            if (!line_start_gap(i, trivia, &gap)) return;
         } else if (std::memchr(text_ + trivia, '\n', n.range.start - trivia) != nullptr) {
-            write_continuation(i, trivia);
+            gap = continuation_gap(i, trivia);
         } else if (n.token == TOKEN_NEWLINE || n.token == TOKEN_EOF) {
-            write_line_end(i, trivia);
+            gap = line_end_gap(i, trivia);
         } else if (verbatim_gap(i)) {
-            replace_to(n.range.start, std::string_view(text_ + trivia, n.range.start - trivia));
+            gap.assign(text_ + trivia, n.range.start - trivia);
         } else {
-            replace_to(n.range.start, spacing(i - 1, i, n.range.start > trivia));
+            gap = spacing(i - 1, i, n.range.start > trivia);
         }
+        keep_branch_reading(n.token, &gap);
+        replace_to(n.range.start, gap);
+        token_column_ = column_;
         write_token(i);
+    }
+
+    // The lexer tells a `consider`'s branch keywords from other `if`s and
+    // `else`s by the column alone: the innermost open `consider`'s, which
+    // may also be a `consider` written as a name (`a . consider`) that no
+    // `end consider` closes. Laid out, each keeps the reading it had: a
+    // branch keyword moves to that column, another steps aside from it.
+    void keep_branch_reading(TokenKind kind, std::string* gap) const {
+        bool branch = kind == TOKEN_CONSIDER_IF || kind == TOKEN_CONSIDER_ELSE;
+        if (!branch && kind != TOKEN_IF && kind != TOKEN_ELSE) return;
+        if (considers_ == 0 || considers_ > LEXER_STACK_LIMIT) return;
+        int32_t wanted = consider_columns_[static_cast<size_t>(considers_ - 1)];
+        int32_t column = column_after(*gap);
+        if (!branch && column == wanted) *gap += ' ';
+        size_t line_start = gap->rfind('\n');
+        line_start = line_start == std::string::npos ? 0 : line_start + 1;
+        bool alone = line_start > 0 || column_ == 1 || kept_ == 0;
+        if (branch && column != wanted && alone && gap->find_first_not_of(" \t", line_start) == std::string::npos) {
+            gap->resize(line_start);
+            gap->append(static_cast<size_t>(wanted - 1), options_.use_tabs ? '\t' : ' ');
+        }
     }
 
     void write_token(size_t i) {
@@ -182,6 +216,12 @@ private:
         } else {
             replace_to(n.range.end, std::string_view(text_ + n.range.start, n.range.length()));
         }
+        if (kind == TOKEN_CONSIDER) {
+            if (considers_ < LEXER_STACK_LIMIT) consider_columns_[static_cast<size_t>(considers_)] = token_column_;
+            ++considers_;
+        } else if (kind == TOKEN_END_CONSIDER && considers_ > 0) {
+            --considers_;
+        }
         if (is_opening_bracket(kind)) brackets_.push_back(line_number_);
         if (is_closing_bracket(kind) && !brackets_.empty()) brackets_.pop_back();
         if (kind != TOKEN_NEWLINE) {
@@ -193,7 +233,7 @@ private:
 
     // A line break token, an end of input or a token opening a line; false
     // for a blank line, held back until what follows it decides.
-    bool write_line_start(size_t i, uint32_t trivia) {
+    bool line_start_gap(size_t i, uint32_t trivia, std::string* out) {
         const SyntaxNode& n = node(i);
         std::vector<TriviaLine> lines = split_trivia(text_, trivia, n.range.start);
         const TriviaLine& line = lines.back();
@@ -205,7 +245,6 @@ private:
         }
         if (n.token == TOKEN_EOF && !comment) {
             drop_held_lines();
-            replace_to(n.range.start, "");
             return true;
         }
         release_held_lines();
@@ -217,13 +256,13 @@ private:
             gap.append(text_ + line.comment_start, line.comment_end - line.comment_start);
             gap += n.token == TOKEN_EOF ? eol_ : line_end_before_feed();
         }
-        replace_to(n.range.start, gap);
+        *out = std::move(gap);
         return true;
     }
 
     // The rest of a line: its comment, if any, and the carriage return of
     // the text's style.
-    void write_line_end(size_t i, uint32_t trivia) {
+    std::string line_end_gap(size_t i, uint32_t trivia) const {
         const SyntaxNode& n = node(i);
         std::vector<TriviaLine> lines = split_trivia(text_, trivia, n.range.start);
         std::string gap;
@@ -232,12 +271,12 @@ private:
             gap.append(text_ + lines.back().comment_start, lines.back().comment_end - lines.back().comment_start);
         }
         gap += n.token == TOKEN_EOF ? (gap.empty() ? "" : eol_) : line_end_before_feed();
-        replace_to(n.range.start, gap);
+        return gap;
     }
 
     // Line breaks inside brackets: each line's comment kept, blank lines
     // cut to one, the token's line indented for the brackets still open.
-    void write_continuation(size_t i, uint32_t trivia) {
+    std::string continuation_gap(size_t i, uint32_t trivia) {
         const SyntaxNode& n = node(i);
         std::vector<TriviaLine> lines = split_trivia(text_, trivia, n.range.start);
         int32_t depth = line_depth_ + open_bracket_lines(brackets_.size());
@@ -265,7 +304,7 @@ private:
             depth = line_depth_ + open_bracket_lines(brackets_.size() - 1);
         }
         gap += indent(depth);
-        replace_to(n.range.start, gap);
+        return gap;
     }
 
     // Distinct lines among the first `count` open brackets: brackets opened
@@ -355,6 +394,10 @@ private:
     std::vector<uint32_t> brackets_;  // per open bracket: the line it opened on
     std::vector<TextRange> held_;     // blank lines not yet written: trivia start, line end
     int32_t held_depth_ = 0;
+    int32_t column_ = 1;        // the lexer's column where the output stands
+    int32_t token_column_ = 1;  // and where the token being written starts
+    int32_t considers_ = 0;     // `consider` words the lexer has seen open, as it counts them
+    int32_t consider_columns_[LEXER_STACK_LIMIT] = {};
 };
 
 }  // namespace
@@ -380,7 +423,7 @@ TextRange format_statement_lines(const SyntaxTree& tree, TextRange range) {
     TextRange covered = lines;
     for (const Leaf& leaf : collect_leaves(tree)) {
         const SyntaxNode& n = tree.nodes[leaf.node];
-        if (n.range.end < lines.start || n.range.start >= lines.end || leaf.owner == kNoSyntaxNode) continue;
+        if (n.range.end <= lines.start || n.range.start >= lines.end || leaf.owner == kNoSyntaxNode) continue;
         TextRange statement = tree.nodes[leaf.owner].range;
         covered.start = std::min(covered.start, line_start(statement.start));
         covered.end = std::max(covered.end, line_end(statement.end > 0 ? statement.end - 1 : 0));
