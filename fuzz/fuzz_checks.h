@@ -40,3 +40,11 @@ std::string check_cli_file(const uint8_t* data, size_t size);
 // ERROR or MISSING node and the parse made exactly the front end's
 // reductions.
 std::string check_syntax_tree(const uint8_t* data, size_t size);
+
+// Any bytes through the formatter: a text that parses is laid out with the
+// front end's tree unchanged (never withheld as unsafe), in edits that are
+// ordered and inside the text; formatting the result changes nothing; the
+// result has the same findings; the editor's formatting equals the command
+// line's; range and on-type formatting give ordered edits inside the text,
+// on-type ones touching only one line's blanks.
+std::string check_format(const uint8_t* data, size_t size);

@@ -47,12 +47,31 @@ TEST(FuzzRegressions, Sessions) { check_all(kRegressions / "session", check_sess
 TEST(FuzzRegressions, CliFiles) { check_all(kRegressions / "cli_file", check_cli_file, 1); }
 TEST(FuzzRegressions, IncrementalSync) { check_all(kRegressions / "sync", check_incremental_sync, 1); }
 TEST(FuzzRegressions, SyntaxTrees) { check_all(kRegressions / "syntax", check_syntax_tree, 1); }
+TEST(FuzzRegressions, Formatting) { check_all(kRegressions / "format", check_format, 1); }
 
 TEST(FuzzSeeds, DocumentsHoldEveryProperty) { check_all(kSeeds / "documents", check_document, 20); }
 TEST(FuzzSeeds, SessionsHoldEveryProperty) { check_all(kSeeds / "sessions", check_session, 20); }
 TEST(FuzzSeeds, FilesHoldEveryProperty) { check_all(kSeeds / "documents", check_cli_file, 20); }
 TEST(FuzzSeeds, EditsHoldEveryProperty) { check_all(kSeeds / "documents", check_incremental_sync, 20); }
 TEST(FuzzSeeds, TreesHoldEveryProperty) { check_all(kSeeds / "documents", check_syntax_tree, 20); }
+TEST(FuzzSeeds, LayoutsHoldEveryProperty) { check_all(kSeeds / "documents", check_format, 20); }
+
+// Formatting every example and every golden source keeps its tree and its
+// findings, and formatting the result changes nothing.
+TEST(FormatProperties, ExamplesAndGoldenSources) {
+    const fs::path root(TOVEL_SOURCE_DIR);
+    size_t texts = 0;
+    for (const char* dir : {"examples", "tests/diagnostics", "tests/ide/fixtures", "tests/ide/format"}) {
+        std::error_code error;
+        for (const auto& entry : fs::recursive_directory_iterator(root / dir, error)) {
+            if (entry.path().extension() != ".tov") continue;
+            std::string bytes = read_file_bytes(entry.path());
+            EXPECT_EQ(check_format(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "") << entry.path();
+            ++texts;
+        }
+    }
+    EXPECT_GE(texts, 20u);
+}
 
 // The properties themselves must be able to fail.
 TEST(FuzzChecks, NoticeBrokenOutput) {
