@@ -398,7 +398,9 @@ std::vector<std::string> findings_before(Analysis* analysis, uint32_t offset, bo
 }
 
 // Applying any fix offered makes nothing worse: the fixed text has no
-// finding before the fixed place that the text did not have.
+// finding before the fixed line that the text did not have. The fixed line
+// itself may read on further once its mistake is gone (`sgrver s$()` fixed
+// is a block whose word is unknown), and say so from its start.
 std::string check_fixes_make_nothing_worse(const char* text) {
     AstRegion region;
     ast_region_init(&region);
@@ -411,6 +413,7 @@ std::string check_fixes_make_nothing_worse(const char* text) {
         std::sort(edits.begin(), edits.end(), [](const IdeTextEdit& a, const IdeTextEdit& b) { return a.range.start > b.range.start; });
         for (const IdeTextEdit& edit : edits) fixed.replace(edit.range.start, edit.range.length(), edit.new_text);
         uint32_t place = edits.back().range.start;
+        while (place > 0 && text[place - 1] != '\n') --place;
         AstRegion other_region;
         ast_region_init(&other_region);
         Analysis* after = analysis_create(fixed.c_str(), kUri, &other_region);
