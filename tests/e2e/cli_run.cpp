@@ -104,13 +104,22 @@ std::string ScratchDir::write(const std::string& name, const std::string& bytes)
 
 CheckRun run_check(const std::vector<std::string>& args, const std::string& input,
                    const std::string& directory, int timeout_ms) {
+    return run_program(TOVEL_CHECK_PATH, args, input, directory, timeout_ms);
+}
+
+CheckRun run_fmt(const std::vector<std::string>& args, const std::string& input, const std::string& directory) {
+    return run_program(TOVEL_FMT_PATH, args, input, directory, 30000);
+}
+
+CheckRun run_program(const std::string& program, const std::vector<std::string>& args, const std::string& input,
+                     const std::string& directory, int timeout_ms) {
     CheckRun run;
     ScratchDir scratch;
     std::string in = scratch.write("stdin", input);
     std::string out = scratch.write("stdout", "");
     std::string err = scratch.write("stderr", "");
 
-    std::vector<std::string> words = {TOVEL_CHECK_PATH};
+    std::vector<std::string> words = {program};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) {

@@ -19,6 +19,12 @@ struct CheckRun {
 CheckRun run_check(const std::vector<std::string>& args, const std::string& input = "",
                    const std::string& directory = "", int timeout_ms = 30000);
 
+// The same for tovel-fmt, and for any program.
+CheckRun run_fmt(const std::vector<std::string>& args, const std::string& input = "",
+                 const std::string& directory = "");
+CheckRun run_program(const std::string& program, const std::vector<std::string>& args, const std::string& input,
+                     const std::string& directory, int timeout_ms);
+
 // A fresh directory under the system's temporary folder, removed with the
 // files written into it when the value goes away.
 class ScratchDir {
