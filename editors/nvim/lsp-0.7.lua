@@ -8,6 +8,13 @@ local tovel_cmd = { 'tovel-lsp' } -- a name on PATH, or a full path
 -- started for the first buffer and started again if it has died.
 local tovel_client_id = nil
 
+-- These versions format through vim.lsp.buf.formatting() and
+-- range_formatting() but do not say so at initialize; the server offers
+-- formatting only to a client that does.
+local tovel_capabilities = vim.lsp.protocol.make_client_capabilities()
+tovel_capabilities.textDocument.formatting = { dynamicRegistration = false }
+tovel_capabilities.textDocument.rangeFormatting = { dynamicRegistration = false }
+
 vim.api.nvim_create_autocmd('FileType', {
   pattern = 'tovel',
   group = vim.api.nvim_create_augroup('tovel_lsp', { clear = true }),
@@ -17,6 +24,7 @@ vim.api.nvim_create_autocmd('FileType', {
         name = 'tovel-lsp',
         cmd = tovel_cmd,
         root_dir = vim.fn.getcwd(),
+        capabilities = tovel_capabilities,
       })
     end
     if tovel_client_id ~= nil then
