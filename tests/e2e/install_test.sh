@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the build into a scratch prefix and uses it the way a user would:
-# tovel-lsp and tovel-check from that prefix's bin/ on PATH, the man pages
+# tovel-lsp, tovel-check and tovel-fmt from that prefix's bin/ on PATH, the man pages
 # and the editor hookups where the README says they are; then builds the
 # Debian package and looks inside it.
 #   usage: install_test.sh <build dir> <scratch dir>
@@ -15,8 +15,8 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in bin/tovel-lsp bin/tovel-check \
-    share/man/man1/tovel-lsp.1 share/man/man1/tovel-check.1 \
+for file in bin/tovel-lsp bin/tovel-check bin/tovel-fmt \
+    share/man/man1/tovel-lsp.1 share/man/man1/tovel-check.1 share/man/man1/tovel-fmt.1 \
     share/tovel/nvim/lsp-0.7.lua share/tovel/nvim/lsp-0.11.lua \
     share/tovel/nvim/ftdetect/tovel.vim share/tovel/nvim/syntax/tovel.vim \
     share/tovel/emacs/tovel-mode.el share/tovel/helix/languages.toml \
@@ -51,7 +51,12 @@ tovel-check "$scratch/a.tov" > "$scratch/check.out" || status=$?
 grep -q "parse error at $scratch/a.tov:1:1: \`dim\` is not a Tovel statement" "$scratch/check.out" ||
     fail "tovel-check printed: $(cat "$scratch/check.out")"
 
-for page in tovel-lsp tovel-check; do
+printf 'IF x THEN\nprint  x\nEND IF\n' > "$scratch/b.tov"
+tovel-fmt "$scratch/b.tov" || fail "tovel-fmt exited with $?"
+[ "$(cat "$scratch/b.tov")" = "$(printf 'if x then\n  print x\nend if')" ] ||
+    fail "tovel-fmt wrote: $(cat "$scratch/b.tov")"
+
+for page in tovel-lsp tovel-check tovel-fmt; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$page.1: $warnings"
 done
@@ -60,9 +65,10 @@ done
 (cd "$scratch" && cpack -G DEB --config "$build/CPackConfig.cmake" >/dev/null)
 deb=$(ls "$scratch"/*.deb)
 dpkg-deb --contents "$deb" > "$scratch/deb.list"
-for file in ./usr/bin/tovel-lsp ./usr/bin/tovel-check ./usr/share/man/man1/tovel-lsp.1 \
+for file in ./usr/bin/tovel-lsp ./usr/bin/tovel-check ./usr/bin/tovel-fmt ./usr/share/man/man1/tovel-lsp.1 \
+    ./usr/share/man/man1/tovel-fmt.1 \
     ./usr/share/tovel/nvim/lsp-0.7.lua ./usr/share/tovel/emacs/tovel-mode.el; do
     grep -q " $file\$" "$scratch/deb.list" || fail "$file is not in $(basename "$deb")"
 done
 dpkg-deb --field "$deb" Depends | grep -q libcjson || fail "the package does not depend on cJSON"
-echo "install_test: installed layout, session, checker, man pages and package all fine"
+echo "install_test: installed layout, session, checker, formatter, man pages and package all fine"
