@@ -1,7 +1,8 @@
 #!/bin/sh
 # Shows tovel-lsp at work: a small client in this repository starts the built
 # server, talks to it like an editor would and prints both sides; then
-# tovel-check shows the same findings on the command line.
+# tovel-check shows the same findings on the command line, and tovel-fmt
+# lays out a badly written program.
 #   usage: scripts/demo.sh <build-dir>
 set -eu
 
@@ -43,4 +44,19 @@ if [ -x "$checker" ]; then
     echo
     echo "== syntax tree of the corrected server block"
     "$checker" --dump examples/fixed/server_blocks.tov
+fi
+
+# The formatter: a program laid out by hand, before and after.
+formatter="$build_dir/cli/tovel-fmt"
+if [ -x "$formatter" ]; then
+    echo
+    echo "== a badly laid-out program (scripts/demo_layout.tov)"
+    cat scripts/demo_layout.tov
+    echo
+    echo "== the same program after tovel-fmt"
+    "$formatter" - < scripts/demo_layout.tov
+    echo
+    echo "== tovel-fmt --check examples: the bundled examples are laid out already"
+    echo "   (the two that do not parse are skipped, with the place of their error)"
+    "$formatter" --check examples 2>&1 && echo "   nothing to change"
 fi
