@@ -4,7 +4,12 @@
 #include "ide/format.h"
 
 #include <cstdio>
+#include <stdio_ext.h>
 #include <cstdlib>
+#include <functional>
+#include <optional>
+
+#include <pthread.h>
 
 #include "ast/dump.h"
 #include "ast/region.h"
@@ -14,66 +19,150 @@
 
 namespace {
 
-// The front end's reading of a text: its tree dump, or its first error.
-struct FrontEndReading {
-    bool parsed = false;
-    std::string dump;
-    int32_t error_line = 0;
-    int32_t error_column = 0;
-    std::string error_message;
+// Runs `work` on a thread of its own when one can be had, else at once
+// (no threads in the build, none left on the machine); either way it has
+// run when wait() returns.
+class WorkBeside {
+public:
+    explicit WorkBeside(std::function<void()> work) : work_(std::move(work)) {
+        started_ = pthread_create(&thread_, nullptr, &WorkBeside::run, this) == 0;
+        if (!started_) work_();
+    }
+    ~WorkBeside() { wait(); }
+    WorkBeside(const WorkBeside&) = delete;
+    WorkBeside& operator=(const WorkBeside&) = delete;
+
+    void wait() {
+        if (started_) pthread_join(thread_, nullptr);
+        started_ = false;
+    }
+
+private:
+    static void* run(void* self) {
+        static_cast<WorkBeside*>(self)->work_();
+        return nullptr;
+    }
+
+    std::function<void()> work_;
+    pthread_t thread_{};
+    bool started_ = false;
 };
 
-std::string dump_to_string(Program program) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&buffer, &size);
-    if (out == nullptr) return {};
-    dump_program(out, program);
-    std::fclose(out);
-    std::string dump(buffer, size);
-    std::free(buffer);
-    return dump;
-}
-
-FrontEndReading read_with_front_end(const char* text) {
-    FrontEndReading reading;
-    DiagnosticList list;
-    diag_list_init(&list);
-    AstRegion region;
-    ast_region_init(&region);
-    {
-        AstRegionScope scope(&region);
-        Program program = {nullptr, 0};
-        reading.parsed = parse_program(text, nullptr, 1, &list, &program) == 0;
-        if (reading.parsed) reading.dump = dump_to_string(program);
+// The front end's reading of a text: its tree, kept for a dump until the
+// reading goes, or its first error.
+class FrontEndReading {
+public:
+    explicit FrontEndReading(const char* text) {
+        DiagnosticList list;
+        diag_list_init(&list);
+        ast_region_init(&region_);
+        {
+            AstRegionScope scope(&region_);
+            parsed_ = parse_program(text, nullptr, 1, &list, &program_) == 0;
+        }
+        for (size_t i = 0; i < diag_list_count(&list) && !parsed_; ++i) {
+            const Diagnostic* diagnostic = diag_list_at(&list, i);
+            if (diagnostic->severity != SEVERITY_ERROR) continue;
+            error_line_ = diagnostic->span.start_line;
+            error_column_ = diagnostic->span.start_column;
+            error_message_ = diagnostic->message;
+            break;
+        }
+        diag_list_free(&list);
     }
-    ast_region_release(&region);
-    for (size_t i = 0; i < diag_list_count(&list) && !reading.parsed; ++i) {
-        const Diagnostic* diagnostic = diag_list_at(&list, i);
-        if (diagnostic->severity != SEVERITY_ERROR) continue;
-        reading.error_line = diagnostic->span.start_line;
-        reading.error_column = diagnostic->span.start_column;
-        reading.error_message = diagnostic->message;
-        break;
+    ~FrontEndReading() { ast_region_release(&region_); }
+    FrontEndReading(const FrontEndReading&) = delete;
+    FrontEndReading& operator=(const FrontEndReading&) = delete;
+
+    bool parsed() const { return parsed_; }
+
+    // The tree as the front end dumps it (`tovel-check --dump`).
+    std::string dump() const { return "Program\n" + dump_statements(0, program_.count); }
+
+    // The lines the dump gives top-level statements [first, last): the
+    // dump's own lines after its first, "Program", are theirs in order.
+    std::string dump_statements(size_t first, size_t last) const {
+        char* buffer = nullptr;
+        size_t size = 0;
+        FILE* out = open_memstream(&buffer, &size);
+        if (out == nullptr) return {};
+        __fsetlocking(out, FSETLOCKING_BYCALLER);  // one thread writes it: no lock per call
+        for (size_t i = first; i < last; ++i) dump_stmt(out, program_.items[i], 1);
+        std::fclose(out);
+        std::string dump(buffer, size);
+        std::free(buffer);
+        return dump;
     }
-    diag_list_free(&list);
-    return reading;
+
+    size_t statements() const { return program_.count; }
+
+    FormatResult refusal() const {
+        FormatResult result{FORMAT_SYNTAX_ERROR, {}, error_line_, error_column_, error_message_};
+        if (result.error_message.empty()) result.error_message = "the text does not parse";
+        return result;
+    }
+
+private:
+    AstRegion region_;
+    Program program_ = {nullptr, 0};
+    bool parsed_ = false;
+    int32_t error_line_ = 0;
+    int32_t error_column_ = 0;
+    std::string error_message_;
+};
+
+// The front end's reading of a text and its dump, made beside the caller's
+// own work: the formatter lays the text out from the syntax tree meanwhile,
+// so the check costs little more than the second reading.
+class ReadingInBackground {
+public:
+    explicit ReadingInBackground(const char* text) : text_(text), worker_([this] { read(); }) {}
+    ReadingInBackground(const ReadingInBackground&) = delete;
+    ReadingInBackground& operator=(const ReadingInBackground&) = delete;
+
+    const FrontEndReading& reading() {
+        worker_.wait();
+        return *reading_;
+    }
+    const std::string& dump() {
+        worker_.wait();
+        return dump_;
+    }
+
+private:
+    void read() {
+        reading_.emplace(text_);
+        if (reading_->parsed()) dump_ = reading_->dump();
+    }
+    const char* text_;
+    std::optional<FrontEndReading> reading_;
+    std::string dump_;
+    WorkBeside worker_;  // last: it starts once the rest is ready
+};
+
+// Whether `reading` dumps as `expected`: the first half of its statements
+// is dumped beside the second.
+bool dumps_as(const FrontEndReading& reading, const std::string& expected) {
+    size_t middle = reading.statements() / 2;
+    std::string first_half;
+    WorkBeside worker([&] { first_half = reading.dump_statements(0, middle); });
+    std::string second_half = reading.dump_statements(middle, reading.statements());
+    worker.wait();
+    std::string_view rest(expected);
+    constexpr std::string_view kHeader = "Program\n";
+    if (rest.substr(0, kHeader.size()) != kHeader) return false;
+    rest.remove_prefix(kHeader.size());
+    return rest.size() == first_half.size() + second_half.size() && rest.substr(0, first_half.size()) == first_half &&
+           rest.substr(first_half.size()) == second_half;
 }
 
-FormatResult refused(const FrontEndReading& reading) {
-    FormatResult result{FORMAT_SYNTAX_ERROR, {}, reading.error_line, reading.error_column, reading.error_message};
-    if (result.error_message.empty()) result.error_message = "the text does not parse";
-    return result;
-}
-
-// The edits, if the text they make reads as `reading` did; else none.
-FormatResult checked(const char* text, uint32_t length, const FrontEndReading& reading,
-                     std::vector<IdeTextEdit> edits) {
+// The edits, if the text they make reads as the input did; else none.
+FormatResult checked(const char* text, uint32_t length, ReadingInBackground* input, std::vector<IdeTextEdit> edits) {
     FormatResult result{FORMAT_DONE, {}, 0, 0, {}};
     if (edits.empty()) return result;
     std::string formatted = format_apply_edits(text, length, edits);
-    FrontEndReading after = read_with_front_end(formatted.c_str());
-    if (!after.parsed || after.dump != reading.dump) {
+    FrontEndReading after(formatted.c_str());
+    if (!after.parsed() || !dumps_as(after, input->dump())) {
         result.status = FORMAT_UNSAFE;
         return result;
     }
@@ -84,30 +173,31 @@ FormatResult checked(const char* text, uint32_t length, const FrontEndReading& r
 }  // namespace
 
 FormatResult ide_format(Analysis* analysis, FormatOptions options) {
-    FrontEndReading reading = read_with_front_end(analysis->text);
-    if (!reading.parsed) return refused(reading);
+    ReadingInBackground input(analysis->text);
     std::vector<IdeTextEdit> edits = format_layout_edits(analysis_tree(analysis), options);
-    return checked(analysis->text, analysis->length, reading, std::move(edits));
+    if (!input.reading().parsed()) return input.reading().refusal();
+    return checked(analysis->text, analysis->length, &input, std::move(edits));
 }
 
 FormatResult ide_format_range(Analysis* analysis, TextRange range, FormatOptions options) {
-    FrontEndReading reading = read_with_front_end(analysis->text);
-    if (!reading.parsed) return refused(reading);
+    ReadingInBackground input(analysis->text);
     const SyntaxTree& tree = analysis_tree(analysis);
     TextRange lines = format_statement_lines(tree, range);
     std::vector<IdeTextEdit> inside;
     for (IdeTextEdit& edit : format_layout_edits(tree, options)) {
         if (edit.range.start >= lines.start && edit.range.end <= lines.end) inside.push_back(std::move(edit));
     }
-    return checked(analysis->text, analysis->length, reading, std::move(inside));
+    if (!input.reading().parsed()) return input.reading().refusal();
+    return checked(analysis->text, analysis->length, &input, std::move(inside));
 }
 
 FormatResult format_source(const char* text, uint32_t length, FormatOptions options, std::string* formatted) {
-    FrontEndReading reading = read_with_front_end(text);
-    if (!reading.parsed) return refused(reading);
+    ReadingInBackground input(text);
     SyntaxTree tree;
     syntax_parse(&tree, text, length);
-    FormatResult result = checked(text, length, reading, format_layout_edits(tree, options));
+    std::vector<IdeTextEdit> edits = format_layout_edits(tree, options);
+    if (!input.reading().parsed()) return input.reading().refusal();
+    FormatResult result = checked(text, length, &input, std::move(edits));
     if (result.status == FORMAT_DONE) *formatted = format_apply_edits(text, length, result.edits);
     return result;
 }

@@ -96,8 +96,10 @@ struct TriviaLine {
     uint32_t comment_end;    // trailing blanks (and a carriage return) left out
 };
 
-std::vector<TriviaLine> split_trivia(const char* text, uint32_t from, uint32_t to) {
-    std::vector<TriviaLine> lines(1, TriviaLine{from, from});
+// Fills `lines` (kept by the caller, so its storage is reused).
+void split_trivia(const char* text, uint32_t from, uint32_t to, std::vector<TriviaLine>* out) {
+    std::vector<TriviaLine>& lines = *out;
+    lines.assign(1, TriviaLine{from, from});
     for (uint32_t at = from; at < to; ++at) {
         if (text[at] == '\n') {
             lines.push_back({at + 1, at + 1});
@@ -110,7 +112,6 @@ std::vector<TriviaLine> split_trivia(const char* text, uint32_t from, uint32_t t
             at = end - 1;
         }
     }
-    return lines;
 }
 
 class LayoutWriter {
@@ -143,6 +144,22 @@ private:
         kept_ = to;
         if (!with.empty()) wrote_any_ = true;
         column_ = column_after(with);
+    }
+
+    // The original bytes [kept_, to) stay as they are.
+    void keep_to(uint32_t to) {
+        if (to <= kept_) return;
+        std::string_view kept(text_ + kept_, to - kept_);
+        kept_ = to;
+        wrote_any_ = true;
+        column_ = column_after(kept);
+    }
+
+    bool in_lower_case(TextRange range) const {
+        for (uint32_t at = range.start; at < range.end; ++at) {
+            if (text_[at] >= 'A' && text_[at] <= 'Z') return false;
+        }
+        return true;
     }
 
     // The lexer's column (bytes from the line's start, from 1) just after
@@ -209,12 +226,12 @@ private:
         TokenKind kind = n.token;
         if (kind == TOKEN_END_CONSIDER) {
             replace_to(n.range.end, "end consider");
-        } else if (token_is_keyword(kind)) {
+        } else if (token_is_keyword(kind) && !in_lower_case(n.range)) {
             std::string word(text_ + n.range.start, n.range.length());
             for (char& c : word) c = ascii_lower(c);
             replace_to(n.range.end, word);
         } else {
-            replace_to(n.range.end, std::string_view(text_ + n.range.start, n.range.length()));
+            keep_to(n.range.end);
         }
         if (kind == TOKEN_CONSIDER) {
             if (considers_ < LEXER_STACK_LIMIT) consider_columns_[static_cast<size_t>(considers_)] = token_column_;
@@ -235,7 +252,8 @@ private:
     // for a blank line, held back until what follows it decides.
     bool line_start_gap(size_t i, uint32_t trivia, std::string* out) {
         const SyntaxNode& n = node(i);
-        std::vector<TriviaLine> lines = split_trivia(text_, trivia, n.range.start);
+        std::vector<TriviaLine>& lines = trivia_lines_;
+        split_trivia(text_, trivia, n.range.start, &lines);
         const TriviaLine& line = lines.back();
         bool comment = line.comment_end > line.comment_start;
         if (n.token == TOKEN_NEWLINE && !comment) {
@@ -262,9 +280,10 @@ private:
 
     // The rest of a line: its comment, if any, and the carriage return of
     // the text's style.
-    std::string line_end_gap(size_t i, uint32_t trivia) const {
+    std::string line_end_gap(size_t i, uint32_t trivia) {
         const SyntaxNode& n = node(i);
-        std::vector<TriviaLine> lines = split_trivia(text_, trivia, n.range.start);
+        std::vector<TriviaLine>& lines = trivia_lines_;
+        split_trivia(text_, trivia, n.range.start, &lines);
         std::string gap;
         if (lines.back().comment_end > lines.back().comment_start) {
             gap = " ";
@@ -278,7 +297,8 @@ private:
     // cut to one, the token's line indented for the brackets still open.
     std::string continuation_gap(size_t i, uint32_t trivia) {
         const SyntaxNode& n = node(i);
-        std::vector<TriviaLine> lines = split_trivia(text_, trivia, n.range.start);
+        std::vector<TriviaLine>& lines = trivia_lines_;
+        split_trivia(text_, trivia, n.range.start, &lines);
         int32_t depth = line_depth_ + open_bracket_lines(brackets_.size());
         std::string gap;
         if (lines.front().comment_end > lines.front().comment_start) {
@@ -393,6 +413,7 @@ private:
     uint32_t line_number_ = 0; // lines of output begun, for telling bracket lines apart
     std::vector<uint32_t> brackets_;  // per open bracket: the line it opened on
     std::vector<TextRange> held_;     // blank lines not yet written: trivia start, line end
+    std::vector<TriviaLine> trivia_lines_;
     int32_t held_depth_ = 0;
     int32_t column_ = 1;        // the lexer's column where the output stands
     int32_t token_column_ = 1;  // and where the token being written starts

@@ -1,0 +1,84 @@
+// The formatter on the realistic program against the front end's analysis
+// of the same text, in the same run: as generated, and with every line's
+// indentation doubled plus one (so every line takes an edit), at three
+// sizes to show the cost grows with the text and no faster.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "ast/free.h"
+#include "ast/lists.h"
+#include "bench/realistic_source.h"
+#include "check/analysis.h"
+#include "diag/diagnostic.h"
+#include "ide/format.h"
+
+namespace {
+
+// Indentation k becomes 2k + 1: a `consider` and its branches stay in one
+// column, so the text means what it meant.
+std::string misindented(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() * 5 / 4);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        size_t blanks = text.find_first_not_of(' ', at) - at;
+        if (blanks > end - at) blanks = end - at;
+        out.append(2 * blanks + 1, ' ');
+        out.append(text, at + blanks, end - at - blanks);
+        at = end;
+    }
+    return out;
+}
+
+const std::string& text_of(int64_t kilobytes, bool misindent) {
+    static std::string texts[2][3];
+    int size_index = kilobytes == 256 ? 0 : kilobytes == 512 ? 1 : 2;
+    std::string& text = texts[misindent][size_index];
+    if (text.empty()) {
+        text = realistic_tovel_source(static_cast<size_t>(kilobytes) << 10);
+        if (misindent) text = misindented(text);
+    }
+    return text;
+}
+
+void BM_AnalysisOfTheSameText(benchmark::State& state) {
+    const std::string& text = text_of(state.range(0), state.range(1) != 0);
+    for (auto _ : state) {
+        DiagnosticList list;
+        diag_list_init(&list);
+        StmtList program{nullptr, 0};
+        benchmark::DoNotOptimize(analyze_document(text.c_str(), "bench.tov", &list, &program));
+        stmt_list_free(program);
+        diag_list_free(&list);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void BM_Format(benchmark::State& state) {
+    const std::string& text = text_of(state.range(0), state.range(1) != 0);
+    size_t edits = 0;
+    for (auto _ : state) {
+        std::string formatted;
+        FormatResult result = format_source(text.c_str(), static_cast<uint32_t>(text.size()), {}, &formatted);
+        if (result.status != FORMAT_DONE) state.SkipWithError("the text was not formatted");
+        edits = result.edits.size();
+        benchmark::DoNotOptimize(formatted.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.counters["edits"] = static_cast<double>(edits);
+}
+
+// Arguments: kilobytes of text, and whether its indentation is spoiled.
+BENCHMARK(BM_AnalysisOfTheSameText)->Args({1024, 0})->Args({1024, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Format)
+    ->Args({1024, 0})
+    ->Args({256, 1})
+    ->Args({512, 1})
+    ->Args({1024, 1})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
