@@ -70,8 +70,8 @@ FormatResult ide_format_range(Analysis* analysis, TextRange range, FormatOptions
 std::vector<IdeTextEdit> ide_format_on_type(Analysis* analysis, uint32_t offset, const std::string& typed,
                                             FormatOptions options);
 
-// The layout of a text with no syntax error, as edits; the tree must be
-// the analysis's own. Exposed for the checks around it and for tests.
+// The layout of a text as edits; none when its tree has a syntax error.
+// Exposed for the checks around it and for tests.
 std::vector<IdeTextEdit> format_layout_edits(const SyntaxTree& tree, FormatOptions options);
 
 // From the start of the first line to the end of the last line of the

@@ -180,7 +180,7 @@ private:
 
     void write_leaf(size_t i) {
         const SyntaxNode& n = node(i);
-        uint32_t trivia = std::max(n.trivia_start, kept_);
+        uint32_t trivia = std::min(std::max(n.trivia_start, kept_), n.range.start);
         bool line_start = i == 0 || node(i - 1).token == TOKEN_NEWLINE;
         std::string gap;
         if (line_start) {
@@ -424,6 +424,9 @@ private:
 }  // namespace
 
 std::vector<IdeTextEdit> format_layout_edits(const SyntaxTree& tree, FormatOptions options) {
+    // A tree the recovery had to repair is of a text the front end rejects:
+    // there is nothing to lay out.
+    if (tree.errors > 0) return {};
     LayoutWriter writer(tree, options);
     return writer.run();
 }
