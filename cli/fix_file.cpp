@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,10 +64,16 @@ std::string fix_text(const char* text, int* rounds) {
     return current;
 }
 
-bool replace_file_atomically(const char* path, const std::string& bytes, char* reason, size_t reason_size) {
+bool replace_file_atomically(const char* named, const std::string& bytes, char* reason, size_t reason_size) {
+    // Through a symbolic link the file it points at is replaced, and the
+    // link stays a link.
+    char* resolved = realpath(named, nullptr);
+    std::string target = resolved != nullptr ? resolved : named;
+    std::free(resolved);
+    const char* path = target.c_str();
     struct stat original;
     if (stat(path, &original) != 0) return fail(reason, reason_size, "cannot look at the file");
-    std::string temporary = std::string(path) + ".tovel-fix-XXXXXX";
+    std::string temporary = target + ".tovel-fix-XXXXXX";
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <string>
 #include <vector>
@@ -38,6 +41,21 @@ TEST(CliFormat, RewritesInPlaceKeepingPermissionsThenLeavesTheFileAlone) {
     struct stat again = status_of(file);
     EXPECT_EQ(again.st_ino, formatted.st_ino) << "a formatted file is not written again";
     EXPECT_EQ(again.st_mtim.tv_nsec, formatted.st_mtim.tv_nsec);
+}
+
+// Through a symbolic link the file it names is formatted; the link stays.
+TEST(CliFormat, FollowsSymbolicLinks) {
+    ScratchDir scratch;
+    const std::string file = scratch.write("real.tov", kMessy);
+    const std::string link = scratch.path() + "/link.tov";
+    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
+    CheckRun run = run_fmt({link});
+    EXPECT_EQ(run.status, 0) << run.error;
+    struct stat info {};
+    EXPECT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(read_file_bytes(file), kTidy);
+    std::remove(link.c_str());
 }
 
 TEST(CliFormat, CheckAndDiffWriteNothing) {
