@@ -42,6 +42,11 @@ const EditingCase kCases[] = {
      "consider x\nif 1 then\n  print 1\nend consider\nw=4\n"},
     {"range_ending_at_a_line_start_leaves_that_line", "$$a=1\n$$b=2\n", nullptr, "a = 1\nb=2\n"},
     {"range_in_a_text_that_does_not_parse", "$$a=1\n  dim b$$\n", nullptr, "a=1\n  dim b\n"},
+    // Moved alone, this `if` would stand in its `consider`'s column and
+    // become a branch: the range is left as it is.
+    {"range_that_would_make_a_branch_is_withheld",
+     "  consider x\n  if 1 then\n      if y then$$\n        print 1\n      end if\n  end consider\n", nullptr,
+     "  consider x\n  if 1 then\n      if y then\n        print 1\n      end if\n  end consider\n"},
     // A line break indents the new line.
     {"newline_after_a_block_header", "if a then\n$$\nend if\n", "\n", "if a then\n  \nend if\n"},
     {"newline_inside_a_body", "while a\n  x = 1\n$$", "\n", "while a\n  x = 1\n  "},
@@ -81,6 +86,19 @@ TEST_P(FormatEditing, Edits) {
         edits = ide_format_on_type(analysis, marks[0], c.typed, FormatOptions{});
     }
     EXPECT_EQ(format_apply_edits(text.c_str(), static_cast<uint32_t>(text.size()), edits), c.expected);
+    analysis_destroy(analysis);
+    ast_region_release(&region);
+}
+
+// That case is withheld by the check of the result, not for want of edits.
+TEST(FormatRange, WithheldWhenTheResultWouldMeanSomethingElse) {
+    const std::string text = "  consider x\n  if 1 then\n      if y then\n        print 1\n      end if\n  end consider\n";
+    AstRegion region;
+    ast_region_init(&region);
+    Analysis* analysis = analysis_create(text.c_str(), "case.tov", &region);
+    uint32_t inner_if = static_cast<uint32_t>(text.find("if y"));
+    EXPECT_EQ(ide_format_range(analysis, {inner_if, inner_if}, FormatOptions{}).status, FORMAT_UNSAFE);
+    EXPECT_EQ(ide_format(analysis, FormatOptions{}).status, FORMAT_DONE);
     analysis_destroy(analysis);
     ast_region_release(&region);
 }
