@@ -68,14 +68,13 @@ struct Run {
 
 bool is_stdin(const std::string& name) { return name == "-"; }
 
-std::string display_name(const std::string& name) { return is_stdin(name) ? "<stdin>" : name; }
 
 // What becomes of the text once it is known: printed, listed, shown as a
 // diff or written over the file.
 Outcome deliver(Run* run, const std::string& name, const SourceText& source, const std::string* formatted) {
     const FormatCommand& command = run->command;
     bool changes = formatted != nullptr;
-    std::string shown = display_name(name);
+    std::string shown = std::string(source_display_name(name.c_str()));
     if (command.check && changes) std::fprintf(run->out, "%s\n", shown.c_str());
     if (command.diff && changes) {
         std::string diff = unified_diff(source.bytes, *formatted, shown, shown);
@@ -105,7 +104,7 @@ void pass_through(Run* run, const std::string& name, const SourceText& source) {
 }
 
 Outcome format_text(Run* run, const std::string& name, const SourceText& source, bool found_in_directory) {
-    std::string shown = display_name(name);
+    std::string shown = std::string(source_display_name(name.c_str()));
     if (std::strlen(source.bytes) != source.length) {
         // The front end reads up to a zero byte; a rewrite would drop the rest.
         run->problem(shown, "%s", "holds a zero byte; not formatted");
@@ -136,7 +135,7 @@ Outcome format_file(Run* run, const std::string& name, bool found_in_directory) 
     SourceText source;
     char reason[256];
     if (!read_source(name.c_str(), &source, reason, sizeof reason)) {
-        run->problem(display_name(name), "%s", reason);
+        run->problem(std::string(source_display_name(name.c_str())), "%s", reason);
         return OUTCOME_TROUBLE;
     }
     Outcome outcome = format_text(run, name, source, found_in_directory);

@@ -27,17 +27,13 @@ constexpr int kExitTrouble = 2;
 
 constexpr const char* kVersionLine = "tovel-check 0.1.0\n";
 
-const char* display_name(const char* name) {
-    return strcmp(name, "-") == 0 ? "<stdin>" : name;
-}
-
 // --fix and --diff: the fixed text (true when it differs), written over
 // the file or shown as a diff. A file holding a zero byte is not fixed:
 // the front end reads only up to it, and rewriting would drop the rest.
 bool fix_source(const char* name, const SourceText& source, bool diff_only, std::string* fixed, bool* trouble) {
     if (std::strlen(source.bytes) != source.length) {
         fflush(stdout);
-        fprintf(stderr, "tovel-check: %s: holds a zero byte; not fixed\n", display_name(name));
+        fprintf(stderr, "tovel-check: %s: holds a zero byte; not fixed\n", source_display_name(name));
         *trouble = true;
         return false;
     }
@@ -45,14 +41,14 @@ bool fix_source(const char* name, const SourceText& source, bool diff_only, std:
     *fixed = fix_text(source.bytes, &rounds);
     if (rounds == 0) return false;
     if (diff_only) {
-        std::string diff = unified_diff(source.bytes, *fixed, display_name(name), display_name(name));
+        std::string diff = unified_diff(source.bytes, *fixed, source_display_name(name), source_display_name(name));
         fwrite(diff.data(), 1, diff.size(), stdout);
         return true;
     }
     char reason[512];
     if (!replace_file_atomically(name, *fixed, reason, sizeof reason)) {
         fflush(stdout);
-        fprintf(stderr, "tovel-check: %s: %s\n", display_name(name), reason);
+        fprintf(stderr, "tovel-check: %s: %s\n", source_display_name(name), reason);
         *trouble = true;
         return false;
     }
@@ -72,14 +68,14 @@ int check_files(const CheckOptions* options) {
         if (!read_source(name, &source, reason, sizeof reason)) {
             // Keep the order of messages on a shared terminal sensible.
             fflush(stdout);
-            fprintf(stderr, "tovel-check: %s: %s\n", display_name(name), reason);
+            fprintf(stderr, "tovel-check: %s: %s\n", source_display_name(name), reason);
             trouble = true;
             continue;
         }
         std::string fixed;
         const char* text = source.bytes;
         if (options->fix && fix_source(name, source, options->diff != 0, &fixed, &trouble)) text = fixed.c_str();
-        if (check_source(text, display_name(name), options, stdout, &sarif)) {
+        if (check_source(text, source_display_name(name), options, stdout, &sarif)) {
             errors_found = true;
         }
         source_free(&source);

@@ -21,3 +21,8 @@ constexpr size_t kMaxSourceBytes = INT32_MAX;
 bool read_source(const char* name, SourceText* source, char* reason, size_t reason_size);
 
 void source_free(SourceText* source);
+
+// How an input is named in messages: "<stdin>" for "-", else its name.
+inline const char* source_display_name(const char* name) {
+    return name[0] == '-' && name[1] == '\0' ? "<stdin>" : name;
+}
