@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "ast/region.h"
 #include "diag/diagnostic.h"
@@ -56,6 +57,11 @@ size_t analysis_weight(const Analysis* analysis);
 
 // Where a front-end span starts and ends, as byte offsets.
 TextRange analysis_span_range(Analysis* analysis, const SourceSpan& span);
+
+// The document's bytes in `range`.
+inline std::string_view analysis_text(const Analysis* analysis, TextRange range) {
+    return {analysis->text + range.start, static_cast<size_t>(range.length())};
+}
 
 // The bytes a token covers; a brace prefix (`{name` ... `}`) covers its `{`.
 TextRange analysis_token_range(Analysis* analysis, size_t token);

@@ -125,10 +125,6 @@ std::vector<IdeTextEdit> reindent(Analysis* analysis, uint32_t line, std::string
     return {{blanks, std::move(indent)}};
 }
 
-std::string text_of(Analysis* analysis, TextRange range) {
-    return std::string(analysis->text + range.start, range.length());
-}
-
 // A line break: the new line gets the indentation of the line above, one
 // level more when that line opens a body or leaves a bracket open.
 std::vector<IdeTextEdit> indent_new_line(Analysis* analysis, uint32_t line, FormatOptions options) {
@@ -136,7 +132,7 @@ std::vector<IdeTextEdit> indent_new_line(Analysis* analysis, uint32_t line, Form
     int32_t above = line_above_with_tokens(outline, static_cast<int32_t>(line));
     if (above < 0) return reindent(analysis, line, "");
     LineTokens tokens = tokens_on_line(outline, above + 1);
-    std::string indent = text_of(analysis, leading_blanks(analysis, static_cast<uint32_t>(above)));
+    std::string indent(analysis_text(analysis, leading_blanks(analysis, static_cast<uint32_t>(above))));
     LineRole role = line_role(outline, tokens);
     TokenKind last = outline.tokens[tokens.end - 1].kind;
     bool opens = role == LINE_OPENS || role == LINE_MIDDLE;
@@ -166,7 +162,8 @@ std::vector<IdeTextEdit> align_closing_line(Analysis* analysis, uint32_t line, u
     if (!closing_phrase) return {};
     int32_t opener = opener_line(outline, static_cast<int32_t>(line));
     if (opener < 0) return {};
-    return reindent(analysis, line, text_of(analysis, leading_blanks(analysis, static_cast<uint32_t>(opener))));
+    TextRange opener_indent = leading_blanks(analysis, static_cast<uint32_t>(opener));
+    return reindent(analysis, line, std::string(analysis_text(analysis, opener_indent)));
 }
 
 }  // namespace

@@ -7,10 +7,6 @@
 
 namespace {
 
-std::string_view text_of(const Analysis* analysis, TextRange range) {
-    return {analysis->text + range.start, static_cast<size_t>(range.length())};
-}
-
 IdeReference reference_of(const NameUse& use) {
     return {use.range, use.role == ROLE_DECLARATION || use.role == ROLE_WRITE, use.role == ROLE_DECLARATION};
 }
@@ -20,7 +16,7 @@ bool renamable(NameKind kind) { return kind != NAME_FIELD && kind != NAME_MEMBER
 // Why the name of `use` cannot be renamed; empty when it can.
 std::string rename_refusal(const Analysis* analysis, const NameIndex& index, int32_t use) {
     const NameUse& u = index.uses[static_cast<size_t>(use)];
-    std::string name(text_of(analysis, u.range));
+    std::string name(analysis_text(analysis, u.range));
     if (!renamable(u.kind)) return "`" + name + "` is a field; fields are not tracked by name, so they are not renamed.";
     if (u.decl == kNoName) return "`" + name + "` is not declared in this file, so it cannot be renamed here.";
     return "";
@@ -98,9 +94,9 @@ bool ide_references(Analysis* analysis, uint32_t offset, bool include_declaratio
         }
         return true;
     }
-    std::string_view name = text_of(analysis, use.range);
+    std::string_view name = analysis_text(analysis, use.range);
     for (const NameUse& other : index.uses) {
-        if (other.decl == kNoName && other.kind == use.kind && text_of(analysis, other.range) == name) {
+        if (other.decl == kNoName && other.kind == use.kind && analysis_text(analysis, other.range) == name) {
             out->push_back(reference_of(other));
         }
     }
@@ -113,7 +109,7 @@ bool ide_prepare_rename(Analysis* analysis, uint32_t offset, IdeRenameTarget* ta
     *refusal = use == kNoName ? keyword_refusal(analysis, offset) : rename_refusal(analysis, index, use);
     if (!refusal->empty()) return false;
     target->range = index.uses[static_cast<size_t>(use)].range;
-    target->placeholder = std::string(text_of(analysis, target->range));
+    target->placeholder = std::string(analysis_text(analysis, target->range));
     return true;
 }
 
