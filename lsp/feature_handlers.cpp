@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ide/editor_positions.h"
 #include "ide/features.h"
 #include "lsp/features.h"
 #include "lsp/positions.h"
@@ -32,33 +33,6 @@ DocumentSymbolItem protocol_symbol(const Positions& positions, IdeSymbol&& symbo
     item.children.reserve(symbol.children.size());
     for (IdeSymbol& child : symbol.children) item.children.push_back(protocol_symbol(positions, std::move(child)));
     return item;
-}
-
-// The delta encoding of the protocol: line and start relative to the piece
-// before, the length in the encoding, the type, the modifier bits. The
-// pieces come in text order, so one walk converts them all.
-std::vector<uint32_t> encode_semantic_tokens(const Positions& positions, const char* text,
-                                             const std::vector<IdeHighlight>& pieces) {
-    std::vector<uint32_t> data(pieces.size() * 5);
-    uint32_t* out = data.data();
-    PositionWalk walk = position_walk_start(positions.index(), positions.encoding());
-    bool utf8 = positions.encoding() == POSITION_ENCODING_UTF8;
-    ProtocolPosition last{0, 0};
-    for (const IdeHighlight& piece : pieces) {
-        ProtocolPosition start = position_walk_to(&walk, piece.range.start);
-        uint32_t delta_line = static_cast<uint32_t>(start.line - last.line);
-        out[0] = delta_line;
-        out[1] = static_cast<uint32_t>(delta_line == 0 ? start.character - last.character : start.character);
-        // A piece never holds a line break: on an ASCII line its length is its bytes.
-        out[2] = utf8 || line_index_line_is_ascii(positions.index(), static_cast<size_t>(start.line))
-                     ? piece.range.length()
-                     : static_cast<uint32_t>(utf16_units_short(text + piece.range.start, piece.range.length()));
-        out[3] = static_cast<uint32_t>(piece.type);
-        out[4] = piece.modifiers;
-        out += 5;
-        last = start;
-    }
-    return data;
 }
 
 }  // namespace
@@ -155,6 +129,6 @@ void on_code_action(ServerState* state, const IncomingMessage& message, const Re
 void on_semantic_tokens(ServerState* state, const IncomingMessage& message, const RequestTarget& target) {
     Positions positions(state, target);
     send_semantic_tokens(message.id,
-                         encode_semantic_tokens(positions, target.analysis->text,
+                         encode_semantic_tokens(positions.index(), positions.encoding(), target.analysis->text,
                                                 ide_semantic_tokens(target.analysis, state->features.declaration_tokens)));
 }

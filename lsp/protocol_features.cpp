@@ -8,6 +8,7 @@
 #include <string>
 
 #include "diag/render.h"
+#include "ide/editor_positions.h"
 #include "ide/features.h"
 #include "lsp/json_io.h"
 #include "lsp/protocol_format.h"
@@ -31,17 +32,6 @@ void add_string_array(cJSON* object, const char* name, std::initializer_list<con
     cJSON* array = cJSON_AddArrayToObject(object, name);
     for (const char* word : words) cJSON_AddItemToArray(array, cJSON_CreateString(word));
 }
-
-// The legend, in the order of IdeTokenType.
-constexpr const char* kSemanticTokenTypes[] = {
-    "keyword", "comment",   "string", "number",    "operator", "function", "parameter", "variable", "label",
-    "method",  "namespace", "class",  "decorator", "property", "macro",    "event",     "escape"};
-// The modifiers, bit 0 first.
-constexpr const char* kSemanticTokenModifiers[] = {"invalid", "control", "word", "constant", "declarator", "deprecated"};
-static_assert(sizeof kSemanticTokenModifiers / sizeof kSemanticTokenModifiers[0] == IDE_MODIFIER_COUNT,
-              "one legend entry per modifier bit");
-static_assert(sizeof kSemanticTokenTypes / sizeof kSemanticTokenTypes[0] == IDE_TOKEN_TYPE_COUNT,
-              "one legend entry per token type");
 
 // Large answers (the outline, the semantic tokens) are written as text, in
 // the bytes cJSON would print, instead of through a tree: printing numbers
@@ -138,11 +128,14 @@ void add_feature_providers(cJSON* capabilities, const ClientFeatures& features) 
         cJSON* provider = cJSON_AddObjectToObject(capabilities, "semanticTokensProvider");
         cJSON* legend = cJSON_AddObjectToObject(provider, "legend");
         cJSON* types = cJSON_AddArrayToObject(legend, "tokenTypes");
-        for (const char* type : kSemanticTokenTypes) cJSON_AddItemToArray(types, cJSON_CreateString(type));
+        for (const char* type : kIdeTokenTypeNames) cJSON_AddItemToArray(types, cJSON_CreateString(type));
         cJSON* modifiers = cJSON_AddArrayToObject(legend, "tokenModifiers");
-        for (const char* modifier : kSemanticTokenModifiers) cJSON_AddItemToArray(modifiers, cJSON_CreateString(modifier));
-        // Announced only to a client that knows it, so the others keep their legend.
-        if (features.declaration_tokens) cJSON_AddItemToArray(modifiers, cJSON_CreateString("declaration"));
+        // The declaration bit, last, is announced only to a client that
+        // knows it, so the others keep their legend.
+        size_t announced = IDE_MODIFIER_COUNT + (features.declaration_tokens ? 1 : 0);
+        for (size_t bit = 0; bit < announced; ++bit) {
+            cJSON_AddItemToArray(modifiers, cJSON_CreateString(kIdeTokenModifierNames[bit]));
+        }
         cJSON_AddTrueToObject(provider, "full");
     }
     if (features.references) cJSON_AddTrueToObject(capabilities, "referencesProvider");

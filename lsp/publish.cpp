@@ -5,6 +5,7 @@
 
 #include "diag/diagnostic.h"
 #include "ide/analysis.h"
+#include "ide/editor_positions.h"
 #include "ide/features.h"
 #include "lsp/analysis_cache.h"
 #include "lsp/json_io.h"
@@ -24,7 +25,7 @@ struct DiagnosticView {
 void append_converted_diagnostic(std::string* out, const Diagnostic* record, LineIndex* index,
                                  PositionEncoding encoding) {
     const SourceSpan& span = record->span;
-    ProtocolRange range = protocol_range(index, span, encoding);
+    ProtocolRange range = span_editor_range(index, span, encoding);
     append_protocol_diagnostic(out, range.start, range.end, lsp_severity(record->severity),
                                diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
 }
@@ -53,29 +54,13 @@ void append_protocol_diagnostics(std::string* out, const DiagnosticList* list, c
     line_index_free(&index);
 }
 
-// A byte offset as publication converts a finding's place: through its
-// line and byte column, as the front end counts them (on line 1 after a
-// byte-order mark), so that a refined range is counted exactly as every
-// other published range, also on text that is not UTF-8.
-ProtocolPosition published_position(const DiagnosticView& view, const char* text, uint32_t offset) {
-    uint32_t line = line_index_line_of(view.index, offset);
-    uint32_t start = line_index_line(view.index, line).start;
-    if (line == 0 && offset >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) start = 3;
-    return position_in_index(view.index, static_cast<int32_t>(line) + 1, static_cast<int32_t>(offset - start) + 1,
-                             view.encoding);
-}
-
-ProtocolRange published_range(const DiagnosticView& view, const char* text, TextRange range) {
-    return ordered_range(published_position(view, text, range.start), published_position(view, text, range.end));
-}
-
 // One finding as an editor that declared publishDiagnostics gets it: its
 // range on the words it is about, and the earlier place of a repeat when
 // the editor takes related information.
 void append_placed_diagnostic(std::string* out, const Diagnostic* record, const IdeDiagnosticPlace& place,
                               const DiagnosticView& view) {
-    ProtocolRange range = place.refined ? published_range(view, view.text, place.range)
-                                        : protocol_range(view.index, record->span, view.encoding);
+    ProtocolRange range = place.refined ? finding_editor_range(view.index, place.range, view.encoding)
+                                        : span_editor_range(view.index, record->span, view.encoding);
     append_protocol_diagnostic(out, range.start, range.end, lsp_severity(record->severity),
                                diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
     if (!view.related || !place.has_related) return;
@@ -83,7 +68,7 @@ void append_placed_diagnostic(std::string* out, const Diagnostic* record, const 
     *out += ",\"relatedInformation\":[{\"location\":{\"uri\":";
     append_json_string(out, view.uri);
     *out += ",\"range\":";
-    append_range(out, published_range(view, view.text, place.related));
+    append_range(out, finding_editor_range(view.index, place.related, view.encoding));
     *out += "},\"message\":";
     append_json_string(out, place.related_message.c_str());
     *out += "}]}";
@@ -100,11 +85,6 @@ void append_placed_diagnostics(std::string* out, Analysis* analysis, const Diagn
 }
 
 }  // namespace
-
-ProtocolRange protocol_range(LineIndex* index, const SourceSpan& span, PositionEncoding encoding) {
-    return ordered_range(position_in_index(index, span.start_line, span.start_column, encoding),
-                         position_in_index(index, span.end_line, span.end_column, encoding));
-}
 
 int32_t lsp_severity(int32_t severity) {
     switch (severity) {

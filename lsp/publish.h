@@ -38,9 +38,6 @@ std::string published_diagnostic_json(ServerState* state, Document* document, si
 // diagnostics) in that order, the uri escaped as cJSON escapes strings.
 void publish_diagnostics(const char* uri, const char* diagnostics);
 
-// A diagnostic's span in protocol positions. The end is never before the start.
-ProtocolRange protocol_range(LineIndex* index, const SourceSpan& span, PositionEncoding encoding);
-
 // Protocol severity: error 1, warning 2, note 3; anything else 1.
 int32_t lsp_severity(int32_t severity);
 

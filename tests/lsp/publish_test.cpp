@@ -6,6 +6,7 @@
 #include "ast/free.h"
 #include "check/analysis.h"
 #include "diag/diagnostic.h"
+#include "ide/editor_positions.h"
 #include "lsp/json_holder.h"
 #include "lsp/publish.h"
 #include "text/utf8.h"
@@ -30,7 +31,7 @@ std::string array_printed_by_cjson(const DiagnosticList* list, const char* text,
         const Diagnostic* record = diag_list_at(list, i);
         cJSON* item = cJSON_CreateObject();
         cJSON* range = cJSON_AddObjectToObject(item, "range");
-        ProtocolRange converted = protocol_range(&index, record->span, encoding);
+        ProtocolRange converted = span_editor_range(&index, record->span, encoding);
         const std::pair<const char*, ProtocolPosition> ends[] = {{"start", converted.start}, {"end", converted.end}};
         for (const auto& [name, position] : ends) {
             cJSON* object = cJSON_AddObjectToObject(range, name);
@@ -184,11 +185,11 @@ TEST(Publish, RangeNeverEndsBeforeItStarts) {
     ProtocolPosition start = position_in_index(&index, span.start_line, span.start_column, POSITION_ENCODING_UTF16);
     ProtocolPosition end = position_in_index(&index, span.end_line, span.end_column, POSITION_ENCODING_UTF16);
     ASSERT_LT(end.character, start.character) << "the case no longer shows the inversion";
-    ProtocolRange range = protocol_range(&index, span, POSITION_ENCODING_UTF16);
+    ProtocolRange range = span_editor_range(&index, span, POSITION_ENCODING_UTF16);
     EXPECT_EQ(range.start.character, start.character);
     EXPECT_EQ(range.end.character, start.character);
     // In UTF-8 nothing needs mending.
-    range = protocol_range(&index, span, POSITION_ENCODING_UTF8);
+    range = span_editor_range(&index, span, POSITION_ENCODING_UTF8);
     EXPECT_EQ(range.end.character, range.start.character + 1);
     line_index_free(&index);
     diag_list_free(&list);
