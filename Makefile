@@ -15,8 +15,15 @@ VSCODE_DEPS    = $(VSCODE_DIR)/node_modules/.package-lock.json
 # VS Code's browser build and the driver its end-to-end test runs.
 VSCODE_TEST    = $(BUILD_DIR)/vscode-test/.installed
 SARIF_TEST     = $(BUILD_DIR)/sarif-test/node_modules/.package-lock.json
+# The playground: its WebAssembly build, its npm packages and the page.
+PLAYGROUND_WASM_DIR = $(BUILD_DIR)/wasm
+PLAYGROUND_DEPS     = $(BUILD_DIR)/playground-deps/node_modules/.package-lock.json
+PLAYGROUND_DIR      = $(BUILD_DIR)/playground
+# Debian's emscripten runs its optimiser on the machine's Node.js, which
+# finds Debian's JavaScript packages only here.
+EMSCRIPTEN_ENV      = NODE_PATH=/usr/share/nodejs
 
-.PHONY: all build setup setup-test test test-normal test-asan build-asan build-fuzz fuzz demo bench package clean
+.PHONY: all build setup setup-playground setup-test playground test test-normal test-asan build-asan build-fuzz fuzz demo bench package clean
 
 all: build
 
@@ -24,6 +31,9 @@ all: build
 # need editors, a browser and more, installed only for them.
 setup:
 	@./scripts/setup.sh build
+
+setup-playground: setup
+	@./scripts/setup.sh playground
 
 setup-test: setup
 	@./scripts/setup.sh test
@@ -68,7 +78,22 @@ $(SARIF_TEST): tests/sarif/package.json tests/sarif/package-lock.json | setup-te
 	cp tests/sarif/package.json tests/sarif/package-lock.json $(BUILD_DIR)/sarif-test/
 	cd $(BUILD_DIR)/sarif-test && npm_config_cache=$$PWD/.npm npm ci --ignore-scripts --no-audit --no-fund
 
-test-normal: build setup-test $(VSCODE_DEPS) $(VSCODE_TEST) $(SARIF_TEST)
+# Monaco and the browser driver, as playground/package-lock.json pins them.
+$(PLAYGROUND_DEPS): playground/package.json playground/package-lock.json | setup-playground
+	mkdir -p $(BUILD_DIR)/playground-deps
+	cp playground/package.json playground/package-lock.json $(BUILD_DIR)/playground-deps/
+	cd $(BUILD_DIR)/playground-deps && npm_config_cache=$$PWD/.npm npm ci --ignore-scripts --no-audit --no-fund
+
+$(PLAYGROUND_WASM_DIR)/build.ninja: | setup-playground
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(PLAYGROUND_WASM_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+# The page in $(PLAYGROUND_DIR); serve that folder with any static server.
+playground: setup-playground $(PLAYGROUND_WASM_DIR)/build.ninja $(PLAYGROUND_DEPS)
+	$(EMSCRIPTEN_ENV) cmake --build $(PLAYGROUND_WASM_DIR) -j $(JOBS)
+	./playground/assemble.sh $(PLAYGROUND_WASM_DIR)/playground $(BUILD_DIR)/playground-deps/node_modules \
+	    examples $(PLAYGROUND_DIR)
+
+test-normal: build setup-test $(VSCODE_DEPS) $(VSCODE_TEST) $(SARIF_TEST) playground
 	cmake -S . -B $(BUILD_DIR) >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -7,12 +7,14 @@ set -eu
 # What is needed depends on the job: `build` is what building and running
 # the programs takes (the demo needs nothing more); `test` adds the tools
 # the whole suite drives: editors, the fuzzers' compiler, memcheck, and the
-# browser, search tool and headers the VS Code test needs.
-#   usage: setup.sh [build|test]     (default: test)
+# browser, search tool and headers the VS Code test needs; `playground` is
+# what building the browser playground takes (emscripten and npm), which
+# the tests need too.
+#   usage: setup.sh [build|playground|test]     (default: test)
 need=${1:-test}
 case "$need" in
-    build|test) ;;
-    *) echo "usage: setup.sh [build|test]" >&2; exit 2 ;;
+    build|playground|test) ;;
+    *) echo "usage: setup.sh [build|playground|test]" >&2; exit 2 ;;
 esac
 
 PACKAGES="g++ cmake ninja-build make pkg-config bison libcjson-dev googletest libgtest-dev libbenchmark-dev"
@@ -24,6 +26,10 @@ if [ "$need" = test ]; then
     # and what its native modules compile against.
     PACKAGES="$PACKAGES chromium ripgrep libkrb5-dev python3"
 fi
+if [ "$need" != build ]; then
+    # The playground's WebAssembly build.
+    PACKAGES="$PACKAGES emscripten"
+fi
 
 missing=""
 for package in $PACKAGES; do
@@ -34,10 +40,11 @@ for package in $PACKAGES; do
     esac
 done
 
-# The VS Code extension's tests and packaging run on Node.js. A machine may
+# The VS Code extension's tests and packaging, and the playground's
+# packages, run on Node.js. A machine may
 # already carry a Node.js from elsewhere; only when there is no npm at all
 # do Debian's packages come in.
-if [ "$need" = test ] && ! command -v npm >/dev/null 2>&1; then
+if [ "$need" != build ] && ! command -v npm >/dev/null 2>&1; then
     missing="$missing nodejs npm"
 fi
 
