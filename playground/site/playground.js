@@ -134,6 +134,9 @@ class SyncedDocument {
       this.updatesInFlight--;
       if (!answer.stale && version === this.model.getVersionId()) this.apply(version, answer);
       if (this.changedWhileBusy && this.updatesInFlight === 0) this.send();
+    }, (error) => {
+      this.updatesInFlight--;
+      showStatus(`The analysis failed: ${error.message}`);
     });
   }
 
@@ -302,10 +305,28 @@ function setUpExamples(editor) {
   const select = byId("examples");
   select.add(new Option("(choose)", ""));
   for (const example of self.TOVEL_EXAMPLES) select.add(new Option(example.name, example.name));
+  const shown = self.TOVEL_EXAMPLES.find((e) => e.text === editor.getValue());
+  if (shown) select.value = shown.name;
   select.addEventListener("change", () => {
     const example = self.TOVEL_EXAMPLES.find((e) => e.name === select.value);
     if (example) editor.setValue(example.text);
   });
+}
+
+// Browsers cut or refuse much longer addresses.
+const LONGEST_LINK = 1 << 20;
+
+// Puts the text into the address and answers the link, or null when the
+// text is too long for an address: then it leaves none rather than a cut one.
+async function keepInAddress(text) {
+  const fragment = await linkFragment(text);
+  if (fragment.length > LONGEST_LINK) {
+    history.replaceState(null, "", location.pathname);
+    showStatus("The text is too long to keep in the link.");
+    return null;
+  }
+  history.replaceState(null, "", fragment);
+  return location.href;
 }
 
 // The text goes into the address as it changes, a little after typing stops.
@@ -313,9 +334,7 @@ function keepTextInAddress(model) {
   let timer;
   model.onDidChangeContent(() => {
     clearTimeout(timer);
-    timer = setTimeout(async () => {
-      history.replaceState(null, "", await linkFragment(model.getValue()));
-    }, 250);
+    timer = setTimeout(() => keepInAddress(model.getValue()), 250);
   });
 }
 
@@ -351,15 +370,14 @@ async function start(analyser) {
   const editor = monaco.editor.create(byId("editor"), {
     model, theme: "tovel-dark", automaticLayout: true, "semanticHighlighting.enabled": true,
     formatOnType: true, minimap: { enabled: false }, fontSize: 14, renderWhitespace: "selection",
-    lightbulb: { enabled: true },
   });
   setUpTabs(refreshTree);
   setUpExamples(editor);
   keepTextInAddress(model);
   byId("format").addEventListener("click", () => editor.getAction("editor.action.formatDocument").run());
   byId("share").addEventListener("click", async () => {
-    const link = location.href.split("#")[0] + (await linkFragment(model.getValue()));
-    history.replaceState(null, "", link);
+    const link = await keepInAddress(model.getValue());
+    if (link === null) return;
     try {
       await navigator.clipboard.writeText(link);
       showStatus("Link copied.");

@@ -262,6 +262,19 @@ async function run() {
       (await editorText(page)) === "program main()\n  x = 1\n  print x\nend program\n");
   });
 
+  await step(page, "example-and-syntax-tree", async () => {
+    await page.select("#examples", "mistakes/server_blocks.tov");
+    await analysed(page);
+    const found = await markers(page);
+    const findings = await visibleText(page, "#findings");
+    if (found.length === 0 || !found.every((m) => findings.includes(m.message))) {
+      throw new Error(`the example's markers and findings disagree: ${JSON.stringify(found)} / ${findings}`);
+    }
+    await page.click("#tab-tree");
+    await waitFor("the syntax tree", async () => (await visibleText(page, "#tree")).includes("server_statement"));
+    await page.click("#tab-findings");
+  });
+
   await step(page, "keystrokes-on-5000-lines", async () => {
     await setText(page, bigText());
     const before = await markers(page);
