@@ -522,8 +522,11 @@ std::string check_document_in(const char* text, PositionEncoding encoding, size_
         } else {
             JsonHolder json(cJSON_Parse(bodies[0].c_str()));
             const cJSON* params = cJSON_GetObjectItemCaseSensitive(json.get(), "params");
-            problem = check_ranges(cJSON_GetObjectItemCaseSensitive(params, "diagnostics"),
-                                   line_lengths(text, encoding), encoding == POSITION_ENCODING_UTF8);
+            const cJSON* diagnostics = cJSON_GetObjectItemCaseSensitive(params, "diagnostics");
+            problem = check_ranges(diagnostics, line_lengths(text, encoding), encoding == POSITION_ENCODING_UTF8);
+            if (problem.empty() && encoding == POSITION_ENCODING_UTF16) {
+                problem = check_playground_agrees(text, diagnostics);
+            }
         }
     }
     if (problem.empty()) problem = check_features(&state, text, seed);

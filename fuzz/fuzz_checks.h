@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+struct cJSON;
+
 // The properties every input must keep, whatever its bytes. Each check runs
 // one part of the system on the input and returns an empty string when all
 // holds, or what broke. The libFuzzer targets abort on a broken property;
@@ -14,8 +16,14 @@
 // in UTF-8, and through the outline, folding and semantic-token requests:
 // every message is one framed, valid UTF-8 JSON body; every published range
 // has start <= end and lies inside the document in its encoding; the same
-// text twice gives the same bytes.
+// text twice gives the same bytes; the playground shows the same findings.
 std::string check_document(const uint8_t* data, size_t size);
+
+// The browser playground's findings for `text` against the ones the server
+// published to a client that takes refined places (`published`, the
+// protocol's diagnostics array in UTF-16): the same messages, in the same
+// order, at the same places, with the same earlier places.
+std::string check_playground_agrees(const char* text, const cJSON* published);
 
 // The input as a document and, drawn from it, a sequence of edits: sent as
 // range edits to a client session with incremental sync and as the whole
