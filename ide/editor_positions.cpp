@@ -1,5 +1,15 @@
 #include "ide/editor_positions.h"
 
+#include "diag/diagnostic.h"
+
+int32_t editor_severity(int32_t severity) {
+    switch (severity) {
+    case SEVERITY_WARNING: return 2;
+    case SEVERITY_NOTE: return 3;
+    default: return 1;
+    }
+}
+
 ProtocolRange span_editor_range(LineIndex* index, const SourceSpan& span, PositionEncoding encoding) {
     return ordered_range(position_in_index(index, span.start_line, span.start_column, encoding),
                          position_in_index(index, span.end_line, span.end_column, encoding));

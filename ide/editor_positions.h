@@ -23,6 +23,9 @@ static_assert(IDE_MODIFIER_DECLARATION == 1u << IDE_MODIFIER_COUNT &&
                   sizeof kIdeTokenModifierNames / sizeof kIdeTokenModifierNames[0] == IDE_MODIFIER_COUNT + 1,
               "one legend entry per modifier bit, the declaration bit last");
 
+// The severity editors count: error 1, warning 2, note 3; anything else 1.
+int32_t editor_severity(int32_t severity);
+
 // A front-end span in editor positions. The end is never before the start.
 ProtocolRange span_editor_range(LineIndex* index, const SourceSpan& span, PositionEncoding encoding);
 

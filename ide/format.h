@@ -42,6 +42,9 @@ enum FormatStatus : int32_t {
     FORMAT_UNSAFE,        // the result would mean something else: withheld
 };
 
+// Why a FORMAT_UNSAFE layout is not handed out, as editors are told.
+inline constexpr const char* kFormatUnsafeRefusal = "not formatted: laid out, the text would not mean what it means now";
+
 struct FormatResult {
     FormatStatus status;
     std::vector<IdeTextEdit> edits;  // minimal, in text order, never overlapping

@@ -26,7 +26,7 @@ std::vector<TextEditItem> protocol_edits(const Positions& positions, const std::
 // the formatter withheld is reported, so the user knows nothing was done.
 void answer(const IncomingMessage& message, const Positions& positions, const FormatResult& result) {
     if (result.status == FORMAT_UNSAFE) {
-        send_request_failed(message.id, "not formatted: laid out, the text would not mean what it means now");
+        send_request_failed(message.id, kFormatUnsafeRefusal);
         return;
     }
     send_text_edits(message.id, protocol_edits(positions, result.edits));

@@ -19,14 +19,13 @@ struct DiagnosticView {
     PositionEncoding encoding;
     const char* uri;
     bool related;
-    const char* text;
 };
 
 void append_converted_diagnostic(std::string* out, const Diagnostic* record, LineIndex* index,
                                  PositionEncoding encoding) {
     const SourceSpan& span = record->span;
     ProtocolRange range = span_editor_range(index, span, encoding);
-    append_protocol_diagnostic(out, range.start, range.end, lsp_severity(record->severity),
+    append_protocol_diagnostic(out, range.start, range.end, editor_severity(record->severity),
                                diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
 }
 
@@ -61,7 +60,7 @@ void append_placed_diagnostic(std::string* out, const Diagnostic* record, const 
                               const DiagnosticView& view) {
     ProtocolRange range = place.refined ? finding_editor_range(view.index, place.range, view.encoding)
                                         : span_editor_range(view.index, record->span, view.encoding);
-    append_protocol_diagnostic(out, range.start, range.end, lsp_severity(record->severity),
+    append_protocol_diagnostic(out, range.start, range.end, editor_severity(record->severity),
                                diag_kind_name(record->kind), record->message != nullptr ? record->message : "");
     if (!view.related || !place.has_related) return;
     out->pop_back();
@@ -85,17 +84,6 @@ void append_placed_diagnostics(std::string* out, Analysis* analysis, const Diagn
 }
 
 }  // namespace
-
-int32_t lsp_severity(int32_t severity) {
-    switch (severity) {
-    case SEVERITY_WARNING:
-        return 2;
-    case SEVERITY_NOTE:
-        return 3;
-    default:
-        return 1;
-    }
-}
 
 std::string protocol_diagnostics_json(const DiagnosticList* list, const char* text,
                                       PositionEncoding encoding) {
@@ -124,7 +112,7 @@ std::string published_diagnostic_json(ServerState* state, Document* document, si
         return protocol_diagnostic_json(record, analysis_index(analysis), state->position_encoding);
     }
     DiagnosticView view{analysis_index(analysis), state->position_encoding, document->uri,
-                        state->features.related_information, analysis->text};
+                        state->features.related_information};
     std::string out;
     append_placed_diagnostic(&out, record, places[index], view);
     return out;
@@ -140,7 +128,7 @@ void publish_document(ServerState* state, Document* document) {
         message += "[]";  // no line index needed
     } else if (state->features.refined_diagnostics) {
         DiagnosticView view{analysis_index(analysis), state->position_encoding, document->uri,
-                            state->features.related_information, analysis->text};
+                            state->features.related_information};
         append_placed_diagnostics(&message, analysis, view);
     } else {
         append_diagnostics_with_index(&message, &analysis->diagnostics, analysis_index(analysis),

@@ -38,9 +38,6 @@ std::string published_diagnostic_json(ServerState* state, Document* document, si
 // diagnostics) in that order, the uri escaped as cJSON escapes strings.
 void publish_diagnostics(const char* uri, const char* diagnostics);
 
-// Protocol severity: error 1, warning 2, note 3; anything else 1.
-int32_t lsp_severity(int32_t severity);
-
 // The protocol's diagnostics array for the findings on `text`, as compact
 // JSON text: the bytes cJSON would print for the equivalent tree, written
 // directly because a document can carry hundreds of thousands of findings.

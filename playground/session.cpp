@@ -75,14 +75,6 @@ void append_edits(std::string* out, PlaygroundSession* session, const std::vecto
 
 // ---- Findings ---------------------------------------------------------------
 
-int32_t editor_severity(int32_t severity) {
-    switch (severity) {
-    case SEVERITY_WARNING: return 2;
-    case SEVERITY_NOTE: return 3;
-    default: return 1;
-    }
-}
-
 void append_diagnostics(std::string* out, Analysis* analysis) {
     std::vector<IdeDiagnosticPlace> places = ide_diagnostic_places(analysis);
     LineIndex* index = analysis_index(analysis);
@@ -307,7 +299,10 @@ std::string playground_format(PlaygroundSession* session, uint32_t tab_size, boo
         return out;
     case FORMAT_UNSAFE: break;
     }
-    return "{\"refusal\":\"not formatted: laid out, the text would not mean what it means now\"}";
+    out = "{\"refusal\":";
+    append_json_string(&out, kFormatUnsafeRefusal);
+    out += '}';
+    return out;
 }
 
 std::string playground_format_on_type(PlaygroundSession* session, int32_t line, int32_t column,

@@ -16,7 +16,7 @@ namespace {
 TEST(Publish, SeverityMapping) {
     const int32_t cases[][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 1}, {-1, 1}, {7, 1}};
     for (const auto& c : cases) {
-        EXPECT_EQ(lsp_severity(c[0]), c[1]) << c[0];
+        EXPECT_EQ(editor_severity(c[0]), c[1]) << c[0];
     }
 }
 
@@ -38,7 +38,7 @@ std::string array_printed_by_cjson(const DiagnosticList* list, const char* text,
             cJSON_AddNumberToObject(object, "line", position.line);
             cJSON_AddNumberToObject(object, "character", position.character);
         }
-        cJSON_AddNumberToObject(item, "severity", lsp_severity(record->severity));
+        cJSON_AddNumberToObject(item, "severity", editor_severity(record->severity));
         cJSON_AddStringToObject(item, "code", diag_kind_name(record->kind));
         cJSON_AddStringToObject(item, "source", "tovel");
         cJSON_AddStringToObject(item, "message", valid_utf8(record->message).c_str());
