@@ -1,5 +1,6 @@
 #include "playground/session.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -40,7 +41,11 @@ uint32_t offset_at(PlaygroundSession* session, int32_t line, int32_t column) {
     return line_index_clamped_offset(analysis_index(session->analysis), position, POSITION_ENCODING_UTF16);
 }
 
-void append_integer(std::string* out, int64_t value) { *out += std::to_string(value); }
+void append_integer(std::string* out, int64_t value) {
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out->append(digits, end);
+}
 
 void append_range(std::string* out, ProtocolRange range) {
     *out += '[';
