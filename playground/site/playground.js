@@ -307,9 +307,17 @@ function setUpExamples(editor) {
   for (const example of self.TOVEL_EXAMPLES) select.add(new Option(example.name, example.name));
   const shown = self.TOVEL_EXAMPLES.find((e) => e.text === editor.getValue());
   if (shown) select.value = shown.name;
+  // The choice shows while the text is the example's, until it is edited.
+  let loading = false;
   select.addEventListener("change", () => {
     const example = self.TOVEL_EXAMPLES.find((e) => e.name === select.value);
-    if (example) editor.setValue(example.text);
+    if (!example) return;
+    loading = true;
+    editor.setValue(example.text);
+    loading = false;
+  });
+  editor.onDidChangeModelContent(() => {
+    if (!loading) select.value = "";
   });
 }
 

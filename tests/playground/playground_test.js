@@ -222,10 +222,10 @@ async function run() {
     if (!shown.includes("variable") || !shown.includes("introduced on line 2")) {
       throw new Error(`the hover says ${JSON.stringify(shown)}`);
     }
-    await page.mouse.move(5, 5);
   });
 
   await step(page, "quick-fix", async () => {
+    await page.mouse.move(5, 5);
     await placeCursor(page, MISTAKE_LINE, MISTAKE_COLUMN + 1);
     await page.keyboard.down("Control");
     await page.keyboard.press("Period");
