@@ -41,6 +41,14 @@ uint32_t offset_at(PlaygroundSession* session, int32_t line, int32_t column) {
     return line_index_clamped_offset(analysis_index(session->analysis), position, POSITION_ENCODING_UTF16);
 }
 
+// The byte range of an editor range, its ends in order.
+TextRange byte_range(PlaygroundSession* session, int32_t start_line, int32_t start_column, int32_t end_line,
+                     int32_t end_column) {
+    uint32_t start = offset_at(session, start_line, start_column);
+    uint32_t end = offset_at(session, end_line, end_column);
+    return end < start ? TextRange{end, start} : TextRange{start, end};
+}
+
 void append_integer(std::string* out, int64_t value) {
     char digits[24];
     char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
@@ -267,9 +275,7 @@ std::string playground_folding(PlaygroundSession* session) {
 
 std::string playground_quick_fixes(PlaygroundSession* session, int32_t start_line, int32_t start_column,
                                    int32_t end_line, int32_t end_column) {
-    uint32_t start = offset_at(session, start_line, start_column);
-    uint32_t end = offset_at(session, end_line, end_column);
-    TextRange range{start, end < start ? start : end};
+    TextRange range = byte_range(session, start_line, start_column, end_line, end_column);
     std::vector<IdeQuickFix> fixes = ide_quick_fixes(session->analysis, range);
     std::string out = "[";
     for (size_t i = 0; i < fixes.size(); ++i) {
@@ -287,27 +293,39 @@ std::string playground_quick_fixes(PlaygroundSession* session, int32_t start_lin
     return out;
 }
 
-std::string playground_format(PlaygroundSession* session, uint32_t tab_size, bool insert_spaces) {
-    FormatResult result = ide_format(session->analysis, format_options(tab_size, insert_spaces));
+namespace {
+
+std::string format_answer(PlaygroundSession* session, const FormatResult& result) {
     std::string out;
     switch (result.status) {
     case FORMAT_DONE:
         out = "{\"edits\":";
         append_edits(&out, session, result.edits);
-        out += '}';
-        return out;
+        break;
     case FORMAT_SYNTAX_ERROR:
         out = "{\"refusal\":";
         append_string(&out, "not formatted: line " + std::to_string(result.error_line) + ": " +
                                 result.error_message);
-        out += '}';
-        return out;
-    case FORMAT_UNSAFE: break;
+        break;
+    case FORMAT_UNSAFE:
+        out = "{\"refusal\":";
+        append_json_string(&out, kFormatUnsafeRefusal);
+        break;
     }
-    out = "{\"refusal\":";
-    append_json_string(&out, kFormatUnsafeRefusal);
     out += '}';
     return out;
+}
+
+}  // namespace
+
+std::string playground_format(PlaygroundSession* session, uint32_t tab_size, bool insert_spaces) {
+    return format_answer(session, ide_format(session->analysis, format_options(tab_size, insert_spaces)));
+}
+
+std::string playground_format_range(PlaygroundSession* session, int32_t start_line, int32_t start_column,
+                                    int32_t end_line, int32_t end_column, uint32_t tab_size, bool insert_spaces) {
+    TextRange range = byte_range(session, start_line, start_column, end_line, end_column);
+    return format_answer(session, ide_format_range(session->analysis, range, format_options(tab_size, insert_spaces)));
 }
 
 std::string playground_format_on_type(PlaygroundSession* session, int32_t line, int32_t column,

@@ -43,6 +43,9 @@ std::string playground_quick_fixes(PlaygroundSession* session, int32_t start_lin
                                    int32_t end_line, int32_t end_column);
 // {"edits":[...]} or {"refusal":"why"}.
 std::string playground_format(PlaygroundSession* session, uint32_t tab_size, bool insert_spaces);
+// The same for the whole statements the range touches, nothing else.
+std::string playground_format_range(PlaygroundSession* session, int32_t start_line, int32_t start_column,
+                                    int32_t end_line, int32_t end_column, uint32_t tab_size, bool insert_spaces);
 // {"edits":[...]} after `typed` was typed before (line, column).
 std::string playground_format_on_type(PlaygroundSession* session, int32_t line, int32_t column,
                                       const std::string& typed, uint32_t tab_size, bool insert_spaces);

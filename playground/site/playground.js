@@ -233,16 +233,22 @@ function registerLanguage(synced, legend) {
       return { actions, dispose: () => {} };
     },
   }, { providedCodeActionKinds: ["quickfix"] });
+  const formatEdits = (answer) => {
+    if (answer === null) return [];
+    if (answer.refusal !== undefined) {
+      showStatus(answer.refusal);
+      return [];
+    }
+    return textEdits(answer.edits);
+  };
   languages.registerDocumentFormattingEditProvider(LANGUAGE, {
-    provideDocumentFormattingEdits: async (model, options) => {
-      const answer = await synced.ask("format", options.tabSize, options.insertSpaces);
-      if (answer === null) return [];
-      if (answer.refusal !== undefined) {
-        showStatus(answer.refusal);
-        return [];
-      }
-      return textEdits(answer.edits);
-    },
+    provideDocumentFormattingEdits: async (model, options) =>
+      formatEdits(await synced.ask("format", options.tabSize, options.insertSpaces)),
+  });
+  languages.registerDocumentRangeFormattingEditProvider(LANGUAGE, {
+    provideDocumentRangeFormattingEdits: async (model, range, options) =>
+      formatEdits(await synced.ask("formatRange", range.startLineNumber, range.startColumn, range.endLineNumber,
+                                   range.endColumn, options.tabSize, options.insertSpaces)),
   });
   languages.registerOnTypeFormattingEditProvider(LANGUAGE, {
     // A line break, and the last letters of the closing words and `else`.

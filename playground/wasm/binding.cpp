@@ -24,6 +24,11 @@ std::string quick_fixes(int32_t start_line, int32_t start_column, int32_t end_li
 std::string format(uint32_t tab_size, bool insert_spaces) {
     return playground_format(the_session(), tab_size, insert_spaces);
 }
+std::string format_range(int32_t start_line, int32_t start_column, int32_t end_line, int32_t end_column,
+                         uint32_t tab_size, bool insert_spaces) {
+    return playground_format_range(the_session(), start_line, start_column, end_line, end_column, tab_size,
+                                   insert_spaces);
+}
 std::string format_on_type(int32_t line, int32_t column, const std::string& typed, uint32_t tab_size,
                            bool insert_spaces) {
     return playground_format_on_type(the_session(), line, column, typed, tab_size, insert_spaces);
@@ -42,6 +47,7 @@ EMSCRIPTEN_BINDINGS(tovel) {
     emscripten::function("folding", &folding);
     emscripten::function("quickFixes", &quick_fixes);
     emscripten::function("format", &format);
+    emscripten::function("formatRange", &format_range);
     emscripten::function("formatOnType", &format_on_type);
     emscripten::function("semanticTokens", &semantic_tokens);
     emscripten::function("legend", &playground_legend);

@@ -256,7 +256,15 @@ async function run() {
   });
 
   await step(page, "formatted", async () => {
-    await setText(page, "PROGRAM main()\nx   =  1\n      print   x\nEND PROGRAM\n");
+    const messy = "PROGRAM main()\nx   =  1\n      print   x\nEND PROGRAM\n";
+    // Line 2 alone, then the whole text.
+    await setText(page, messy);
+    await page.evaluate(() => {
+      tovelPlayground.editor.setSelection({ startLineNumber: 2, startColumn: 1, endLineNumber: 2, endColumn: 9 });
+      tovelPlayground.editor.getAction("editor.action.formatSelection").run();
+    });
+    await waitFor("line 2 formatted alone", async () =>
+      (await editorText(page)) === "PROGRAM main()\n  x = 1\n      print   x\nEND PROGRAM\n");
     await page.click("#format");
     await waitFor("the formatted text", async () =>
       (await editorText(page)) === "program main()\n  x = 1\n  print x\nend program\n");

@@ -142,6 +142,8 @@ TEST(PlaygroundSession, AnswersStayInsideTheText) {
         int32_t last_line = static_cast<int32_t>(lines.units.size());
         expect_ranges_inside(parse(playground_quick_fixes(session, 1, 1, last_line, 1000)).get(), lines, "fixes");
         expect_ranges_inside(parse(playground_format(session, 2, true)).get(), lines, "format");
+        expect_ranges_inside(parse(playground_format_range(session, last_line, 1000, 1, 1, 4, false)).get(), lines,
+                             "range format");
         expect_tokens_inside(playground_semantic_tokens(session), lines);
         // Every line at a few columns, and one past its end.
         for (int32_t line = 1; line <= last_line; ++line) {
