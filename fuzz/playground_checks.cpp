@@ -1,19 +1,12 @@
 // The playground and the server are two edges over the same features: for
 // one text they must show the same findings at the same places.
-#include <cjson/cJSON.h>
-
-#include <memory>
 #include <string>
 
 #include "fuzz/fuzz_checks.h"
+#include "lsp/json_holder.h"
 #include "playground/session.h"
 
 namespace {
-
-struct JsonDeleter {
-    void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using Json = std::unique_ptr<cJSON, JsonDeleter>;
 
 int32_t member_int(const cJSON* object, const char* a, const char* b) {
     const cJSON* inner = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(object, a), b);
@@ -29,7 +22,7 @@ std::string editor_range(const cJSON* range) {
 }
 
 std::string printed(const cJSON* json) {
-    std::unique_ptr<char, decltype(&cJSON_free)> text(cJSON_PrintUnformatted(json), cJSON_free);
+    PrintedJson text(cJSON_PrintUnformatted(json));
     return text ? text.get() : "";
 }
 
@@ -59,7 +52,7 @@ std::string compare_finding(const cJSON* server, const cJSON* playground, int in
 
 std::string check_playground_agrees(const char* text, const cJSON* published) {
     PlaygroundSession* session = playground_session_create();
-    Json answer(cJSON_Parse(playground_update(session, text).c_str()));
+    JsonHolder answer(cJSON_Parse(playground_update(session, text).c_str()));
     playground_session_destroy(session);
     const cJSON* findings = cJSON_GetObjectItemCaseSensitive(answer.get(), "diagnostics");
     if (!cJSON_IsArray(findings)) return "the playground's update is not the JSON it promises";

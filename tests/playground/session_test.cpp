@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cjson/cJSON.h>
-
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/check_source.h"
 #include "ide/format.h"
+#include "lsp/json_holder.h"
 #include "playground/session.h"
 #include "tests/test_files.h"
 #include "text/line_index.h"
@@ -18,13 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct JsonDeleter {
-    void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using Json = std::unique_ptr<cJSON, JsonDeleter>;
-
-Json parse(const std::string& text) {
-    Json json(cJSON_ParseWithLength(text.data(), text.size()));
+JsonHolder parse(const std::string& text) {
+    JsonHolder json(cJSON_ParseWithLength(text.data(), text.size()));
     EXPECT_NE(json, nullptr) << "not JSON: " << text.substr(0, 200);
     return json;
 }
@@ -95,7 +88,7 @@ void expect_ranges_inside(const cJSON* json, const EditorLines& lines, const std
 }
 
 void expect_tokens_inside(const std::string& answer, const EditorLines& lines) {
-    Json data = parse(answer);
+    JsonHolder data = parse(answer);
     int line = 0;
     int start = 0;
     int count = cJSON_GetArraySize(data.get());
@@ -134,7 +127,7 @@ TEST(PlaygroundSession, AnswersStayInsideTheText) {
     for (const std::string& text : texts) {
         SCOPED_TRACE(text.substr(0, 60));
         EditorLines lines(text);
-        Json update = parse(playground_update(session, text));
+        JsonHolder update = parse(playground_update(session, text));
         expect_ranges_inside(update.get(), lines, "update");
         for (const std::string& answer : {playground_outline(session), playground_folding(session)}) {
             expect_ranges_inside(parse(answer).get(), lines, "outline");
@@ -165,7 +158,7 @@ TEST(PlaygroundSession, FindingsAreWhatTovelCheckPrints) {
     SessionHolder holder;
     size_t with_findings = 0;
     for (const std::string& text : texts) {
-        Json update = parse(playground_update(holder.session, text));
+        JsonHolder update = parse(playground_update(holder.session, text));
         const cJSON* findings = cJSON_GetObjectItemCaseSensitive(update.get(), "findings");
         ASSERT_TRUE(cJSON_IsString(findings));
         // Both sides read up to the first zero byte, as the front end does.
@@ -219,7 +212,7 @@ TEST(PlaygroundSession, FormatEditsGiveTheFormattedText) {
             continue;
         }
         parse(playground_update(holder.session, text));
-        Json answer = parse(playground_format(holder.session, 2, true));
+        JsonHolder answer = parse(playground_format(holder.session, 2, true));
         const cJSON* edits = cJSON_GetObjectItemCaseSensitive(answer.get(), "edits");
         ASSERT_TRUE(cJSON_IsArray(edits));
         LineIndex index;
