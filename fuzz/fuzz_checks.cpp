@@ -374,9 +374,13 @@ std::string check_fixes_edit_their_mistakes(const char* text) {
     return problem;
 }
 
-bool has_syntax_error(const Analysis* analysis) {
+// Whether the front end stopped before the server-block checker ran: any
+// error that is not the checker's own (a syntax error, or a mistake the
+// lexer reports, such as a type sigil) means the text did not parse.
+bool stopped_before_checking(const Analysis* analysis) {
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
-        if (analysis->diagnostics.items[i].kind == TV_DIAG_PARSE_ERROR) return true;
+        const Diagnostic& d = analysis->diagnostics.items[i];
+        if (d.severity == SEVERITY_ERROR && d.kind != TV_DIAG_SERVER_BLOCK) return true;
     }
     return false;
 }
@@ -417,7 +421,7 @@ std::string check_fixes_make_nothing_worse(const char* text) {
         AstRegion other_region;
         ast_region_init(&other_region);
         Analysis* after = analysis_create(fixed.c_str(), kUri, &other_region);
-        bool unchecked = has_syntax_error(analysis);
+        bool unchecked = stopped_before_checking(analysis);
         std::vector<std::string> before = findings_before(analysis, place, unchecked);
         for (const std::string& finding : findings_before(after, place, unchecked)) {
             if (std::find(before.begin(), before.end(), finding) == before.end()) {
