@@ -388,8 +388,8 @@ bool stopped_before_checking(const Analysis* analysis) {
 // The findings that start before `offset`, as their place and kind: a
 // syntax error's wording may change once a hint about a later line no
 // longer applies. Without server-block findings when `unchecked`: the
-// checker reads only a text that parses, so fixing a syntax error shows
-// what it had no chance to find before.
+// checker reads only a text that parses, so fixing the mistake that
+// stopped the parse shows what it had no chance to find before.
 std::vector<std::string> findings_before(Analysis* analysis, uint32_t offset, bool unchecked) {
     std::vector<std::string> out;
     for (size_t i = 0; i < analysis->diagnostics.count; ++i) {
