@@ -9,6 +9,7 @@
 #include "cli/report_formats.h"
 #include "diag/diagnostic.h"
 #include "diag/render.h"
+#include "ide/analysis.h"
 #include "syntax/syntax_tree.h"
 
 namespace {
@@ -41,8 +42,13 @@ bool check_source(const char* text, const char* path, const CheckOptions* option
     Program program = {nullptr, 0};
     int32_t result = analyze_document(text, path, &list, &program);
     bool any_error = print_diagnostics(&list, options->format, out);
-    if (options->format == OUTPUT_GITHUB) write_github_annotations(out, list, text, path);
-    if (options->format == OUTPUT_SARIF && sarif != nullptr) sarif->add(list, text, path);
+    if (options->format == OUTPUT_GITHUB || (options->format == OUTPUT_SARIF && sarif != nullptr)) {
+        // Placed as an editor shows them, read off the syntax tree.
+        Analysis* placed = analysis_adopt(text, &list);
+        if (options->format == OUTPUT_GITHUB) write_github_annotations(out, placed, path);
+        if (options->format == OUTPUT_SARIF) sarif->add(placed, path);
+        analysis_destroy(placed);
+    }
     // The holder is filled only by a clean parse, but an empty program looks
     // the same as an unfilled holder. An empty program has no server blocks,
     // so the checker cannot complain about it and the result is 0: a zero

@@ -2,12 +2,17 @@
 
 #include <cstring>
 
+#include <vector>
+
 #include "diag/render.h"
-#include "text/line_index.h"
+#include "ide/editor_positions.h"
 #include "text/percent_encoding.h"
 #include "text/utf8.h"
 
 namespace {
+
+// SARIF's default column kind, which GitHub's annotations count in too.
+constexpr PositionEncoding kSarifEncoding = POSITION_ENCODING_UTF16;
 
 struct Rule {
     DiagnosticKind kind;
@@ -46,15 +51,33 @@ void append_string(std::string* out, const char* text) {
     *out += '"';
 }
 
-// A finding's line (from 1) and column (UTF-16 units, from 1).
+// A place as SARIF and GitHub count it: lines and UTF-16 columns from 1.
 struct Place {
     int32_t line;
     int32_t column;
 };
 
-Place place_of(const char* text, int32_t line, int32_t column) {
-    ProtocolPosition position = position_character(text, line, column, POSITION_ENCODING_UTF16);
-    return {position.line + 1, position.character + 1};
+struct Region {
+    Place start;
+    Place end;
+};
+
+Region region_of(const ProtocolRange& range) {
+    return {{range.start.line + 1, range.start.character + 1}, {range.end.line + 1, range.end.character + 1}};
+}
+
+void append_region(std::string* out, const Region& region) {
+    *out += "\"region\":{\"startLine\":" + std::to_string(region.start.line) + ",\"startColumn\":" +
+            std::to_string(region.start.column) + ",\"endLine\":" + std::to_string(region.end.line) +
+            ",\"endColumn\":" + std::to_string(region.end.column) + "}";
+}
+
+void append_location(std::string* out, const std::string& uri, const Region& region) {
+    *out += "\"physicalLocation\":{\"artifactLocation\":{\"uri\":";
+    append_string(out, uri.c_str());
+    *out += "},";
+    append_region(out, region);
+    *out += '}';
 }
 
 // GitHub's workflow commands: `%`, CR and LF escaped in the message, and
@@ -76,12 +99,12 @@ std::string github_escaped(const char* text, bool property) {
 
 }  // namespace
 
-void SarifLog::add(const DiagnosticList& list, const char* text, const char* path) {
+void SarifLog::add(Analysis* analysis, const char* path) {
+    const DiagnosticList& list = analysis->diagnostics;
+    std::vector<IdeDiagnosticPlace> places = ide_diagnostic_places(analysis);
+    const std::string uri = percent_encoded(path);
     for (size_t i = 0; i < list.count; ++i) {
         const Diagnostic& d = list.items[i];
-        Place start = place_of(text, d.span.start_line, d.span.start_column);
-        Place end = place_of(text, d.span.end_line, d.span.end_column);
-        if (end.line < start.line || (end.line == start.line && end.column < start.column)) end = start;
         if (any_) results_ += ',';
         any_ = true;
         results_ += "{\"ruleId\":";
@@ -89,11 +112,18 @@ void SarifLog::add(const DiagnosticList& list, const char* text, const char* pat
         if (int index = rule_index(d.kind); index >= 0) results_ += ",\"ruleIndex\":" + std::to_string(index);
         results_ += ",\"level\":\"" + std::string(sarif_level(d.severity)) + "\",\"message\":{\"text\":";
         append_string(&results_, d.message);
-        results_ += "},\"locations\":[{\"physicalLocation\":{\"artifactLocation\":{\"uri\":";
-        append_string(&results_, percent_encoded(path).c_str());
-        results_ += "},\"region\":{\"startLine\":" + std::to_string(start.line) + ",\"startColumn\":" +
-                    std::to_string(start.column) + ",\"endLine\":" + std::to_string(end.line) +
-                    ",\"endColumn\":" + std::to_string(end.column) + "}}}]}";
+        results_ += "},\"locations\":[{";
+        append_location(&results_, uri, region_of(placed_finding_range(analysis, i, places[i], kSarifEncoding)));
+        results_ += "}]";
+        if (places[i].has_related) {
+            results_ += ",\"relatedLocations\":[{\"id\":0,";
+            append_location(&results_, uri,
+                            region_of(finding_editor_range(analysis_index(analysis), places[i].related, kSarifEncoding)));
+            results_ += ",\"message\":{\"text\":";
+            append_string(&results_, places[i].related_message.c_str());
+            results_ += "}}]";
+        }
+        results_ += '}';
     }
 }
 
@@ -113,16 +143,19 @@ void SarifLog::write(FILE* out) const {
     fwrite(log.data(), 1, log.size(), out);
 }
 
-void write_github_annotations(FILE* out, const DiagnosticList& list, const char* text, const char* path) {
+void write_github_annotations(FILE* out, Analysis* analysis, const char* path) {
+    const DiagnosticList& list = analysis->diagnostics;
+    std::vector<IdeDiagnosticPlace> places = ide_diagnostic_places(analysis);
     for (size_t i = 0; i < list.count; ++i) {
         const Diagnostic& d = list.items[i];
-        Place start = place_of(text, d.span.start_line, d.span.start_column);
-        Place end = place_of(text, d.span.end_line, d.span.end_column);
+        Region region = region_of(placed_finding_range(analysis, i, places[i], kSarifEncoding));
         const char* command = d.severity == SEVERITY_WARNING ? "warning" : d.severity == SEVERITY_NOTE ? "notice" : "error";
         std::string line = std::string("::") + command + " file=" + github_escaped(path, true) +
-                           ",line=" + std::to_string(start.line) + ",col=" + std::to_string(start.column);
-        if (end.line == start.line && end.column > start.column) line += ",endColumn=" + std::to_string(end.column);
-        if (end.line > start.line) line += ",endLine=" + std::to_string(end.line);
+                           ",line=" + std::to_string(region.start.line) + ",col=" + std::to_string(region.start.column);
+        if (region.end.line == region.start.line && region.end.column > region.start.column) {
+            line += ",endColumn=" + std::to_string(region.end.column);
+        }
+        if (region.end.line > region.start.line) line += ",endLine=" + std::to_string(region.end.line);
         line += ",title=" + github_escaped(diag_kind_name(d.kind), true) + "::" + github_escaped(d.message, false) + "\n";
         fwrite(line.data(), 1, line.size(), out);
     }

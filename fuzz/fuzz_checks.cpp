@@ -574,8 +574,18 @@ std::string check_session(const uint8_t* data, size_t size) {
     return framed_json(output, is_valid_utf8(input), &bodies);
 }
 
-// The SARIF log of a file parses, holds one result per finding, and every
-// region starts at line and column 1 or later and ends no earlier.
+// A SARIF location's region starts at line and column 1 or later and ends
+// no earlier.
+bool sarif_region_in_order(const cJSON* location) {
+    const cJSON* region = cJSON_GetObjectItemCaseSensitive(
+        cJSON_GetObjectItemCaseSensitive(location, "physicalLocation"), "region");
+    auto number = [region](const char* name) { return cJSON_GetNumberValue(cJSON_GetObjectItemCaseSensitive(region, name)); };
+    return number("startLine") >= 1 && number("startColumn") >= 1 &&
+           std::make_pair(number("endLine"), number("endColumn")) >= std::make_pair(number("startLine"), number("startColumn"));
+}
+
+// The SARIF log of a file parses, and every region of its results, and of
+// the earlier places they refer to, is in order.
 std::string check_sarif_log(const char* text) {
     CheckOptions options{OUTPUT_SARIF, 0, 0, 0, 0, 0, 0, nullptr, 0};
     SarifLog log;
@@ -588,14 +598,13 @@ std::string check_sarif_log(const char* text) {
     const cJSON* run = cJSON_GetArrayItem(cJSON_GetObjectItemCaseSensitive(json.get(), "runs"), 0);
     const cJSON* result = nullptr;
     cJSON_ArrayForEach(result, cJSON_GetObjectItemCaseSensitive(run, "results")) {
-        const cJSON* region = cJSON_GetObjectItemCaseSensitive(
-            cJSON_GetObjectItemCaseSensitive(cJSON_GetArrayItem(cJSON_GetObjectItemCaseSensitive(result, "locations"), 0),
-                                             "physicalLocation"),
-            "region");
-        auto number = [region](const char* name) { return cJSON_GetNumberValue(cJSON_GetObjectItemCaseSensitive(region, name)); };
-        if (!(number("startLine") >= 1 && number("startColumn") >= 1) ||
-            std::make_pair(number("endLine"), number("endColumn")) < std::make_pair(number("startLine"), number("startColumn"))) {
-            return "a SARIF region is out of order";
+        const cJSON* locations = cJSON_GetObjectItemCaseSensitive(result, "locations");
+        if (cJSON_GetArraySize(locations) != 1 || !sarif_region_in_order(cJSON_GetArrayItem(locations, 0))) {
+            return "a SARIF result has no single region in order";
+        }
+        const cJSON* related = nullptr;
+        cJSON_ArrayForEach(related, cJSON_GetObjectItemCaseSensitive(result, "relatedLocations")) {
+            if (!sarif_region_in_order(related)) return "a SARIF related location is out of order";
         }
     }
     return "";

@@ -25,7 +25,9 @@ T* create() {
 
 }  // namespace
 
-Analysis* analysis_create(const char* text, const char* path, AstRegion* region) {
+namespace {
+
+Analysis* analysis_without_findings(const char* text) {
     Analysis* analysis = static_cast<Analysis*>(alloc_or_abort(sizeof(Analysis)));
     analysis->text = text;
     analysis->length = static_cast<uint32_t>(std::strlen(text));
@@ -35,6 +37,13 @@ Analysis* analysis_create(const char* text, const char* path, AstRegion* region)
     analysis->outline = nullptr;
     analysis->names = nullptr;
     analysis->earlier = nullptr;
+    return analysis;
+}
+
+}  // namespace
+
+Analysis* analysis_create(const char* text, const char* path, AstRegion* region) {
+    Analysis* analysis = analysis_without_findings(text);
     {
         // The front end's tree lives in the region and goes back with it at
         // once: the features read the syntax tree, which holds every byte.
@@ -43,6 +52,13 @@ Analysis* analysis_create(const char* text, const char* path, AstRegion* region)
         analyze_document_from_line(text, path, 1, &analysis->diagnostics, &program);
     }
     ast_region_reset(region);
+    return analysis;
+}
+
+Analysis* analysis_adopt(const char* text, DiagnosticList* findings) {
+    Analysis* analysis = analysis_without_findings(text);
+    analysis->diagnostics = *findings;
+    diag_list_init(findings);
     return analysis;
 }
 

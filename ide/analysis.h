@@ -34,6 +34,10 @@ struct Analysis {
 // Runs the front end over `text` (its tree is built in `region` and dropped
 // before returning; the findings stay). `path` is stamped on the findings.
 Analysis* analysis_create(const char* text, const char* path, AstRegion* region);
+// An analysis of `text` whose findings the caller already has from the
+// front end (as `analyze_document` gives them): `findings` is moved in and
+// left empty.
+Analysis* analysis_adopt(const char* text, DiagnosticList* findings);
 void analysis_destroy(Analysis* analysis);
 
 // Lets the syntax tree be built by reparsing from `earlier`, the tree of an

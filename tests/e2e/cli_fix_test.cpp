@@ -126,7 +126,7 @@ namespace {
 TEST(CliFormats, GithubAnnotationsOnePerFinding) {
     ScratchDir scratch;
     // The file name's comma and colon are escaped as GitHub requires; the
-    // column counts UTF-16 units after é.
+    // escape is marked on its own bytes, counted in UTF-16 units after é.
     const std::string file = scratch.write("a,b:c.tov", "s = \"é\\q\"\nx = 1 <> 2\n");
     CheckRun run = run_check({"--format=github", file});
     EXPECT_EQ(run.status, 1);
@@ -134,10 +134,34 @@ TEST(CliFormats, GithubAnnotationsOnePerFinding) {
     for (size_t at; (at = escaped.find(',')) != std::string::npos;) escaped.replace(at, 1, "%2C");
     for (size_t at; (at = escaped.find(':')) != std::string::npos;) escaped.replace(at, 1, "%3A");
     EXPECT_EQ(run.output,
-              "::warning file=" + escaped + ",line=1,col=5,endColumn=10,title=TV_DIAG_STRING_LITERAL::unknown escape \\q kept "
+              "::warning file=" + escaped + ",line=1,col=7,endColumn=9,title=TV_DIAG_STRING_LITERAL::unknown escape \\q kept "
               "as the two characters; write \\\\q to say so\n"
               "::error file=" + escaped + ",line=2,col=7,endColumn=9,title=TV_DIAG_LEX_DETAIL::'<>' is not an operator; "
               "not-equal is != -- a != b\n");
+}
+
+// A code-scanning tool gets the region an editor underlines and, for a
+// repeat, the earlier place as a related location.
+TEST(CliFormats, SarifRegionsAreWhatTheFindingIsAbout) {
+    ScratchDir scratch;
+    const std::string file = scratch.write("routes.tov",
+                                           "server api(port: 80, colour: 1)\n"
+                                           "  get \"/a/{id}\" (req)\n    return 1\n  end get\n"
+                                           "  get \"/a/{slug}\" (req)\n    return 2\n  end get\n"
+                                           "end server\n");
+    CheckRun run = run_check({"--format=sarif", file});
+    EXPECT_EQ(run.status, 1);
+    const std::string uri = "{\"uri\":\"" + file + "\"}";
+    const std::string unknown_option = "\"message\":{\"text\":\"server 'api': unknown option 'colour'\"},"
+                                       "\"locations\":[{\"physicalLocation\":{\"artifactLocation\":" + uri +
+                                       ",\"region\":{\"startLine\":1,\"startColumn\":22,\"endLine\":1,\"endColumn\":28}}}]}";
+    EXPECT_NE(run.output.find(unknown_option), std::string::npos) << run.output;
+    const std::string earlier_route = "\"locations\":[{\"physicalLocation\":{\"artifactLocation\":" + uri +
+                                      ",\"region\":{\"startLine\":5,\"startColumn\":3,\"endLine\":5,\"endColumn\":18}}}],"
+                                      "\"relatedLocations\":[{\"id\":0,\"physicalLocation\":{\"artifactLocation\":" + uri +
+                                      ",\"region\":{\"startLine\":2,\"startColumn\":3,\"endLine\":2,\"endColumn\":16}},"
+                                      "\"message\":{\"text\":\"the earlier route\"}}]}";
+    EXPECT_NE(run.output.find(earlier_route), std::string::npos) << run.output;
 }
 
 }  // namespace
