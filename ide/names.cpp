@@ -374,6 +374,10 @@ private:
                 x_.decls[static_cast<size_t>(decl)].block = without_line_break(n.range);
                 x_.decls[static_cast<size_t>(decl)].detail = parameters != kNoSyntaxNode
                     ? "(" + std::string(text(node(parameters).range)) + ")" : "";
+                if (at + 3 < kids.size() && is_token(kids[at + 2], TOKEN_FOR) &&
+                    !(node(kids[at + 3]).flags & SYNTAX_MISSING)) {
+                    x_.decls[static_cast<size_t>(decl)].context = std::string(text(node(kids[at + 3]).range));
+                }
                 add_use(range, NAME_MODIFIER, ROLE_DECLARATION, e.scope, decl);
                 x_.modifiers.emplace(name, decl);
             }
@@ -523,7 +527,7 @@ private:
     // ---- Records ------------------------------------------------------------------
 
     int32_t add_decl(NameKind kind, std::string name, int32_t scope, TextRange range) {
-        x_.decls.push_back({kind, std::move(name), scope, range, range, "", kNoName, -1});
+        x_.decls.push_back({kind, std::move(name), scope, range, range, "", "", kNoName, -1});
         return static_cast<int32_t>(x_.decls.size() - 1);
     }
 

@@ -89,6 +89,7 @@ struct NameDecl {
     TextRange range;     // the name at its declaration
     TextRange block;     // functions, modifiers: their block; labels: their line; others: the name
     std::string detail;  // functions, modifiers: the parameter list as written; parameters: their default
+    std::string context; // modifiers: the type after `for`, as written
     int32_t owner;       // parameters: the function or modifier (kNoName for other blocks)
     int32_t position;    // parameters: their place in the list, from 0
 };

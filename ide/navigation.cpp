@@ -118,7 +118,9 @@ std::string name_markdown(Analysis* analysis, const NameIndex& index, const Name
     switch (d.kind) {
     case NAME_FUNCTION:
     case NAME_MODIFIER: {
-        std::string text = "```tovel\n" + std::string(name_kind_word(d.kind)) + " " + d.name + d.detail + "\n```";
+        std::string header = std::string(name_kind_word(d.kind)) + " " + d.name + d.detail;
+        if (!d.context.empty()) header += " for " + d.context;
+        std::string text = "```tovel\n" + header + "\n```";
         std::string doc = ide_comment_above(analysis, line_of(analysis, d.block.start));
         return doc.empty() ? text : text + "\n\n" + doc;
     }
