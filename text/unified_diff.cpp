@@ -33,37 +33,48 @@ struct Edit {
     size_t line;  // in the old text for KEEP and REMOVE, the new one for ADD
 };
 
+// The furthest-reaching x on each diagonal k = x - y, step by step: step d
+// reaches diagonals -d..d, so its band holds 2d + 1 entries, and all the
+// bands together grow with the square of the differences, not with the
+// texts' size times them. Each band is a block of its own, so none is
+// copied as they accumulate.
+class Bands {
+public:
+    void add_step(int64_t d) { bands_.emplace_back(static_cast<size_t>(2 * d + 1), 0); }
+    int32_t& at(int64_t d, int64_t k) { return bands_[static_cast<size_t>(d)][static_cast<size_t>(k + d)]; }
+
+private:
+    std::vector<std::vector<int32_t>> bands_;
+};
+
 // The shortest edit script between a[0..n) and b[0..m), or false when it
 // is longer than kMaxDifferences.
 bool myers(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b, std::vector<Edit>* script) {
     const int64_t n = static_cast<int64_t>(a.size());
     const int64_t m = static_cast<int64_t>(b.size());
     const int64_t max = std::min(n + m, kMaxDifferences);
-    const int64_t offset = max + 1;
-    std::vector<int64_t> v(static_cast<size_t>(2 * max + 3), 0);
-    std::vector<std::vector<int64_t>> trace;
+    Bands bands;
     for (int64_t d = 0; d <= max; ++d) {
-        trace.push_back(v);
+        bands.add_step(d);
         for (int64_t k = -d; k <= d; k += 2) {
-            int64_t x = (k == -d || (k != d && v[static_cast<size_t>(offset + k - 1)] < v[static_cast<size_t>(offset + k + 1)]))
-                            ? v[static_cast<size_t>(offset + k + 1)]
-                            : v[static_cast<size_t>(offset + k - 1)] + 1;
+            // Down from diagonal k + 1 (a line added) or right from k - 1 (one removed).
+            bool down = d > 0 && (k == -d || (k != d && bands.at(d - 1, k - 1) < bands.at(d - 1, k + 1)));
+            int64_t x = d == 0 ? 0 : down ? bands.at(d - 1, k + 1) : bands.at(d - 1, k - 1) + 1;
             int64_t y = x - k;
             while (x < n && y < m && a[static_cast<size_t>(x)] == b[static_cast<size_t>(y)]) ++x, ++y;
-            v[static_cast<size_t>(offset + k)] = x;
+            bands.at(d, k) = static_cast<int32_t>(x);
             if (x >= n && y >= m) {
-                // Walk the trace back from (n, m).
+                // Walk the steps back from (n, m).
                 std::vector<Edit> reversed;
                 int64_t cx = n, cy = m;
                 for (int64_t back = d; back > 0; --back) {
-                    const std::vector<int64_t>& prev = trace[static_cast<size_t>(back)];
                     int64_t ck = cx - cy;
-                    bool down = ck == -back || (ck != back && prev[static_cast<size_t>(offset + ck - 1)] < prev[static_cast<size_t>(offset + ck + 1)]);
-                    int64_t pk = down ? ck + 1 : ck - 1;
-                    int64_t px = prev[static_cast<size_t>(offset + pk)];
+                    bool came_down = ck == -back || (ck != back && bands.at(back - 1, ck - 1) < bands.at(back - 1, ck + 1));
+                    int64_t pk = came_down ? ck + 1 : ck - 1;
+                    int64_t px = bands.at(back - 1, pk);
                     int64_t py = px - pk;
-                    while (cx > px + (down ? 0 : 1) && cy > py + (down ? 1 : 0)) reversed.push_back({KEEP, static_cast<size_t>(--cx)}), --cy;
-                    if (down) reversed.push_back({ADD, static_cast<size_t>(--cy)});
+                    while (cx > px + (came_down ? 0 : 1) && cy > py + (came_down ? 1 : 0)) reversed.push_back({KEEP, static_cast<size_t>(--cx)}), --cy;
+                    if (came_down) reversed.push_back({ADD, static_cast<size_t>(--cy)});
                     else reversed.push_back({REMOVE, static_cast<size_t>(--cx)});
                 }
                 while (cx > 0 && cy > 0) reversed.push_back({KEEP, static_cast<size_t>(--cx)}), --cy;

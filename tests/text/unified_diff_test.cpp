@@ -1,6 +1,7 @@
 // The unified diff: its exact shape on a small change, and on random texts
 // with random line edits that applying it to the old text gives the new one
-// (hunk headers counted right, context and changes in place).
+// (hunk headers counted right, context and changes in place) and that each
+// run of changes shows its removed lines first.
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,10 @@ TEST(UnifiedDiff, ApplyingItGivesTheNewText) {
         std::string applied;
         ASSERT_TRUE(apply(before, diff, &applied)) << diff;
         EXPECT_EQ(applied, after) << diff;
+        std::vector<std::string> shown = split(diff);
+        for (size_t i = 1; i < shown.size(); ++i) {
+            EXPECT_FALSE(shown[i - 1][0] == '+' && shown[i][0] == '-') << "an added line before a removed one:\n" << diff;
+        }
     }
 }
 
