@@ -252,6 +252,68 @@ std::string playground_definition(PlaygroundSession* session, int32_t line, int3
     return out;
 }
 
+std::string playground_references(PlaygroundSession* session, int32_t line, int32_t column,
+                                  bool include_declaration) {
+    std::vector<IdeReference> uses;
+    if (!ide_references(session->analysis, offset_at(session, line, column), include_declaration, &uses)) return "[]";
+    std::string out = "[";
+    for (size_t i = 0; i < uses.size(); ++i) {
+        if (i > 0) out += ',';
+        out += "{\"range\":";
+        append_byte_range(&out, session, uses[i].range);
+        out += uses[i].write ? ",\"write\":true" : ",\"write\":false";
+        out += uses[i].declaration ? ",\"declaration\":true}" : ",\"declaration\":false}";
+    }
+    out += ']';
+    return out;
+}
+
+std::string playground_prepare_rename(PlaygroundSession* session, int32_t line, int32_t column) {
+    IdeRenameTarget target;
+    std::string refusal;
+    if (!ide_prepare_rename(session->analysis, offset_at(session, line, column), &target, &refusal)) {
+        std::string out = "{\"refusal\":";
+        append_string(&out, refusal);
+        return out + '}';
+    }
+    std::string out = "{\"range\":";
+    append_byte_range(&out, session, target.range);
+    out += ",\"placeholder\":";
+    append_string(&out, target.placeholder);
+    return out + '}';
+}
+
+std::string playground_rename(PlaygroundSession* session, int32_t line, int32_t column, const std::string& new_name) {
+    std::vector<IdeTextEdit> edits;
+    std::string refusal;
+    std::string out;
+    if (!ide_rename(session->analysis, offset_at(session, line, column), new_name, &edits, &refusal)) {
+        out = "{\"refusal\":";
+        append_string(&out, refusal);
+    } else {
+        out = "{\"edits\":";
+        append_edits(&out, session, edits);
+    }
+    return out + '}';
+}
+
+std::string playground_signature_help(PlaygroundSession* session, int32_t line, int32_t column) {
+    IdeSignature signature;
+    if (!ide_signature_help(session->analysis, offset_at(session, line, column), &signature)) return "null";
+    std::string out = "{\"label\":";
+    append_string(&out, signature.label);
+    out += ",\"parameters\":[";
+    for (size_t i = 0; i < signature.parameters.size(); ++i) {
+        if (i > 0) out += ',';
+        append_string(&out, signature.parameters[i]);
+    }
+    out += "],\"documentation\":";
+    append_string(&out, signature.documentation);
+    out += ",\"active\":";
+    append_integer(&out, signature.active);
+    return out + '}';
+}
+
 std::string playground_outline(PlaygroundSession* session) {
     std::string out;
     append_symbols(&out, session, ide_document_symbols(session->analysis));

@@ -33,6 +33,17 @@ std::string playground_hover(PlaygroundSession* session, int32_t line, int32_t c
 std::string playground_completion(PlaygroundSession* session, int32_t line, int32_t column);
 // A range, or null.
 std::string playground_definition(PlaygroundSession* session, int32_t line, int32_t column);
+// The uses of the name at a place that resolve as it does, in text order:
+// [{"range","write","declaration"}]; its declaration only when asked for.
+std::string playground_references(PlaygroundSession* session, int32_t line, int32_t column,
+                                  bool include_declaration);
+// {"range","placeholder"} where a rename at a place applies, or {"refusal":"why"}.
+std::string playground_prepare_rename(PlaygroundSession* session, int32_t line, int32_t column);
+// {"edits":[...]} renaming the name at a place everywhere, or {"refusal":"why"}.
+std::string playground_rename(PlaygroundSession* session, int32_t line, int32_t column, const std::string& new_name);
+// {"label","parameters":[...],"documentation","active"} for the call of the
+// file's own function or modifier around a place, or null.
+std::string playground_signature_help(PlaygroundSession* session, int32_t line, int32_t column);
 // [{"name","detail","kind","range","selection","children"}]; kind is an IdeSymbolKind.
 std::string playground_outline(PlaygroundSession* session);
 // [{"start","end","comment"}], lines from 1.

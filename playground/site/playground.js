@@ -260,6 +260,58 @@ function registerLanguage(synced, legend) {
   });
 }
 
+// The features on names: references, highlights of the other uses, rename
+// and the signature of the call being typed.
+function registerNameFeatures(synced) {
+  const languages = monaco.languages;
+  const at = (position) => [position.lineNumber, position.column];
+  languages.registerReferenceProvider(LANGUAGE, {
+    provideReferences: async (model, position, context) =>
+      ((await synced.ask("references", ...at(position), context.includeDeclaration)) ?? [])
+        .map((use) => ({ uri: model.uri, range: toRange(use.range) })),
+  });
+  languages.registerDocumentHighlightProvider(LANGUAGE, {
+    provideDocumentHighlights: async (model, position) =>
+      ((await synced.ask("references", ...at(position), true)) ?? []).map((use) => ({
+        range: toRange(use.range),
+        kind: use.write ? languages.DocumentHighlightKind.Write : languages.DocumentHighlightKind.Read,
+      })),
+  });
+  languages.registerRenameProvider(LANGUAGE, {
+    resolveRenameLocation: async (model, position) => {
+      const target = await synced.ask("prepareRename", ...at(position));
+      if (target === null) return { range: new monaco.Range(1, 1, 1, 1), text: "", rejectReason: "The text changed." };
+      if (target.refusal !== undefined) return { range: new monaco.Range(1, 1, 1, 1), text: "", rejectReason: target.refusal };
+      return { range: toRange(target.range), text: target.placeholder };
+    },
+    provideRenameEdits: async (model, position, newName) => {
+      const versionId = model.getVersionId();
+      const answer = await synced.ask("rename", ...at(position), newName);
+      if (answer === null) return { edits: [], rejectReason: "The text changed." };
+      if (answer.refusal !== undefined) return { edits: [], rejectReason: answer.refusal };
+      return { edits: textEdits(answer.edits).map((textEdit) => ({ resource: model.uri, textEdit, versionId })) };
+    },
+  });
+  languages.registerSignatureHelpProvider(LANGUAGE, {
+    signatureHelpTriggerCharacters: ["(", ",", "{"],
+    signatureHelpRetriggerCharacters: [")"],
+    provideSignatureHelp: async (model, position) => {
+      const signature = await synced.ask("signatureHelp", ...at(position));
+      if (signature === null) return null;
+      return {
+        value: {
+          signatures: [{
+            label: signature.label, documentation: signature.documentation || undefined,
+            parameters: signature.parameters.map((label) => ({ label })),
+          }],
+          activeSignature: 0, activeParameter: signature.active,
+        },
+        dispose: () => {},
+      };
+    },
+  });
+}
+
 // Colours by token type (and type.modifier), for the semantic highlighting.
 function defineTheme() {
   monaco.editor.defineTheme("tovel-dark", {
@@ -379,6 +431,7 @@ async function start(analyser) {
     refreshTree();
   });
   registerLanguage(doc, legend);
+  registerNameFeatures(doc);
   // The first analysis runs while the editor is being built.
   doc.send();
   const editor = monaco.editor.create(byId("editor"), {

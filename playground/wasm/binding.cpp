@@ -16,6 +16,16 @@ std::string syntax_tree() { return playground_syntax_tree(the_session()); }
 std::string hover(int32_t line, int32_t column) { return playground_hover(the_session(), line, column); }
 std::string completion(int32_t line, int32_t column) { return playground_completion(the_session(), line, column); }
 std::string definition(int32_t line, int32_t column) { return playground_definition(the_session(), line, column); }
+std::string references(int32_t line, int32_t column, bool include_declaration) {
+    return playground_references(the_session(), line, column, include_declaration);
+}
+std::string prepare_rename(int32_t line, int32_t column) { return playground_prepare_rename(the_session(), line, column); }
+std::string rename_name(int32_t line, int32_t column, const std::string& new_name) {
+    return playground_rename(the_session(), line, column, new_name);
+}
+std::string signature_help(int32_t line, int32_t column) {
+    return playground_signature_help(the_session(), line, column);
+}
 std::string outline() { return playground_outline(the_session()); }
 std::string folding() { return playground_folding(the_session()); }
 std::string quick_fixes(int32_t start_line, int32_t start_column, int32_t end_line, int32_t end_column) {
@@ -43,6 +53,10 @@ EMSCRIPTEN_BINDINGS(tovel) {
     emscripten::function("hover", &hover);
     emscripten::function("completion", &completion);
     emscripten::function("definition", &definition);
+    emscripten::function("references", &references);
+    emscripten::function("prepareRename", &prepare_rename);
+    emscripten::function("rename", &rename_name);
+    emscripten::function("signatureHelp", &signature_help);
     emscripten::function("outline", &outline);
     emscripten::function("folding", &folding);
     emscripten::function("quickFixes", &quick_fixes);

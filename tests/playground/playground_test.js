@@ -270,6 +270,29 @@ async function run() {
       (await editorText(page)) === "program main()\n  x = 1\n  print x\nend program\n");
   });
 
+  await step(page, "rename-and-signature", async () => {
+    await setText(page, "function add(a, b = 1)\n  return a + b\nend function\nx = add(1, 2)\n");
+    await placeCursor(page, 4, 6);  // inside the call's `add`
+    await page.keyboard.press("F2");
+    // The box opens on the name, selected: typing replaces it.
+    await waitFor("the rename box, focused", () => page.evaluate(() =>
+      document.activeElement?.closest(".rename-box") !== null && document.activeElement?.value === "add"));
+    await page.keyboard.type("plus");
+    await page.keyboard.press("Enter");
+    await waitFor("the name renamed everywhere", async () =>
+      (await editorText(page)) === "function plus(a, b = 1)\n  return a + b\nend function\nx = plus(1, 2)\n");
+    await analysed(page);
+    await placeCursor(page, 4, 13);  // before the `2` of `plus(1, 2)`
+    await page.evaluate(() => tovelPlayground.editor.getAction("editor.action.triggerParameterHints").run());
+    const shown = await waitFor("the signature of the call", async () => {
+      const text = await visibleText(page, ".parameter-hints-widget");
+      return text.includes("plus(a, b = 1)") ? text : null;
+    });
+    const active = await visibleText(page, ".parameter-hints-widget .parameter.active");
+    if (active !== "b = 1") throw new Error(`the active parameter reads ${JSON.stringify(active)} in ${JSON.stringify(shown)}`);
+    await page.keyboard.press("Escape");
+  });
+
   await step(page, "example-and-syntax-tree", async () => {
     await page.select("#examples", "mistakes/server_blocks.tov");
     await analysed(page);

@@ -145,6 +145,10 @@ TEST(PlaygroundSession, AnswersStayInsideTheText) {
                 expect_ranges_inside(parse(playground_hover(session, line, column)).get(), lines, "hover");
                 expect_ranges_inside(parse(playground_definition(session, line, column)).get(), lines, "definition");
                 parse(playground_completion(session, line, column));
+                expect_ranges_inside(parse(playground_references(session, line, column, true)).get(), lines, "references");
+                expect_ranges_inside(parse(playground_prepare_rename(session, line, column)).get(), lines, "prepare");
+                expect_ranges_inside(parse(playground_rename(session, line, column, "renamed")).get(), lines, "rename");
+                parse(playground_signature_help(session, line, column));
                 expect_ranges_inside(parse(playground_format_on_type(session, line, column, "\n", 2, true)).get(),
                                      lines, "on type");
             }
@@ -250,6 +254,24 @@ TEST(PlaygroundSession, MistakeAfterWideCharactersAndItsFix) {
               "\"edits\":[{\"range\":[2,13,2,15],\"text\":\"!=\"}]}]");
     EXPECT_EQ(playground_hover(holder.session, 2, 3),
               "{\"markdown\":\"**variable** `s`, introduced on line 2\",\"range\":[2,3,2,4]}");
+}
+
+// Names after wide characters: columns in UTF-16 units, as the editor counts.
+TEST(PlaygroundSession, NamesAfterWideCharacters) {
+    SessionHolder holder;
+    const std::string text = "' Adds.\nfunction add(a, b = 1)\n  return a + b\nend function\n"
+                             "x = \"\xC3\xA9\xF0\x9F\x98\x80\" + add(x, 2)\n";
+    parse(playground_update(holder.session, text));
+    EXPECT_EQ(playground_references(holder.session, 3, 10, true),
+              "[{\"range\":[2,14,2,15],\"write\":true,\"declaration\":true},"
+              "{\"range\":[3,10,3,11],\"write\":false,\"declaration\":false}]");
+    EXPECT_EQ(playground_prepare_rename(holder.session, 5, 14), "{\"range\":[5,13,5,16],\"placeholder\":\"add\"}");
+    EXPECT_EQ(playground_rename(holder.session, 5, 14, "plus"),
+              "{\"edits\":[{\"range\":[2,10,2,13],\"text\":\"plus\"},{\"range\":[5,13,5,16],\"text\":\"plus\"}]}");
+    EXPECT_EQ(playground_rename(holder.session, 5, 14, "end"),
+              "{\"refusal\":\"`end` is not a valid name for a function in Tovel.\"}");
+    EXPECT_EQ(playground_signature_help(holder.session, 5, 21),
+              "{\"label\":\"add(a, b = 1)\",\"parameters\":[\"a\",\"b = 1\"],\"documentation\":\"Adds.\",\"active\":1}");
 }
 
 }  // namespace
