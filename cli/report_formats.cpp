@@ -1,7 +1,5 @@
 #include "cli/report_formats.h"
 
-#include <cstring>
-
 #include <vector>
 
 #include "diag/render.h"
