@@ -24,9 +24,9 @@ bool after_gosub(const Analysis* analysis, TextRange range) {
            (at == 5 || !is_ascii_letter(analysis->text[at - 6]));
 }
 
-// Where each label's lines end: at the next label of its scope, or at the
-// scope's end. Labels are declared in text order, so one backward sweep
-// finds each one's successor.
+// Where each label's lines end: at the next label of its scope, or where
+// the scope's closing line starts. Labels are declared in text order, so
+// one backward sweep finds each one's successor.
 std::vector<uint32_t> label_ends(const NameIndex& index) {
     std::vector<uint32_t> ends(index.decls.size(), 0);
     std::unordered_map<int32_t, uint32_t> next_in_scope;
@@ -34,7 +34,7 @@ std::vector<uint32_t> label_ends(const NameIndex& index) {
         const NameDecl& label = index.decls[i];
         if (label.kind != NAME_LABEL) continue;
         auto next = next_in_scope.find(label.scope);
-        ends[i] = next != next_in_scope.end() ? next->second : index.scopes[static_cast<size_t>(label.scope)].range.end;
+        ends[i] = next != next_in_scope.end() ? next->second : index.scopes[static_cast<size_t>(label.scope)].body_end;
         next_in_scope[label.scope] = label.block.start;
     }
     return ends;

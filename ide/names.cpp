@@ -87,7 +87,7 @@ public:
     IndexWalk(NameIndex* index, const SyntaxTree& tree) : x_(*index), tree_(tree), s_(NameSymbols::get()) {}
 
     void run() {
-        x_.scopes.push_back({SCOPE_FILE, kNoName, {0, tree_.length}, kNoName});
+        x_.scopes.push_back({SCOPE_FILE, kNoName, {0, tree_.length}, tree_.length, kNoName});
         x_.uses.reserve(tree_.nodes.size() / 8);
         x_.values.reserve(tree_.nodes.size() / 32);
         stack_.reserve(4096);
@@ -243,7 +243,7 @@ private:
         } else if (s == s_.modifier) {
             scope = modifier_block(e, kids);
         } else if (s == s_.program || s == s_.library) {
-            scope = open_scope(s == s_.program ? SCOPE_PROGRAM : SCOPE_LIBRARY, n.range, e.scope, kNoName);
+            scope = open_scope(s == s_.program ? SCOPE_PROGRAM : SCOPE_LIBRARY, n.range, kids, e.scope, kNoName);
         } else if (s == s_.server) {
             for (size_t i = 0; i < kids.size(); ++i) {
                 if (node(kids[i]).flags & SYNTAX_TOKEN) marks[i] = MARK_SKIP;
@@ -299,8 +299,17 @@ private:
 
     // ---- Blocks ---------------------------------------------------------------
 
-    int32_t open_scope(ScopeKind kind, TextRange range, int32_t parent, int32_t owner) {
-        x_.scopes.push_back({kind, parent, range, owner});
+    // A block's scope; `kids` are the block's children, its closing line among them.
+    int32_t open_scope(ScopeKind kind, TextRange range, const std::vector<uint32_t>& kids, int32_t parent,
+                       int32_t owner) {
+        uint32_t body_end = range.end;
+        for (size_t i = kids.size(); i-- > 0;) {
+            if (is_token(kids[i], TOKEN_END) && !(node(kids[i]).flags & SYNTAX_MISSING)) {
+                body_end = node(kids[i]).range.start;
+                break;
+            }
+        }
+        x_.scopes.push_back({kind, parent, range, body_end, owner});
         param_counts_.push_back(0);
         return static_cast<int32_t>(x_.scopes.size() - 1);
     }
@@ -329,7 +338,7 @@ private:
             (*marks)[1] = MARK_SKIP;
             x_.functions.emplace(x_.decls[static_cast<size_t>(decl)].name, decl);
         }
-        return open_scope(SCOPE_FUNCTION, n.range, e.scope, decl);
+        return open_scope(SCOPE_FUNCTION, n.range, kids, e.scope, decl);
     }
 
     // The leaves of `n` in text order (a modifier's signature is short).
@@ -383,7 +392,7 @@ private:
             }
         }
         // The signature is walked in the modifier's scope, declaring its parameters.
-        return open_scope(SCOPE_MODIFIER, n.range, e.scope, decl);
+        return open_scope(SCOPE_MODIFIER, n.range, kids, e.scope, decl);
     }
 
     // Routes and hooks have code for a body; directives and sites do not.
@@ -394,7 +403,7 @@ private:
         bool hook = !kids.empty() && is_token(kids[0], TOKEN_ON);
         bool route = kids.size() >= 2 && is_token(kids[1], TOKEN_STRING);
         if (!hook && !route) return e.scope;
-        return open_scope(SCOPE_HANDLER, node(e.node).range, e.scope, kNoName);
+        return open_scope(SCOPE_HANDLER, node(e.node).range, kids, e.scope, kNoName);
     }
 
     void parameter_list(const std::vector<uint32_t>& kids, std::vector<Mark>* marks, int32_t scope) {

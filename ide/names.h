@@ -79,6 +79,7 @@ struct NameScope {
     ScopeKind kind;
     int32_t parent;  // kNoName for the file
     TextRange range; // the whole block
+    uint32_t body_end; // where its closing line starts (`end ...`), or the block's end without one
     int32_t owner;   // the function or modifier declared by the block, or kNoName
 };
 
