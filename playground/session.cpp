@@ -86,6 +86,20 @@ void append_edits(std::string* out, PlaygroundSession* session, const std::vecto
     *out += ']';
 }
 
+// {"edits":[...]}: what a rename or a layout changes.
+std::string edits_answer(PlaygroundSession* session, const std::vector<IdeTextEdit>& edits) {
+    std::string out = "{\"edits\":";
+    append_edits(&out, session, edits);
+    return out + '}';
+}
+
+// {"refusal":"why"}: why nothing is changed.
+std::string refusal_answer(const std::string& why) {
+    std::string out = "{\"refusal\":";
+    append_string(&out, why);
+    return out + '}';
+}
+
 // ---- Findings ---------------------------------------------------------------
 
 void append_diagnostics(std::string* out, Analysis* analysis) {
@@ -272,9 +286,7 @@ std::string playground_prepare_rename(PlaygroundSession* session, int32_t line, 
     IdeRenameTarget target;
     std::string refusal;
     if (!ide_prepare_rename(session->analysis, offset_at(session, line, column), &target, &refusal)) {
-        std::string out = "{\"refusal\":";
-        append_string(&out, refusal);
-        return out + '}';
+        return refusal_answer(refusal);
     }
     std::string out = "{\"range\":";
     append_byte_range(&out, session, target.range);
@@ -286,15 +298,10 @@ std::string playground_prepare_rename(PlaygroundSession* session, int32_t line, 
 std::string playground_rename(PlaygroundSession* session, int32_t line, int32_t column, const std::string& new_name) {
     std::vector<IdeTextEdit> edits;
     std::string refusal;
-    std::string out;
     if (!ide_rename(session->analysis, offset_at(session, line, column), new_name, &edits, &refusal)) {
-        out = "{\"refusal\":";
-        append_string(&out, refusal);
-    } else {
-        out = "{\"edits\":";
-        append_edits(&out, session, edits);
+        return refusal_answer(refusal);
     }
-    return out + '}';
+    return edits_answer(session, edits);
 }
 
 std::string playground_signature_help(PlaygroundSession* session, int32_t line, int32_t column) {
@@ -358,24 +365,13 @@ std::string playground_quick_fixes(PlaygroundSession* session, int32_t start_lin
 namespace {
 
 std::string format_answer(PlaygroundSession* session, const FormatResult& result) {
-    std::string out;
     switch (result.status) {
-    case FORMAT_DONE:
-        out = "{\"edits\":";
-        append_edits(&out, session, result.edits);
-        break;
+    case FORMAT_DONE: return edits_answer(session, result.edits);
     case FORMAT_SYNTAX_ERROR:
-        out = "{\"refusal\":";
-        append_string(&out, "not formatted: line " + std::to_string(result.error_line) + ": " +
-                                result.error_message);
-        break;
-    case FORMAT_UNSAFE:
-        out = "{\"refusal\":";
-        append_json_string(&out, kFormatUnsafeRefusal);
-        break;
+        return refusal_answer("not formatted: line " + std::to_string(result.error_line) + ": " + result.error_message);
+    case FORMAT_UNSAFE: return refusal_answer(kFormatUnsafeRefusal);
     }
-    out += '}';
-    return out;
+    return refusal_answer(kFormatUnsafeRefusal);
 }
 
 }  // namespace
@@ -392,12 +388,8 @@ std::string playground_format_range(PlaygroundSession* session, int32_t start_li
 
 std::string playground_format_on_type(PlaygroundSession* session, int32_t line, int32_t column,
                                       const std::string& typed, uint32_t tab_size, bool insert_spaces) {
-    std::vector<IdeTextEdit> edits = ide_format_on_type(session->analysis, offset_at(session, line, column), typed,
-                                                        format_options(tab_size, insert_spaces));
-    std::string out = "{\"edits\":";
-    append_edits(&out, session, edits);
-    out += '}';
-    return out;
+    return edits_answer(session, ide_format_on_type(session->analysis, offset_at(session, line, column), typed,
+                                                    format_options(tab_size, insert_spaces)));
 }
 
 std::string playground_semantic_tokens(PlaygroundSession* session) {

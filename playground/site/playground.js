@@ -44,6 +44,8 @@ class Analyser {
 
 // ---- Conversions -----------------------------------------------------------------
 
+// An editor position as the module's arguments: line, column.
+const at = (position) => [position.lineNumber, position.column];
 const toRange = ([startLine, startColumn, endLine, endColumn]) =>
   new monaco.Range(startLine, startColumn, endLine, endColumn);
 
@@ -169,7 +171,6 @@ class SyncedDocument {
 
 function registerLanguage(synced, legend) {
   const languages = monaco.languages;
-  const at = (position) => [position.lineNumber, position.column];
   languages.register({ id: LANGUAGE, extensions: [".tov"], aliases: ["Tovel"] });
   languages.setLanguageConfiguration(LANGUAGE, {
     comments: { lineComment: "'" },
@@ -264,7 +265,6 @@ function registerLanguage(synced, legend) {
 // and the signature of the call being typed.
 function registerNameFeatures(synced) {
   const languages = monaco.languages;
-  const at = (position) => [position.lineNumber, position.column];
   languages.registerReferenceProvider(LANGUAGE, {
     provideReferences: async (model, position, context) =>
       ((await synced.ask("references", ...at(position), context.includeDeclaration)) ?? [])
@@ -280,8 +280,8 @@ function registerNameFeatures(synced) {
   languages.registerRenameProvider(LANGUAGE, {
     resolveRenameLocation: async (model, position) => {
       const target = await synced.ask("prepareRename", ...at(position));
-      if (target === null) return { range: new monaco.Range(1, 1, 1, 1), text: "", rejectReason: "The text changed." };
-      if (target.refusal !== undefined) return { range: new monaco.Range(1, 1, 1, 1), text: "", rejectReason: target.refusal };
+      const refusal = target === null ? "The text changed." : target.refusal;
+      if (refusal !== undefined) return { range: new monaco.Range(1, 1, 1, 1), text: "", rejectReason: refusal };
       return { range: toRange(target.range), text: target.placeholder };
     },
     provideRenameEdits: async (model, position, newName) => {
